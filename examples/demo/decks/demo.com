@@ -1,0 +1,3 @@
+# Demo project: the command language at the main menu.
+H
+END

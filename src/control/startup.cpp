@@ -1,0 +1,296 @@
+#include "control/startup.hpp"
+
+#include <cstdio>
+#include <string>
+
+#include "control/history.hpp"
+#include "control/messages.hpp"
+#include "control/reader.hpp"
+#include "eval/evaluator.hpp"
+#include "fem/tables.hpp"
+#include "graphics/menu.hpp"
+#include "records/control.hpp"
+#include "records/io.hpp"
+#include "records/window.hpp"
+#include "support/convert.hpp"
+#include "support/units.hpp"
+#include "user/cusmen.hpp"
+
+namespace kavren {
+
+namespace {
+
+bool g_project_open = false;
+
+[[noreturn]] void open_failure(const std::string& file) {
+    write_error_file(" ** UNABLE TO OPEN FILE " + file);
+    sstop(0, "OPFIL");
+}
+
+//// configuration ////
+
+[[noreturn]] void config_error(std::string_view message) {
+    ffldou(0, MSG_LIST, "** FATAL ERROR:       ERROR IN CONFIG FILE **");
+    if (!message.empty()) ffldou(0, MSG_ERROR, message);
+    ffldou(0, MSG_LIST, "** CHECK FILE AND RESTART PROGRAM          **");
+    sstop(0, "MAIN");
+}
+
+// "** "WORD" MISSING" padded with blanks to column 44 and closed by an asterisk.
+std::string missing_line(std::string_view word, bool long_form) {
+    std::string s = "** \"" + std::string(word) + "\" MISSING";
+    if (!long_form) return s + " **";
+    s.resize(44, ' ');
+    return s + "*";
+}
+
+// One customised problem: its name line and its EQUATION record.
+void read_custom_problem(int i, int& luconf) {
+    std::string line;
+    if (units::read_line(cinout.LUCONF, line) != units::Status::ok) {
+        ffldou(0, MSG_LIST, "** FATAL ERROR:       ERROR IN CONFIG FILE **");
+        ffldou(0, MSG_ERROR, "** WRONG FORMAT FOR CUSTOMIZED PROBLEM NAMES ");
+        ffldou(0, MSG_LIST, "** FORMAT:   A8,A40");
+        sstop(0, "MAIN");
+    }
+    line.resize(48, ' ');
+    custo.CUSNAM(i) = Word8(line.substr(0, 8));
+    custo.CUSDES(i) = Chars<40>(line.substr(8, 40));
+
+    int ierr = 0;
+    ffldin(luconf, cinout.LUOUT, 0, ierr);
+    int nocc = 0, ipos = 0;
+    findop("EQUATION", nocc, ipos);
+    if (nocc == 0) config_error(missing_line("EQUATION", true));
+    if (iodati.ITYPE(ipos) != FT_NUMBER) config_error("** NUMBER OF EQUATIONS UNREADABLE           *");
+    int neq = ifix(iodata.FVALUE(ipos));
+    if (neq < 1 || neq > MAX_EQNS) config_error("** NUMBER OF EQUATIONS NOT IN 1..4          *");
+    custo.CUSNEQ(i) = neq;
+
+    nocc = 0;
+    findop("SYMMETRIC", nocc, ipos);
+    if (nocc == 0) config_error(missing_line("SYMMETRIC", false));
+    if (iodati.ITYPE(ipos) != FT_NUMBER) config_error("** SYMMETRY FLAG UNDEFINED **");
+    custo.CUSSYM(i) = ifix(iodata.FVALUE(ipos));
+
+    nocc = 0;
+    findop("COUPLE", nocc, ipos);
+    if (nocc == 0) config_error(missing_line("COUPLE", false));
+    for (int j = 1; j <= neq; ++j) {
+        for (int k = 1; k <= neq; ++k) {
+            int f = ipos + (j - 1) * neq + k - 1;
+            if (f > NFIELD_SLOTS || iodati.ITYPE(f) != FT_NUMBER)
+                config_error("** COEFFICIENT IN COUPLING ARRAY UNREADABLE **");
+            custo.COUPLE(i, j, k) = ifix(iodata.FVALUE(f));
+        }
+    }
+}
+
+}  // namespace
+
+void unitno() { cinout = Cinout(); }
+
+void mode() {
+    if (!units::open_text(cinout.LUCONF, "config.sys", units::Open::existing)) {
+        write_error_file(" ** UNABLE TO OPEN FILE config.sys");
+        sstop(0, "MODE");
+    }
+    bool have_mode = false, have_display = false, have_custom = false;
+    int luconf = cinout.LUCONF;
+    for (;;) {
+        int ierr = 0;
+        ffldin(luconf, cinout.LUOUT, 0, ierr);
+        int nocc = 0, ipos = 0;
+        if (ierr == 0 && chkfld("MODE", 1)) {
+            findop("MENU", nocc, ipos);
+            if (nocc > 0) {
+                cmode.IMENU = 1;
+            } else {
+                findop("COMMAND", nocc, ipos);
+                if (nocc == 0) config_error("** ON OR OFF MISSING AFTER INTERACT OPTION **");
+                cmode.IMENU = 0;
+            }
+            have_mode = true;
+        } else if (ierr == 0 && chkfld("DISPLAY", 1)) {
+            display.IDISP = 0;
+            int ncolor = 0, nmono = 0;
+            findop("COLOR", ncolor, ipos);
+            if (ncolor > 0) machine.ICOLOR = 1;
+            findop("MONO", nmono, ipos);
+            if (nmono > 0) machine.ICOLOR = 0;
+            findop("NODE", nocc, ipos);
+            if (nocc > 0 && iodati.ITYPE(ipos) == FT_WORD) {
+                std::string node = iodatc.FWORD(ipos).str();
+                lower(node);
+                display.DISPNM = Chars<12>(node);
+                display.IDISP = 1;
+            }
+            if (ncolor == 0 && nmono == 0)
+                config_error("** COLOR OR MONO MISSING AFTER NODE OPTION **");
+            have_display = true;
+        } else {
+            custo.NSTD = 2;
+            if (ierr == 0 && chkfld("CUSTOM", 1)) {
+                if (iodati.ITYPE(2) != FT_NUMBER)
+                    config_error("** NUMBER OF CUSTOMIZED PROBLEMS UNREADABLE *");
+                int n = ifix(iodata.FVALUE(2));
+                if (n < 0 || n > MAX_CUSTOM)
+                    config_error("** NUMBER OF CUSTOMIZED PROBLEMS NOT IN 0..10 *");
+                custo.NCUST = n;
+                for (int i = 1; i <= n; ++i) read_custom_problem(i, luconf);
+                have_custom = true;
+                continue;
+            }
+            break;
+        }
+    }
+    if (have_mode && have_display && have_custom) {
+        units::close(cinout.LUCONF);
+        return;
+    }
+    if (!have_mode) ffldou(0, MSG_ERROR, "** INTERACT OPTION MISSING     **");
+    if (!have_display) ffldou(0, MSG_ERROR, "** NODE OPTION MISSING         **");
+    if (!have_custom) ffldou(0, MSG_ERROR, "** CUSTOM OPTION MISSING       **");
+    config_error("");
+}
+
+void inithp() {
+    cflags = Cflags();
+    cestdefs.ESTDEF(2) = 0.0;
+    cestdefs.ESTDEF(3) = 1.0;
+    cestdefs.ESTDEF(4) = 0.0;
+    wsize.WSIZE = 750.0;
+    unitno();
+    cnst();
+    cnsti();
+    cnsti1d();
+    mode();
+    if (cmode.IMENU == 1) {
+        // The window layer is not built yet: menu mode runs as command mode.
+        ffldou(0, MSG_WARNING, "** MENU MODE NOT AVAILABLE: RUNNING IN COMMAND MODE **");
+        cmode.IMENU = 0;
+    }
+    initeval();
+    blkmen();
+    cusmen();
+}
+
+void opfil() {
+    std::string name = "deck";
+    bool word = iodati.ITYPE(1) == FT_WORD;
+    if (word) {
+        name = iodatc.FWORD(1).trimmed();
+        // A name longer than 8 characters is kept whole in the title record.
+        if (ctitle.LTITLE > 8 && ctitle.CTITLE.str().compare(0, 8, iodatc.FWORD(1).str()) == 0)
+            name = ctitle.CTITLE.str().substr(0, static_cast<std::size_t>(ctitle.LTITLE));
+    }
+    lower(name);
+    cpname.PRJNAM = Word8(name);
+    std::string stem = name;
+    if (stem.size() >= 4 && stem.compare(stem.size() - 4, 4, ".com") == 0)
+        stem.resize(stem.size() - 4);
+
+    if (word) {
+        std::string deck = "decks/" + stem + ".com";
+        if (units::open_text(LUDECK, deck, units::Open::create)) {
+            cinout.LUIN = LUDECK;
+        } else {
+            cinout.LUIN = cinout.LUKBD;
+            ffldou(0, MSG_ERROR, "** UNKNOWN DECK NAME **");
+            ffldou(0, MSG_LIST, "** DEFAULT NAME TAKEN    DECK.COM");
+            stem = "deck";
+        }
+    } else {
+        cinout.LUIN = cinout.LUKBD;
+    }
+    cflnam.FLNAM(1) = Line80("decks/" + stem + ".com");
+    cflnam.FLNAM(5) = Line80("decks/" + stem + ".out");
+    cflnam.FLNAM(2) = Line80("decks/" + stem + ".err");
+    cflnam.FLNAM(4) = Line80("data/" + stem + ".sav");
+
+    std::string log = cflnam.FLNAM(5).trimmed();
+    if (!units::open_text(cinout.LUECHO, log, units::Open::create)) open_failure(log);
+    if (!units::open_direct(cinout.LUHIST, "for50", HISTORY_RECLEN)) open_failure("for50");
+    std::string err = cflnam.FLNAM(2).trimmed();
+    if (!units::open_text(cinout.LUERR, err, units::Open::create)) open_failure(err);
+    if (!units::open_direct(LUFRONT, "data/front", 8)) open_failure("data/front");
+    g_project_open = true;
+}
+
+void datab() {
+    for (;;) {
+        ffldou(0, MSG_LIST, " ENTER:     PROJECT_NAME");
+        int ierr = 0;
+        ffldin(cinout.LUIN, cinout.LUOUT, 0, ierr);
+        if (chkfld("END", 1)) {
+            if (g_project_open) return;
+            ffldou(0, MSG_ERROR, "** NO PROJECT HAS BEEN DEFINED ***");
+            ffldou(0, MSG_LIST, " FORMAT     PROJECT=PROJECT_NAME");
+            continue;
+        }
+        if (chkfld("?", 1)) {
+            help(0);
+            continue;
+        }
+        opfil();
+        return;
+    }
+}
+
+void main_menu_options() {
+    ffldou(0, MSG_LIST, "CURRENT OPTIONS ARE:");
+    ffldou(0, MSG_LIST, " ");
+    ffldou(0, MSG_LIST, " DATABASE    MANAGING FILES IN DATABASE");
+    ffldou(0, MSG_LIST, " STANDARD    EXECUTE STANDARD PROBLEM MODULE");
+    ffldou(0, MSG_LIST, " CUSTOM      EXECUTE CUSTOMIZED PROBLEM MODULE");
+    ffldou(0, MSG_LIST, " END         END OF VIRK");
+}
+
+[[noreturn]] void kavren_main() {
+    inithp();
+    datab();
+    cbinrec.LSTREC = 0;
+    constexpr int MAIN_MENU = 18;
+    for (;;) {
+        // Loop head: a history replay restarts here.
+        iodati.INDENT = 1;
+        cbinrec.NXTREC = 1;
+        cbinrec.IREPLY = 0;
+        if (cmode.IMENU == 0 && cinout.LUIN == cinout.LUKBD) main_menu_options();
+        for (;;) {
+            int ierr = 0;
+            ffldin(cinout.LUIN, cinout.LUOUT, MAIN_MENU, ierr);
+            if (chkfld("END", 1)) {
+                ffldou(0, MSG_LIST, " VIRK END OF SESSION");
+                plain_stop(0);
+            }
+            if (chkfld("?", 1)) {
+                help(0);
+                continue;
+            }
+            bool acted = true;
+            if (chkfld("H", 1)) {
+                history();
+            } else if (chkfld("DATABASE", 1)) {
+                datab();
+            } else if (chkfld("STANDARD", 1) || chkfld("CUSTOM", 1)) {
+                // STUB: the problem modules come with the problem-module work;
+                // until then the choice answers with the option list.
+                main_menu_options();
+            } else {
+                acted = false;
+            }
+            if (acted) {
+                if (cbinrec.IREPLY == 1) break;
+                continue;
+            }
+            if (cmode.IMENU == 1) {
+                if (ierr == 0) ffldou(0, MSG_ERROR, "*** UNKNOWN OPTION ***");
+            } else {
+                main_menu_options();
+            }
+        }
+    }
+}
+
+}  // namespace kavren

@@ -1,0 +1,22 @@
+// The expression evaluator as the command reader and start-up reach it.
+#pragma once
+
+#include <string_view>
+
+namespace kavren {
+
+// Sets up the evaluator with its predefined variables.
+void initeval();
+// Compiles and runs the expression text CALTXT(slot) into that slot; false
+// when it cannot be evaluated (the record carrying it is refused).
+bool evfield(int slot, double& value);
+// One calculator line.
+void evpack(std::string_view line);
+// Result codes of reval.
+constexpr int REVAL_SWITCHED = 0;  // input now comes from the evaluator file
+constexpr int REVAL_REFUSED = 1;   // the record was refused with a message
+constexpr int REVAL_NOFILE = 2;    // the file could not be opened: the caller decides
+// The EVAL command: switches the input to an evaluator file.
+int reval(int& luin);
+
+}  // namespace kavren

@@ -1,0 +1,27 @@
+// Places where a problem-specific or window-specific routine is to be
+// supplied. Each announces itself on the terminal and holds the run until a
+// line is answered; none changes anything.
+#pragma once
+
+#include <string_view>
+
+namespace kavren {
+
+void setparam1();
+void setparam2();
+void setbcs1();
+void setbcs2();
+void adapt();
+void userdout();
+void userdin();
+// The user point function of the plots, for component codes it names.
+double userfn(int nel, double x, double y, const double* u, const double* dudx,
+              const double* dudy, int icomp);
+void pickest(double* est, int n);
+void pfactor(double* est, int n);
+void xgsave(int iy1, int iy2, int iy3);
+void xgrest(int iy1, int iy2, int iy3);
+void xghelp(std::string_view topic, int len);
+void errest();
+
+}  // namespace kavren

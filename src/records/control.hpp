@@ -1,0 +1,76 @@
+// Run state, configuration, project names, state flags and the calculator state.
+#pragma once
+
+#include "records/limits.hpp"
+#include "support/array.hpp"
+#include "support/word.hpp"
+
+namespace kavren {
+
+struct Cmode {
+    int IMENU = 0;   // 1 menu (window) mode, 0 command mode
+    int ICUSTM = 0;  // 0 standard, 1 customised problem
+    int IPROB = 0;   // problem index within its kind
+    int IPROBG = 0;  // global problem number
+};
+
+struct Machine {
+    int ICOLOR = 0;  // 1 colour display, 0 monochrome
+};
+struct Display {
+    int IDISP = 0;        // 1 when a display node was named
+    Chars<12> DISPNM;     // node name, lower case, blank padded
+};
+
+// Customised problems named in config.sys.
+struct Custo {
+    int NSTD = 0;   // standard problems (2)
+    int NCUST = 0;  // customised problems
+    Arr1<Word8, MAX_CUSTOM> CUSNAM;     // names: the keywords of the CUSTOM menu
+    Arr1<Chars<40>, MAX_CUSTOM> CUSDES;  // descriptions
+    Arr1<int, MAX_CUSTOM> CUSNEQ;       // equations of each problem
+    Arr3<int, MAX_CUSTOM, MAX_EQNS, MAX_EQNS> COUPLE;  // coupling array (problem, equation, component)
+    Arr1<int, MAX_CUSTOM> CUSSYM;       // 1 symmetric, 2 unsymmetric
+};
+
+struct Cpname {
+    Word8 PRJNAM;  // project name, lower case
+};
+struct Cflnam {
+    Arr1<Line80, 5> FLNAM;  // 1 deck, 2 error file, 4 default save file, 5 command log
+};
+
+// State flags of the solution and the estimate.
+struct Cflags {
+    int ISOLVD = 0;  // 1 when a solution exists for the current mesh
+    int IESTIM = 0;  // 1 when error estimates exist
+    int ISOLVR = 0;  // solver of the last solution: 0 none, 1 frontal, 3 iterative
+    int IESTDF = 0;  // 1 when estimator defaults are stored
+    int ISLVDF = 0;  // 1 when iterative solver defaults are stored
+    int IFLAG6 = 0;  // spare
+};
+struct Cestdefs {
+    Arr1<double, 10> ESTDEF;  // estimator defaults
+};
+
+// Calculator state of the reader.
+struct Clac1c {
+    int NEXPR = 0;  // expression slots used so far (at most MAX_EXPR)
+    int ICALC = 0;  // 1 in calculator mode
+};
+struct Calc1a {
+    Arr1<Chars<100>, MAX_EXPR> CALTXT;  // expression texts by slot
+};
+
+extern Cmode cmode;
+extern Machine machine;
+extern Display display;
+extern Custo custo;
+extern Cpname cpname;
+extern Cflnam cflnam;
+extern Cflags cflags;
+extern Cestdefs cestdefs;
+extern Clac1c clac1c;
+extern Calc1a calc1a;
+
+}  // namespace kavren

@@ -1,0 +1,39 @@
+// The one definition of every global record.
+#include "records/control.hpp"
+#include "records/io.hpp"
+#include "records/window.hpp"
+
+namespace kavren {
+
+Iodati iodati;
+Iodata iodata;
+Iodatc iodatc;
+Ctitle ctitle;
+Cinout cinout;
+Cbinrec cbinrec;
+ReplayBuffer replay;
+Chelp chelp;
+Errcomc errcomc;
+Errcom errcom;
+
+Cmode cmode;
+Machine machine;
+Display display;
+Custo custo;
+Cpname cpname;
+Cflnam cflnam;
+Cflags cflags;
+Cestdefs cestdefs;
+Clac1c clac1c;
+Calc1a calc1a;
+
+Cinput cinput;
+Cbuftext cbuftext;
+Cmenu cmenu;
+Mstack mstack;
+Iwindo iwindo;
+Wsize wsize;
+Claser claser;
+Cxmin cxmin;
+
+}  // namespace kavren

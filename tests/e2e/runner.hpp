@@ -1,0 +1,100 @@
+// End-to-end runner: runs the real kavren program in a fresh scratch working directory, feeds it
+// standard input, and hands back its exit status, its listing and the files it left behind.
+//
+// A test builds a Project (config.sys, the files of the working directory, the whole of standard
+// input), calls run_kavren, and checks the Run:
+//
+//     kavren::e2e::Project p;
+//     p.files["decks/demo.com"] = "...";
+//     p.input = "demo\n";
+//     auto r = kavren::e2e::run_kavren(p);  // (`Run r` does not compile in a TEST body)
+//     EXPECT_EQ(r.status, 0) << kavren::e2e::show(r);
+//     EXPECT_TRUE(kavren::e2e::contains_line(r.lines("decks/demo.out"), "...")) << show(r);
+//
+// Scratch directories live under $KAVREN_E2E_TMP (default: <system temp dir>/kavren-e2e). Those of
+// a test that passed are removed when the test ends; those of a failing test are kept and their
+// path printed. Set KAVREN_E2E_KEEP to keep them all.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kavren::e2e {
+
+// The working directory a run starts in.
+struct Project {
+    // Contents of config.sys: command mode, no graphics window.
+    std::string config = "MODE=COMMAND\nDISPLAY=MONO\nCUSTOM=0\nEND\n";
+    // Further files: path relative to the working directory -> contents (bytes, written as is).
+    // Parent directories are created as needed, even one named in omit_dirs.
+    std::map<std::string, std::string> files;
+    // All of standard input; standard input is closed after it, so the program then sees end of
+    // file.
+    std::string input;
+    // false: no config.sys at all.
+    bool write_config = true;
+    // Standard directories (decks, data, print, DECKS) not to create.
+    std::vector<std::string> omit_dirs;
+};
+
+// What a run left behind.
+struct Run {
+    int status = -1;            // exit status; 128+signal when killed by a signal; -1: not started
+    bool timed_out = false;     // killed by the runner after the time limit
+    std::string out;            // all of standard output (the terminal listing)
+    std::string err;            // all of standard error
+    std::filesystem::path dir;  // the scratch working directory (absolute)
+
+    // Contents of dir/rel; empty when the file is missing.
+    std::string file(const std::string& rel) const;
+    bool exists(const std::string& rel) const;
+    // Lines of dir/rel without their newlines (empty when the file is missing).
+    std::vector<std::string> lines(const std::string& rel) const;
+    // Lines of standard output.
+    std::vector<std::string> out_lines() const;
+    // The history file dir/for50: one entry per 256-byte record, the 80-character line at the
+    // start of the record with trailing blanks (and unwritten zero bytes) trimmed. A short last
+    // record is decoded from the bytes present.
+    std::vector<std::string> history() const;
+    // Last line of dir/rel that is not blank, trailing blanks trimmed; empty if there is none.
+    std::string last_line(const std::string& rel) const;
+};
+
+// Inside a TEST body the name Run means testing::Test::Run; declare results with auto or with
+// this name.
+using RunResult = Run;
+
+// Runs the kavren program (KAVREN_BINARY) on the project, without arguments.
+Run run_kavren(const Project& project, int timeout_seconds = 60);
+
+// Runs any program with the given arguments (argv[1..]) on the project, the same way. The
+// runner's self-tests use it with /bin/sh.
+Run run_program(const std::filesystem::path& program, const Project& project,
+                int timeout_seconds = 60, const std::vector<std::string>& args = {});
+
+// A project read from a directory of the source tree (e.g. examples/demo): config.sys goes to
+// `config` (write_config false when there is none), every other regular file to `files`, and the
+// standard directories that are missing to `omit_dirs`. `input` is left empty.
+Project load_project(const std::filesystem::path& dir);
+
+// Absolute path of a file in the source tree (KAVREN_SOURCE_DIR/rel).
+std::filesystem::path source_path(const std::string& rel);
+
+// Splits text into lines at '\n'; a final newline does not start another line.
+std::vector<std::string> split_lines(std::string_view text);
+
+// True when some line equals exact_line after trailing blanks of both are trimmed.
+bool contains_line(const std::vector<std::string>& lines, std::string_view exact_line);
+
+// True when needle occurs anywhere in text.
+bool contains_text(const std::string& text, std::string_view needle);
+
+// A readable account of a run for failure messages: directory, status, standard output, standard
+// error and every decks/*.err file (long parts shortened to their tails).
+//     EXPECT_EQ(r.status, 0) << show(r);
+std::string show(const Run& run);
+
+}  // namespace kavren::e2e

@@ -1,0 +1,64 @@
+// A fixture that feeds the command reader from a scratch deck file.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+#include "control/reader.hpp"
+#include "records/control.hpp"
+#include "records/io.hpp"
+#include "support/units.hpp"
+
+namespace kavren::testing {
+
+class ReaderTest : public ::testing::Test {
+protected:
+    std::filesystem::path dir;
+    std::filesystem::path old_cwd;
+
+    void SetUp() override {
+        old_cwd = std::filesystem::current_path();
+        dir = std::filesystem::temp_directory_path() /
+              ("kavren-unit-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir);
+        for (const char* d : {"decks", "data", "print", "DECKS"})
+            std::filesystem::create_directories(dir / d);
+        std::filesystem::current_path(dir);
+        cinout = Cinout();
+        cbinrec = Cbinrec();
+        cmode = Cmode();
+        clac1c = Clac1c();
+        iodati = Iodati();
+        units::open_text(cinout.LUECHO, "decks/t.out", units::Open::create);
+        units::open_text(cinout.LUERR, "decks/t.err", units::Open::create);
+        units::open_direct(cinout.LUHIST, "for50", 256);
+    }
+    void TearDown() override {
+        units::close_all();
+        std::filesystem::current_path(old_cwd);
+        std::filesystem::remove_all(dir);
+    }
+    // Makes text the project deck and the current input.
+    void deck(const std::string& text) {
+        std::ofstream(dir / "decks/t.com") << text;
+        units::open_text(LUDECK, "decks/t.com", units::Open::existing);
+        cinout.LUIN = LUDECK;
+    }
+    int read() {
+        int ierr = 0;
+        ffldin(cinout.LUIN, cinout.LUOUT, 0, ierr);
+        return ierr;
+    }
+    std::string file(const std::string& rel) {
+        units::flush_all();
+        std::ifstream in(dir / rel);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+};
+
+}  // namespace kavren::testing
