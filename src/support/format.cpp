@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -569,7 +568,6 @@ bool real_from_text(std::string_view s, int implied, int scale, double& value) {
     if (!has_exp) ex -= scale;
     text += 'e';
     text += std::to_string(ex);
-    errno = 0;
     char* end = nullptr;
     double v = std::strtod(text.c_str(), &end);
     if (end != text.c_str() + text.size() || std::isinf(v)) return false;

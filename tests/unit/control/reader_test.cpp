@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -282,6 +283,57 @@ TEST(Lenstr, Cases) {
     EXPECT_EQ(s, "mixed case 1");
     EXPECT_EQ(ifnum('7'), 1);
     EXPECT_EQ(ifnum('A'), 0);
+}
+
+}  // namespace
+}  // namespace kavren::testing
+
+namespace kavren::testing {
+namespace {
+
+// The keyboard is unit 5; a test connects it to a file.
+class PromptedReaderTest : public ReaderTest {
+protected:
+    void keyboard(const std::string& text) {
+        std::ofstream(dir / "kbd.txt") << text;
+        units::open_text(units::STDIN_UNIT, "kbd.txt", units::Open::existing);
+        cinout.LUIN = cinout.LUKBD;
+    }
+};
+
+TEST_F(PromptedReaderTest, AtSwitchesFromKeyboardToDeckAndBack) {
+    std::ofstream(dir / "decks/t.com") << "@\nNDIMEN=3\n";
+    units::open_text(LUDECK, "decks/t.com", units::Open::existing);
+    keyboard("@\nNDIMEN,7\n");
+    int n = 0;
+    readi("NDIMEN", n);  // keyboard "@" -> deck "@" -> keyboard NDIMEN,7
+    EXPECT_EQ(n, 7);
+    EXPECT_EQ(cinout.LUIN, cinout.LUKBD);
+    readi("NDIMEN", n);  // the keyboard is at its end: the deck is not read again
+}
+
+TEST_F(PromptedReaderTest, MissingNameFromTheKeyboardAsksAgain) {
+    keyboard("OTHER=1\nNDIMEN=4\n");
+    int n = 0;
+    readi("NDIMEN", n);
+    EXPECT_EQ(n, 4);
+}
+
+TEST_F(PromptedReaderTest, MissingNameFromTheDeckEndsTheRun) {
+    deck("OTHER=1\n");
+    int n = 0;
+    EXPECT_EXIT(readi("NDIMEN", n), ::testing::ExitedWithCode(1), "");
+    EXPECT_NE(file("decks/t.err").find("TERMINATION OCCURED IN ROUTINE--READI"), std::string::npos);
+}
+
+TEST_F(PromptedReaderTest, AtInAnIncludeFileIsAnOrdinaryWord) {
+    std::ofstream(dir / "DECKS/P.INC") << "@,5\nNDIMEN=2\n";
+    units::open_text(cinout.LUAUX, "DECKS/P.INC", units::Open::existing);
+    cinout.LUIN = cinout.LUAUX;
+    int n = 0;
+    readi("NDIMEN", n);
+    EXPECT_EQ(n, 2);
+    EXPECT_EQ(cinout.LUIN, cinout.LUAUX);
 }
 
 }  // namespace
