@@ -97,6 +97,8 @@ std::vector<QuitCase> quit_cases() {
     return v;
 }
 
+void PrintTo(const QuitCase& c, std::ostream* os) { *os << c.name; }
+
 class Quit : public ::testing::TestWithParam<QuitCase> {};
 
 TEST_P(Quit, EndsTheRunInOrder) {
@@ -267,6 +269,8 @@ std::vector<ConfigCase> config_cases() {
          {kFatal, " ** COEFFICIENT IN COUPLING ARRAY UNREADABLE **", kCheck}},
     };
 }
+
+void PrintTo(const ConfigCase& c, std::ostream* os) { *os << c.name; }
 
 class Config : public ::testing::TestWithParam<ConfigCase> {};
 
