@@ -18,5 +18,10 @@ constexpr int REVAL_REFUSED = 1;   // the record was refused with a message
 constexpr int REVAL_NOFILE = 2;    // the file could not be opened: the caller decides
 // The EVAL command: switches the input to an evaluator file.
 int reval(int& luin);
+// Loads the point (element, coordinates, solution values and derivatives of the
+// NREQNS components) into the predefined variables, reruns every stored
+// expression in entry order and returns variable ivar (0 for ivar 0).
+double userf(int nel, double x, double y, const double* u, const double* dudx,
+             const double* dudy, int ivar);
 
 }  // namespace kavren
