@@ -19,3 +19,31 @@ constexpr int RING_LINES = 100;    // lines of the text ring
 constexpr int HISTORY_RECLEN = 256;  // bytes of a history record (80 used)
 
 }  // namespace kavren
+
+namespace kavren {
+
+// hp mesh database.
+constexpr int MAXIEL = 500;     // initial elements
+constexpr int MAXSLOT = 16000;  // element slots (active elements)
+constexpr int MAXFAM = 30000;   // families of two sons
+constexpr int MAXNOD = 70000;   // nodes
+constexpr int MAXDOF = 40000;   // degrees of freedom
+constexpr int ICOLU_ROWS = 128000;  // rows per component of the solution arrays
+constexpr int MXEQNS_MAX = 4;   // solution components
+constexpr int MAXP = 8;         // highest polynomial order of a node
+constexpr int MAX_BOUNDARY = 50;  // boundary numbers 1..50
+
+// Mesh generator.
+constexpr int MAXGNOD = 10000;  // generator nodes and slots
+constexpr int MAXREG = 10;      // regions
+constexpr int MAXSET = 20;      // element sets
+constexpr int SET_POOL = 1000;  // pool entries of the element sets
+constexpr int MAXPROF = 20;     // profiles
+constexpr int PROF_POOL = 500;  // pool entries of the profiles
+constexpr int MAXBLIN = 50;     // boundary lines
+constexpr int MAXBLOCK = 50;    // element blocks
+constexpr int MAXGEL = 7200;    // generator per-element tables
+constexpr int MAXGEOM = 1000;   // entries of the curve pool
+constexpr int MAXCURV = 50;     // curves
+
+}  // namespace kavren
