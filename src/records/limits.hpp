@@ -47,3 +47,12 @@ constexpr int MAXGEOM = 1000;   // entries of the curve pool
 constexpr int MAXCURV = 50;     // curves
 
 }  // namespace kavren
+
+namespace kavren {
+
+// Constrained approximation and the initial mesh.
+constexpr int MAXLDOF = 81;                 // local dofs of one element per component (orders 8)
+constexpr int NEIGBR_DEPTH = 20;            // levels of one direction that neigbr's path records hold
+constexpr int MAX_INITIAL_NODES = MAXDOF - 1;  // each initial node takes a dof; the list ends at MAXDOF
+
+}  // namespace kavren

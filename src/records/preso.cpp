@@ -1,0 +1,8 @@
+// The one definition of the element work record.
+#include "records/preso.hpp"
+
+namespace kavren {
+
+Cpreso cpreso;
+
+}  // namespace kavren
