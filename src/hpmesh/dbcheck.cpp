@@ -141,6 +141,58 @@ bool half_of(const Seg& small, const Seg& big) {
     return (small.lo == big.lo && small.hi == mid) || (small.lo == mid && small.hi == big.hi);
 }
 
+// The segment of side s of the box (x0, x1, y0, y1) of initial element init
+// and the line it lies on. Sides on an initial element's side are put on the
+// line of the lower-numbered of the two initial sides, reversed when that is
+// the neighbour's. False when the neighbour table has no answer (reported).
+bool segment_of(int init, double x0, double x1, double y0, double y1, int s, Seg& g,
+                LineKey& key, int& bnum, Report& rep) {
+    g.side = s;
+    bnum = 0;
+    const bool horizontal = s == 1 || s == 3;
+    g.lo = horizontal ? x0 : y0;
+    g.hi = horizontal ? x1 : y1;
+    g.forward = s == 1 || s == 2;
+    const double c = s == 1 ? y0 : s == 2 ? x1 : s == 3 ? y1 : x0;
+    const bool on_initial_side = (s == 1 && c == 0.0) || (s == 2 && c == 1.0) ||
+                                 (s == 3 && c == 1.0) || (s == 4 && c == 0.0);
+    key = LineKey{init, 10 + (horizontal ? 0 : 1), c};
+    if (!on_initial_side) return true;
+    // The counter-clockwise parameter of the initial element's side.
+    double t0 = g.lo, t1 = g.hi;
+    if (s == 3 || s == 4) {
+        t0 = 1.0 - g.hi;
+        t1 = 1.0 - g.lo;
+    }
+    g.lo = t0;
+    g.hi = t1;
+    g.forward = true;
+    key = LineKey{init, s, 0.0};
+    const int v = cneig.NEIG(s, init);
+    if (v < 0) {
+        bnum = -v;
+        return true;
+    }
+    if (v == 0 || v > cdata.NRELIN) {
+        rep.add("initial element " + std::to_string(init) + " side " + std::to_string(s) +
+                " names neither a neighbour nor a boundary");
+        return false;
+    }
+    const int k = facing_initial_side(v, init);
+    if (k == 0) {
+        rep.add("initial element " + std::to_string(v) + " does not name " +
+                std::to_string(init) + " as a neighbour");
+        return false;
+    }
+    if (std::make_pair(v, k) < std::make_pair(init, s)) {
+        key = LineKey{v, k, 0.0};
+        g.lo = 1.0 - t1;
+        g.hi = 1.0 - t0;
+        g.forward = false;
+    }
+    return true;
+}
+
 void side_relations(MeshTopology& topo, Report& rep) {
     std::map<LineKey, std::vector<Seg>> lines;
     std::map<LineKey, int> boundary_number;  // for the initial sides on the boundary
@@ -149,52 +201,13 @@ void side_relations(MeshTopology& topo, Report& rep) {
         for (int s = 1; s <= 4; ++s) {
             Seg g;
             g.elem = static_cast<int>(p);
-            g.side = s;
-            const bool horizontal = s == 1 || s == 3;
-            g.lo = horizontal ? a.x0 : a.y0;
-            g.hi = horizontal ? a.x1 : a.y1;
-            g.forward = s == 1 || s == 2;
-            const double c = s == 1 ? a.y0 : s == 2 ? a.x1 : s == 3 ? a.y1 : a.x0;
-            const bool on_initial_side = (s == 1 && c == 0.0) || (s == 2 && c == 1.0) ||
-                                         (s == 3 && c == 1.0) || (s == 4 && c == 0.0);
-            LineKey key{a.init, 10 + (horizontal ? 0 : 1), c};
-            if (on_initial_side) {
-                // The counter-clockwise parameter of the initial element's side.
-                double t0 = g.lo, t1 = g.hi;
-                if (s == 3 || s == 4) {
-                    t0 = 1.0 - g.hi;
-                    t1 = 1.0 - g.lo;
-                }
-                g.lo = t0;
-                g.hi = t1;
-                g.forward = true;
-                key = LineKey{a.init, s, 0.0};
-                const int v = cneig.NEIG(s, a.init);
-                if (v < 0) {
-                    boundary_number[key] = -v;
-                } else if (v == 0 || v > cdata.NRELIN) {
-                    rep.add("initial element " + std::to_string(a.init) + " side " +
-                            std::to_string(s) + " names neither a neighbour nor a boundary");
-                    continue;
-                } else {
-                    const int k = facing_initial_side(v, a.init);
-                    if (k == 0) {
-                        rep.add("initial element " + std::to_string(v) + " does not name " +
-                                std::to_string(a.init) + " as a neighbour");
-                        continue;
-                    }
-                    if (std::make_pair(v, k) < std::make_pair(a.init, s)) {
-                        key = LineKey{v, k, 0.0};
-                        g.lo = 1.0 - t1;
-                        g.hi = 1.0 - t0;
-                        g.forward = false;
-                    }
-                }
-            }
+            LineKey key;
+            int bnum = 0;
+            if (!segment_of(a.init, a.x0, a.x1, a.y0, a.y1, s, g, key, bnum, rep)) continue;
+            if (bnum != 0) boundary_number[key] = bnum;
             lines[key].push_back(g);
         }
     }
-
     for (auto& [key, segs] : lines) {
         const bool is_boundary = boundary_number.count(key) != 0;
         for (const Seg& g : segs) {
@@ -242,6 +255,35 @@ void side_relations(MeshTopology& topo, Report& rep) {
     }
 }
 
+// Vertex k of a hangs: it is the middle of a larger side across side k or k-1.
+bool vertex_hangs(const ActiveElement& a, int k) {
+    const SideLink& lk = a.side[static_cast<std::size_t>(k - 1)];
+    const SideLink& lm = a.side[static_cast<std::size_t>((k + 2) % 4)];
+    return (lk.kind == SideKind::small && !lk.hang_at_end) ||
+           (lm.kind == SideKind::small && lm.hang_at_end);
+}
+
+// The constraint logic puts the far vertex and the father vertex of a wall
+// in its places: neither may hang in turn. Meshes that the refinement makes
+// keep this, since an element is split only when no side of it is half of a
+// larger side.
+void check_wall_ends(const MeshTopology& topo, Report& rep) {
+    for (const ActiveElement& a : topo.elems) {
+        for (int s = 1; s <= 4; ++s) {
+            const SideLink& l = a.side[static_cast<std::size_t>(s - 1)];
+            if (l.kind != SideKind::small) continue;
+            const ActiveElement& o = topo.at(l.nb[0]);
+            const int so = l.nbside[0];
+            const int fv = l.hang_at_end ? s : s % 4 + 1;
+            const int o_far = l.hang_at_end ? so : so % 4 + 1;
+            const int o_father = l.hang_at_end ? so % 4 + 1 : so;
+            if (vertex_hangs(a, fv) || vertex_hangs(o, o_far) || vertex_hangs(o, o_father))
+                rep.add(el(a.nel) + " side " + std::to_string(s) + " is a wall on " + el(o.nel) +
+                        " whose ends hang in turn");
+        }
+    }
+}
+
 }  // namespace
 
 void mesh_topology(MeshTopology& topo, std::vector<std::string>& msgs) {
@@ -261,6 +303,7 @@ void mesh_topology(MeshTopology& topo, std::vector<std::string>& msgs) {
         rep.add(std::to_string(in_use) + " families have a father but " +
                 std::to_string(walk.families.size()) + " are reached from the initial elements");
     side_relations(topo, rep);
+    if (rep.count() == 0) check_wall_ends(topo, rep);
 }
 
 //// the whole check ////
