@@ -106,14 +106,19 @@ int MeshBuilder::split(int nel, int ixy) {
     return son1;
 }
 
-bool MeshBuilder::try_split(int nel, int ixy) {
-    const int son1 = split(nel, ixy);
-    if (son1 == 0) return false;
+namespace {
+
+bool one_irregular() {
     MeshTopology topo;
     std::vector<std::string> msgs;
     mesh_topology(topo, msgs);
-    if (msgs.empty()) return true;
-    // Not 1-irregular: give the family back to the head of the free list.
+    return msgs.empty();
+}
+
+// Gives the family under active sons of nel back to the head of the free list.
+void unsplit(int nel) {
+    int son1 = 0;
+    findfs(nel, son1);
     int f = 0, s = 0;
     faminf(son1, f, s);
     if (nel <= cdata.NRELIN) {
@@ -128,6 +133,25 @@ bool MeshBuilder::try_split(int nel, int ixy) {
     cpoint.NPFAM = f;
     cdata.NRFAM -= 1;
     cdata.NRELEM -= 1;
+}
+
+}  // namespace
+
+bool MeshBuilder::try_split(int nel, int ixy) {
+    if (split(nel, ixy) == 0) return false;
+    if (one_irregular()) return true;
+    unsplit(nel);
+    return false;
+}
+
+bool MeshBuilder::try_split4(int nel) {
+    split4(nel);
+    if (one_irregular()) return true;
+    int e1 = 0;
+    findfs(nel, e1);
+    unsplit(e1 + 1);
+    unsplit(e1);
+    unsplit(nel);
     return false;
 }
 
@@ -193,9 +217,13 @@ int take_node(int ndof) {
 
 }  // namespace
 
-std::string MeshBuilder::build() {
+std::string MeshBuilder::build(bool allow_hanging_wall_ends) {
     std::vector<std::string> msgs;
     mesh_topology(topo_, msgs);
+    if (allow_hanging_wall_ends)
+        std::erase_if(msgs, [](const std::string& m) {
+            return m.find("whose ends hang in turn") != std::string::npos;
+        });
     if (!msgs.empty()) {
         std::string all;
         for (const std::string& m : msgs) all += m + "\n";

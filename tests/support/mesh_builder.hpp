@@ -39,6 +39,7 @@ public:
     // Splits nel only when the mesh stays 1-irregular; false (and nothing
     // changed) otherwise.
     bool try_split(int nel, int ixy);
+    bool try_split4(int nel);
     // Splits nel into four sons as the refinement does (three families);
     // returns the sons at nel's vertices 1..4.
     std::array<int, 4> split4(int nel);
@@ -54,7 +55,9 @@ public:
 
     // Writes nodes, dofs, nicknames and coordinates. Returns "" or the
     // messages of the topology (an inconsistent tree or not 1-irregular).
-    std::string build();
+    // allow_hanging_wall_ends writes a mesh whose walls end in hanging
+    // vertices, a state the constraint logic cannot represent everywhere.
+    std::string build(bool allow_hanging_wall_ends = false);
 
     // After build: the logical box (x0, x1, y0, y1) of an active element and
     // the logical point of its master point (xi, eta).

@@ -81,7 +81,9 @@ TEST_F(DbCheckTest, RandomOneIrregularMeshesAreConsistent) {
             int nel = 0;
             for (int i = 0; i < cdata.NRELEM; ++i) active.push_back(nel = nelcon(nel));
             const int e = active[gen() % active.size()];
-            b.try_split(e, 1 + static_cast<int>(gen() % 2));
+            const int kind = static_cast<int>(gen() % 3);
+            if (kind == 0) b.try_split4(e);
+            else b.try_split(e, kind);
             b.order(e, 1 + static_cast<int>(gen() % 8));
         }
         ASSERT_EQ(b.build(), "");
