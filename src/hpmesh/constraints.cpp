@@ -201,7 +201,8 @@ void logic2(int /*nel*/, const Logic1& l1, Logic2& l2) {
         const int hv = l1.NODWAL(1, w), mid = l1.NODWAL(2, w);
         l2.NWINS(1, w) = l1.LOCNOD(hv);
         l2.NDFWAL(w) = 1;
-        for (int k = 1; k <= l1.LOCS(mid); ++k) l2.NWINS(++l2.NDFWAL(w), w) = l1.LOCNOD(mid) + k - 1;
+        for (int k = 1; k <= l1.LOCS(mid); ++k)
+            l2.NWINS(++l2.NDFWAL(w), w) = l1.LOCNOD(mid) + k - 1;
     }
     for (int f = 1; f <= l1.NDFR; ++f) {
         const int k = l1.NODFRE(f);
@@ -254,8 +255,8 @@ void solelm(int nel, int& ndofe, Arr1<int, 9>& ndofl, double* ue, const double* 
         int dof = cnode.NODPTR(node);
         for (int d = 1; d <= ndofl(k); ++d) {
             if (dof <= 0 || n >= MAXLDOF)
-                mesh_fatal("SOLELM", "ERROR IN SOLELM! DOF CHAIN OF NODE " +
-                                         std::to_string(node) + " TOO SHORT");
+                mesh_fatal("SOLELM", "ERROR IN SOLELM! DOF CHAIN OF NODE " + std::to_string(node) +
+                                         " TOO SHORT");
             g[n++] = u[dof - 1];
             dof = cnu.NU(dof);
         }

@@ -39,12 +39,12 @@ struct Infelm {
     int IHANG2 = 0;            // hanging vertex of wall 2 (two walls only)
     Arr1<int, MAXLDOF> NFREE;  // places of the free dofs
     int NFRN = 0;
-    Arr1<int, 8> LW1;          // wall 1's places: hanging vertex first, then its mid dofs
+    Arr1<int, 8> LW1;  // wall 1's places: hanging vertex first, then its mid dofs
     int NW1 = 0;
-    Arr1<int, 8> LW2;          // wall 2's places (two walls only)
+    Arr1<int, 8> LW2;  // wall 2's places (two walls only)
     int NW2 = 0;
-    Arr1<int, 9> NICKC;        // node*100 + dofs of each position, for the solver
-    Arr1<int, 9> IDGS;         // order vector of the shape functions
+    Arr1<int, 9> NICKC;  // node*100 + dofs of each position, for the solver
+    Arr1<int, 9> IDGS;   // order vector of the shape functions
 };
 
 // IT0(father, hanging): 1 when the wall is the half of the larger side at the

@@ -19,20 +19,24 @@ constexpr std::size_t MAX_MESSAGES = 60;
 constexpr int MAX_DEPTH = 60;
 
 class Report {
-public:
+  public:
     explicit Report(std::vector<std::string>& m) : msgs_(m) {}
     void add(const std::string& s) {
-        if (msgs_.size() < MAX_MESSAGES) msgs_.push_back(s);
-        else if (msgs_.size() == MAX_MESSAGES) msgs_.push_back("... further messages dropped");
+        if (msgs_.size() < MAX_MESSAGES)
+            msgs_.push_back(s);
+        else if (msgs_.size() == MAX_MESSAGES)
+            msgs_.push_back("... further messages dropped");
     }
     bool clean() const { return msgs_.empty(); }
     std::size_t count() const { return msgs_.size(); }
 
-private:
+  private:
     std::vector<std::string>& msgs_;
 };
 
-std::string el(int nel) { return "element " + std::to_string(nel); }
+std::string el(int nel) {
+    return "element " + std::to_string(nel);
+}
 
 //// tree ////
 
@@ -42,8 +46,7 @@ struct TreeWalk {
     std::set<int> families;
     bool ok = true;
 
-    void visit(int nel, int init, int slot, double x0, double x1, double y0, double y1,
-               int depth) {
+    void visit(int nel, int init, int slot, double x0, double x1, double y0, double y1, int depth) {
         const int nrelin = cdata.NRELIN;
         int fs = 0;
         if (nel <= nrelin) {
@@ -145,8 +148,8 @@ bool half_of(const Seg& small, const Seg& big) {
 // and the line it lies on. Sides on an initial element's side are put on the
 // line of the lower-numbered of the two initial sides, reversed when that is
 // the neighbour's. False when the neighbour table has no answer (reported).
-bool segment_of(int init, double x0, double x1, double y0, double y1, int s, Seg& g,
-                LineKey& key, int& bnum, Report& rep) {
+bool segment_of(int init, double x0, double x1, double y0, double y1, int s, Seg& g, LineKey& key,
+                int& bnum, Report& rep) {
     g.side = s;
     bnum = 0;
     const bool horizontal = s == 1 || s == 3;
@@ -180,8 +183,8 @@ bool segment_of(int init, double x0, double x1, double y0, double y1, int s, Seg
     }
     const int k = facing_initial_side(v, init);
     if (k == 0) {
-        rep.add("initial element " + std::to_string(v) + " does not name " +
-                std::to_string(init) + " as a neighbour");
+        rep.add("initial element " + std::to_string(v) + " does not name " + std::to_string(init) +
+                " as a neighbour");
         return false;
     }
     if (std::make_pair(v, k) < std::make_pair(init, s)) {
@@ -217,7 +220,9 @@ void side_relations(MeshTopology& topo, Report& rep) {
             for (const Seg& o : segs)
                 if (&o != &g && o.lo < g.hi && g.lo < o.hi) over.push_back(&o);
             const std::string where = el(a.nel) + " side " + std::to_string(g.side);
-            auto partner = [&](const Seg* o) { return topo.elems[static_cast<std::size_t>(o->elem)].nel; };
+            auto partner = [&](const Seg* o) {
+                return topo.elems[static_cast<std::size_t>(o->elem)].nel;
+            };
             if (over.empty()) {
                 if (!is_boundary) {
                     rep.add(where + " meets no element and lies on no boundary");
@@ -324,8 +329,8 @@ int node_of(int nick) {
 void check_counters(Report& rep, const MeshTopology& topo) {
     const int nfam = cdata.NRFAM;
     if (cdata.NRELEM != cdata.NRELIN + nfam)
-        rep.add("NRELEM " + std::to_string(cdata.NRELEM) + " is not NRELIN + NRFAM = " +
-                std::to_string(cdata.NRELIN + nfam));
+        rep.add("NRELEM " + std::to_string(cdata.NRELEM) +
+                " is not NRELIN + NRFAM = " + std::to_string(cdata.NRELIN + nfam));
     if (static_cast<int>(topo.elems.size()) != cdata.NRELEM)
         rep.add(std::to_string(topo.elems.size()) + " active elements in the tree, NRELEM " +
                 std::to_string(cdata.NRELEM));
@@ -344,7 +349,8 @@ void check_slots(Report& rep, const MeshTopology& topo) {
         if (slot != a.slot)
             rep.add("findno gives " + el(a.nel) + " slot " + std::to_string(slot) +
                     ", the tree slot " + std::to_string(a.slot));
-        if (!slots.insert(a.slot).second) rep.add(el(a.nel) + " shares slot " + std::to_string(a.slot));
+        if (!slots.insert(a.slot).second)
+            rep.add(el(a.nel) + " shares slot " + std::to_string(a.slot));
     }
 }
 
@@ -415,7 +421,9 @@ void check_nicknames(Report& rep, const MeshTopology& topo, std::map<int, NodeUs
 }
 
 // Vertex s of element a and its counterpart across a side.
-int vertex_nick(const ActiveElement& a, int k) { return celem.NICK(k, a.slot); }
+int vertex_nick(const ActiveElement& a, int k) {
+    return celem.NICK(k, a.slot);
+}
 
 void check_sides(Report& rep, const MeshTopology& topo) {
     for (const ActiveElement& a : topo.elems) {
@@ -433,7 +441,8 @@ void check_sides(Report& rep, const MeshTopology& topo) {
             const int so = l.nbside[0], sop = so % 4 + 1;
             const int omid = celem.NICK(so + 4, o.slot);
             if (l.kind == SideKind::equal) {
-                if (vertex_nick(a, s) != vertex_nick(o, sop) || vertex_nick(a, sp) != vertex_nick(o, so))
+                if (vertex_nick(a, s) != vertex_nick(o, sop) ||
+                    vertex_nick(a, sp) != vertex_nick(o, so))
                     rep.add(where + " and " + el(o.nel) + " do not share their vertices");
                 if (mid != omid || mid < 0)
                     rep.add(where + " and " + el(o.nel) + " do not share their mid-side node");
@@ -473,7 +482,9 @@ void check_nodes_and_dofs(Report& rep, const std::map<int, NodeUse>& nodes) {
     std::vector<char> dof_used(MAXDOF + 1, 0);
     int total = 0;
     for (const auto& [node, use] : nodes) {
-        const int want = use.kind == 1 ? 1 : use.kind == 2 ? use.order - 1 : (use.order - 1) * (use.order - 1);
+        const int want = use.kind == 1   ? 1
+                         : use.kind == 2 ? use.order - 1
+                                         : (use.order - 1) * (use.order - 1);
         int d = cnode.NODPTR(node), len = 0;
         if (d < 0) {
             rep.add("node " + std::to_string(node) + " still carries a visit mark");
@@ -496,7 +507,8 @@ void check_nodes_and_dofs(Report& rep, const std::map<int, NodeUse>& nodes) {
                     " dofs, its order needs " + std::to_string(want));
     }
     if (total != cdata.NRDOF)
-        rep.add(std::to_string(total) + " dofs in the chains, NRDOF " + std::to_string(cdata.NRDOF));
+        rep.add(std::to_string(total) + " dofs in the chains, NRDOF " +
+                std::to_string(cdata.NRDOF));
 
     std::set<int> free_nodes;
     for (int n = cpoint.NPNOD; n != 0; n = cnode.NODPTR(n)) {
@@ -543,7 +555,8 @@ void check_neighbours(Report& rep, const MeshTopology& topo) {
             if (neig(s) != want1 || neig(s + 4) != want2)
                 rep.add("neigbr gives " + el(a.nel) + " side " + std::to_string(s) + " (" +
                         std::to_string(neig(s)) + ", " + std::to_string(neig(s + 4)) +
-                        "), the tree (" + std::to_string(want1) + ", " + std::to_string(want2) + ")");
+                        "), the tree (" + std::to_string(want1) + ", " + std::to_string(want2) +
+                        ")");
         }
     }
 }
@@ -559,8 +572,8 @@ void check_constraints(Report& rep, const MeshTopology& topo) {
         Logic1 l1;
         logic1(a.nel, l1);
         if (l1.NCONWA != walls)
-            rep.add(el(a.nel) + ": logic1 finds " + std::to_string(l1.NCONWA) + " walls, the tree " +
-                    std::to_string(walls));
+            rep.add(el(a.nel) + ": logic1 finds " + std::to_string(l1.NCONWA) +
+                    " walls, the tree " + std::to_string(walls));
         for (int s = 1; s <= 4; ++s) {
             const SideLink& l = a.side[static_cast<std::size_t>(s - 1)];
             if (l.kind != SideKind::small) continue;

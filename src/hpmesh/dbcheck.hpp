@@ -16,10 +16,10 @@ enum class SideKind { boundary, equal, small, large };
 
 struct SideLink {
     SideKind kind = SideKind::boundary;
-    int nb[2] = {0, 0};      // partners: one, or for a large side the one at the side's
-                             // first vertex (vertex s) and then the other
-    int nbside[2] = {0, 0};  // the partners' sides that face this one
-    int bnum = 0;            // boundary number of a boundary side
+    int nb[2] = {0, 0};        // partners: one, or for a large side the one at the side's
+                               // first vertex (vertex s) and then the other
+    int nbside[2] = {0, 0};    // the partners' sides that face this one
+    int bnum = 0;              // boundary number of a boundary side
     bool hang_at_end = false;  // small side: the hanging vertex is vertex s%4+1, not vertex s
 };
 
@@ -36,7 +36,9 @@ struct ActiveElement {
 struct MeshTopology {
     std::vector<ActiveElement> elems;  // in tree order
     std::map<int, int> index;          // element number -> position in elems
-    const ActiveElement& at(int nel) const { return elems[static_cast<std::size_t>(index.at(nel))]; }
+    const ActiveElement& at(int nel) const {
+        return elems[static_cast<std::size_t>(index.at(nel))];
+    }
 };
 
 // Derives the active elements and the relation of every side from the tree

@@ -105,8 +105,8 @@ void nodcor(int nel, Arr2<double, 2, 9>& xnodl) {
         if (done(k)) continue;
         const int kp = k % 4 + 1;
         for (int c = 1; c <= 2; ++c)
-            xnodl(c, k + 4) = ord(k + 4) > 0 ? cnode.XNOD(c, nod(k + 4))
-                                              : 0.5 * (xnodl(c, k) + xnodl(c, kp));
+            xnodl(c, k + 4) =
+                ord(k + 4) > 0 ? cnode.XNOD(c, nod(k + 4)) : 0.5 * (xnodl(c, k) + xnodl(c, kp));
     }
     for (int c = 1; c <= 2; ++c) {
         if (ord(9) > 0) {
@@ -173,16 +173,26 @@ double funsh2(int k, double xi, double eta) {
     auto l2 = [](double s) { return s * (s + 1.0) / 2.0; };
     auto l0 = [](double s) { return 1.0 - s * s; };
     switch (k) {
-        case 1: return l1(xi) * l1(eta);
-        case 2: return l2(xi) * l1(eta);
-        case 3: return l2(xi) * l2(eta);
-        case 4: return l1(xi) * l2(eta);
-        case 5: return l0(xi) * l1(eta);
-        case 6: return l2(xi) * l0(eta);
-        case 7: return l0(xi) * l2(eta);
-        case 8: return l1(xi) * l0(eta);
-        case 9: return l0(xi) * l0(eta);
-        default: return 0.0;
+        case 1:
+            return l1(xi) * l1(eta);
+        case 2:
+            return l2(xi) * l1(eta);
+        case 3:
+            return l2(xi) * l2(eta);
+        case 4:
+            return l1(xi) * l2(eta);
+        case 5:
+            return l0(xi) * l1(eta);
+        case 6:
+            return l2(xi) * l0(eta);
+        case 7:
+            return l0(xi) * l2(eta);
+        case 8:
+            return l1(xi) * l0(eta);
+        case 9:
+            return l0(xi) * l0(eta);
+        default:
+            return 0.0;
     }
 }
 

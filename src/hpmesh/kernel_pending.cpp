@@ -4,6 +4,7 @@
 #include "hpmesh/kernel_pending.hpp"
 
 #include <array>
+#include <cstddef>
 
 namespace kavren {
 
@@ -13,48 +14,46 @@ Crrr crrr;
 namespace {
 
 // Polynomials of degree up to 9 by their monomial coefficients (entry k: x^k).
-using Poly = std::array<double, 10>;
+constexpr std::size_t NC = 10;
+using Poly = std::array<double, NC>;
 
 // STUB: replaced by the element kernel at merge
 // Monomial coefficients of the 1-D functions 3..9 (primitives of the Legendre
 // polynomials of degree 1..7 from -1); all are multiples of 1/128.
+constexpr double EDGE_COEF[7][NC] = {
+    {-0.5, 0, 0.5},
+    {0, -0.5, 0, 0.5},
+    {0.125, 0, -0.75, 0, 0.625},
+    {0, 0.375, 0, -1.25, 0, 0.875},
+    {-0.0625, 0, 0.9375, 0, -2.1875, 0, 1.3125},
+    {0, -0.3125, 0, 2.1875, 0, -3.9375, 0, 2.0625},
+    {0.0390625, 0, -1.09375, 0, 4.921875, 0, -7.21875, 0, 3.3515625},
+};
+
 Poly edge_poly(int i) {
     Poly p{};
-    switch (i) {
-        case 3: p[0] = -0.5; p[2] = 0.5; break;
-        case 4: p[1] = -0.5; p[3] = 0.5; break;
-        case 5: p[0] = 0.125; p[2] = -0.75; p[4] = 0.625; break;
-        case 6: p[1] = 0.375; p[3] = -1.25; p[5] = 0.875; break;
-        case 7: p[0] = -0.0625; p[2] = 0.9375; p[4] = -2.1875; p[6] = 1.3125; break;
-        case 8: p[1] = -0.3125; p[3] = 2.1875; p[5] = -3.9375; p[7] = 2.0625; break;
-        case 9:
-            p[0] = 0.0390625; p[2] = -1.09375; p[4] = 4.921875; p[6] = -7.21875;
-            p[8] = 3.3515625;
-            break;
-        default: break;
-    }
+    for (std::size_t k = 0; k < NC; ++k) p[k] = EDGE_COEF[i - 3][k];
     return p;
 }
 
 double eval(const Poly& p, double x) {
     double v = 0.0;
-    for (int k = 9; k >= 0; --k) v = v * x + p[static_cast<std::size_t>(k)];
+    for (std::size_t k = NC; k-- > 0;) v = v * x + p[k];
     return v;
 }
 
 // p(a*s + b) as a polynomial in s.
 Poly compose_affine(const Poly& p, double a, double b) {
-    Poly r{};
-    Poly pw{};  // (a*s + b)^k
+    Poly r{}, pw{};  // pw: (a*s + b)^k
     pw[0] = 1.0;
-    for (int k = 0; k <= 9; ++k) {
-        for (int j = 0; j <= 9; ++j) r[static_cast<std::size_t>(j)] += p[static_cast<std::size_t>(k)] * pw[static_cast<std::size_t>(j)];
-        Poly nx{};
-        for (int j = 0; j < 9; ++j) {
-            nx[static_cast<std::size_t>(j + 1)] += a * pw[static_cast<std::size_t>(j)];
-            nx[static_cast<std::size_t>(j)] += b * pw[static_cast<std::size_t>(j)];
+    for (std::size_t k = 0; k < NC; ++k) {
+        for (std::size_t j = 0; j < NC; ++j) r[j] += p[k] * pw[j];
+        Poly next{};
+        for (std::size_t j = 0; j + 1 < NC; ++j) {
+            next[j + 1] += a * pw[j];
+            next[j] += b * pw[j];
         }
-        pw = nx;
+        pw = next;
     }
     return r;
 }
@@ -69,21 +68,21 @@ void fill_rrr() {
         crrr.RRR(1, 1, h) = 0.5;
         for (int d = 2; d <= 8; ++d) {
             Poly g = compose_affine(edge_poly(d + 1), 0.5, h == 1 ? -0.5 : 0.5);
-            double gm = eval(g, -1.0), gp = eval(g, 1.0);
+            const double gm = eval(g, -1.0), gp = eval(g, 1.0);
             g[0] -= 0.5 * (gm + gp);
             g[1] -= 0.5 * (gp - gm);
             crrr.RRR(d, 1, h) = eval(edge_poly(d + 1), 0.0);
             for (int e = d; e >= 2; --e) {
-                Poly f = edge_poly(e + 1);
-                double c = g[static_cast<std::size_t>(e)] / f[static_cast<std::size_t>(e)];
+                const Poly f = edge_poly(e + 1);
+                const double c = g[static_cast<std::size_t>(e)] / f[static_cast<std::size_t>(e)];
                 crrr.RRR(d, e, h) = c;
-                for (int k = 0; k <= 9; ++k) g[static_cast<std::size_t>(k)] -= c * f[static_cast<std::size_t>(k)];
+                for (std::size_t k = 0; k < NC; ++k) g[k] -= c * f[k];
             }
         }
     }
 }
 
-const bool rrr_filled = (fill_rrr(), true);
+[[maybe_unused]] const bool rrr_filled = (fill_rrr(), true);
 
 }  // namespace
 
@@ -96,7 +95,6 @@ void shape1(int n, double x, double* v) {
 
 // STUB: replaced by the element kernel at merge
 void shape2(const Arr1<int, 9>& nord, double xi, double eta, double* val) {
-    (void)rrr_filled;
     auto mx = [](int a, int b) { return a > b ? a : b; };
     int px = mx(nord(5), nord(7)), py = mx(nord(6), nord(8));
     double f[10], g[10];

@@ -79,16 +79,16 @@ struct InitialMesh {
     int nreqns = 0, mxeqns = 0, isymet = 0;
     std::vector<int> icoupl;  // by rows of nreqns
     int nrelin = 0, nrnods = 0;
-    std::vector<int> nick;    // 9 per element
-    std::vector<int> neig;    // 4 per element
-    std::vector<double> xy;   // 2 per node
+    std::vector<int> nick;   // 9 per element
+    std::vector<int> neig;   // 4 per element
+    std::vector<double> xy;  // 2 per node
 };
 
 // List-directed reads of a text unit: each read starts on a new line, takes
 // its values from as many lines as it needs, and drops the rest of its last
 // line. Values are separated by blanks or commas.
 class ListReader {
-public:
+  public:
     explicit ListReader(int lun) : lun_(lun) {}
     bool ints(int n, std::vector<int>& out) {
         std::vector<std::string> tok;
@@ -115,7 +115,7 @@ public:
         return true;
     }
 
-private:
+  private:
     bool tokens(int n, std::vector<std::string>& tok) {
         while (static_cast<int>(tok.size()) < n) {
             std::string line;
@@ -220,8 +220,10 @@ int data(double* uold, double* unew, int& icolu) {
     cdata.NRELIN = m.nrelin;
     cdata.NRNODS = m.nrnods;
     for (int e = 1; e <= m.nrelin; ++e) {
-        for (int k = 1; k <= 9; ++k) celem.NICK(k, e) = m.nick[static_cast<std::size_t>((e - 1) * 9 + k - 1)];
-        for (int k = 1; k <= 4; ++k) cneig.NEIG(k, e) = m.neig[static_cast<std::size_t>((e - 1) * 4 + k - 1)];
+        for (int k = 1; k <= 9; ++k)
+            celem.NICK(k, e) = m.nick[static_cast<std::size_t>((e - 1) * 9 + k - 1)];
+        for (int k = 1; k <= 4; ++k)
+            cneig.NEIG(k, e) = m.neig[static_cast<std::size_t>((e - 1) * 4 + k - 1)];
     }
     for (int n = 1; n <= m.nrnods; ++n) {
         cnode.XNOD(1, n) = m.xy[static_cast<std::size_t>(2 * (n - 1))];
@@ -245,32 +247,35 @@ void put_lines(const std::vector<std::string>& lines) {
 
 void result(double* uold, double* unew, int icolu) {
     const int n = ceqsys.NREQNS;
-    put_lines(fmt::format("(1x,/,/,3x,'NUMBER OF EQUATIONS =         ',i1,"
-                          "/,  3x,'MAXIMUM NUMBER OF EQUATIONS = ',i1)",
-                          {n, ceqsys.MXEQNS}));
+    put_lines(
+        fmt::format("(1x,/,/,3x,'NUMBER OF EQUATIONS =         ',i1,"
+                    "/,  3x,'MAXIMUM NUMBER OF EQUATIONS = ',i1)",
+                    {n, ceqsys.MXEQNS}));
     put_lines(fmt::format("(/,/,3x,'COUPLING ARRAY : ')", {}));
     for (int i = 1; i <= n; ++i) {
         std::vector<fmt::Item> row;
         for (int j = 1; j <= n; ++j) row.emplace_back(ceqsys.ICOUPL(i, j));
         put_lines(fmt::format("(1x  ,'               ',10i4)", row));
     }
-    put_lines(fmt::format(csymet.ISYMET == 1 ? "(/,3x,'SYMMETRIC CASE')"
-                                             : "(/,3x,'UNSYMMETRIC CASE')",
-                          {}));
+    put_lines(fmt::format(
+        csymet.ISYMET == 1 ? "(/,3x,'SYMMETRIC CASE')" : "(/,3x,'UNSYMMETRIC CASE')", {}));
     put_lines(fmt::format("(/,/,3x,'NUMBER OF NODES = ',i3,' NUMBER OF DOF = ',i5)",
                           {cdata.NRNODS, cdata.NRDOF}));
 
     walk_nodes_once([&](int, int, int, int node) {
         put_lines(fmt::format("(1x,/,/,3x,'NODE = ',i4,2x,'COORDS = ',2f6.3)",
                               {node, cnode.XNOD(1, node), cnode.XNOD(2, node)}));
-        put_lines(fmt::format("(/,/,3x,'DEGREES OF FREEDOM : LOCATION IN UOLD,UNEW',"
-                              "' AND  VALUES')",
-                              {}));
+        put_lines(
+            fmt::format("(/,/,3x,'DEGREES OF FREEDOM : LOCATION IN UOLD,UNEW',"
+                        "' AND  VALUES')",
+                        {}));
         int count = 0;
         for (int d = cnode.NODPTR(node); d != 0 && count < 100; d = cnu.NU(d), ++count) {
             std::vector<fmt::Item> items{d};
-            for (int k = 1; k <= n; ++k) items.emplace_back(uold[d - 1 + static_cast<long>(icolu) * (k - 1)]);
-            for (int k = 1; k <= n; ++k) items.emplace_back(unew[d - 1 + static_cast<long>(icolu) * (k - 1)]);
+            for (int k = 1; k <= n; ++k)
+                items.emplace_back(uold[d - 1 + static_cast<long>(icolu) * (k - 1)]);
+            for (int k = 1; k <= n; ++k)
+                items.emplace_back(unew[d - 1 + static_cast<long>(icolu) * (k - 1)]);
             put_lines(fmt::format("(1h ,'       ',i4,'       ',4e12.5,4e12.5)", items));
         }
     });
@@ -286,9 +291,10 @@ void result(double* uold, double* unew, int icolu) {
         std::vector<fmt::Item> items{nel};
         for (int k = 1; k <= 9; ++k) items.emplace_back(celem.NICK(k, slot));
         for (int k = 1; k <= 8; ++k) items.emplace_back(neig(k));
-        put_lines(fmt::format("(/,3x,'ELEMENT = ',i4,/,3x,'NICKNAMES  = ',9i7,"
-                              "/,3x,'NEIGHBOURS = ',8i7)",
-                              items));
+        put_lines(
+            fmt::format("(/,3x,'ELEMENT = ',i4,/,3x,'NICKNAMES  = ',9i7,"
+                        "/,3x,'NEIGHBOURS = ',8i7)",
+                        items));
     }
 
     put_lines(fmt::format("(1h ,'INITIAL NUMBER OF ELEMENTS = ',i4)", {cdata.NRELIN}));
@@ -306,8 +312,8 @@ void result(double* uold, double* unew, int icolu) {
                               {f, ctree.TREE(1, f), ctree.TREE(2, f), ctree.TREE(3, f),
                                ctree.TREE(4, f), ctree.TREE(5, f)}));
     }
-    put_lines(fmt::format("(3x,'NPDOF,NPNOD,NPFAM = ',3i4)",
-                          {cpoint.NPDOF, cpoint.NPNOD, cpoint.NPFAM}));
+    put_lines(
+        fmt::format("(3x,'NPDOF,NPNOD,NPFAM = ',3i4)", {cpoint.NPDOF, cpoint.NPNOD, cpoint.NPFAM}));
 }
 
 void wrtsol(double* uold, double* unew, int icolu) {

@@ -28,7 +28,9 @@ int ancestor_of(int nel) {
 }
 
 // Side of a neighbour with the same local axes that faces side k.
-int opposite(int k) { return (k + 1) % 4 + 1; }
+int opposite(int k) {
+    return (k + 1) % 4 + 1;
+}
 
 }  // namespace
 
@@ -53,8 +55,10 @@ int nelcon(int nel) {
     if (nel == nrelin) mesh_fatal("NELCON", "ERROR IN NELCON");
     int cand = nel + 1;
     if (cand <= nrelin) {
-        if (ctree.NFSON(cand) != 0) cand = ctree.NFSON(cand);
-        else return cand;
+        if (ctree.NFSON(cand) != 0)
+            cand = ctree.NFSON(cand);
+        else
+            return cand;
     }
     for (;;) {
         faminf(cand, nfam, nson);
@@ -107,8 +111,10 @@ void findlvxy(int nel, int& levx, int& levy, int& nelorg) {
     int nfam = 0, nson = 0;
     while (nel > cdata.NRELIN) {
         faminf(nel, nfam, nson);
-        if (ctree.TREE(4, nfam) == 1) ++levy;
-        else ++levx;
+        if (ctree.TREE(4, nfam) == 1)
+            ++levy;
+        else
+            ++levx;
         nel = ctree.TREE(1, nfam);
     }
     nelorg = nel;
@@ -144,8 +150,10 @@ void neigbr(int nel, Arr1<int, 8>& neig) {
         if ((ixy == 1 ? ngeny : ngenx) > NEIGBR_DEPTH)
             mesh_fatal("NEIGBR", "ERROR IN NEIGBR! ELEMENT " + std::to_string(nel) +
                                      " LIES TOO DEEP IN ITS TREE");
-        if (ixy == 1) nrsony(ngeny) = nrs;
-        else nrsonx(ngenx) = nrs;
+        if (ixy == 1)
+            nrsony(ngeny) = nrs;
+        else
+            nrsonx(ngenx) = nrs;
         int k = ixy == 1 ? (nrs == 1 ? 3 : 1) : (nrs == 1 ? 2 : 4);
         if (neig(k) == 0) {
             neig(k) = nrelin + 2 * (nrf - 1) + 3 - nrs;
@@ -156,8 +164,10 @@ void neigbr(int nel, Arr1<int, 8>& neig) {
             all_found = true;
             break;
         }
-        if (ixy == 1) ++ngeny;
-        else ++ngenx;
+        if (ixy == 1)
+            ++ngeny;
+        else
+            ++ngenx;
         nelp = ctree.TREE(1, nrf);
     }
     if (!all_found) {

@@ -162,10 +162,18 @@ std::array<int, 4> MeshBuilder::split4(int nel) {
     return {e11, e11 + 1, e21 + 1, e21};
 }
 
-void MeshBuilder::order(int nel, int p) { order_[nel] = p; }
-void MeshBuilder::default_order(int p) { default_p_ = p; }
-void MeshBuilder::edge_order(int nel, int s, int p) { edge_[{nel, s}] = p; }
-void MeshBuilder::map(std::function<std::array<double, 2>(double, double)> f) { map_ = std::move(f); }
+void MeshBuilder::order(int nel, int p) {
+    order_[nel] = p;
+}
+void MeshBuilder::default_order(int p) {
+    default_p_ = p;
+}
+void MeshBuilder::edge_order(int nel, int s, int p) {
+    edge_[{nel, s}] = p;
+}
+void MeshBuilder::map(std::function<std::array<double, 2>(double, double)> f) {
+    map_ = std::move(f);
+}
 
 int MeshBuilder::interior(int nel) const {
     auto it = order_.find(nel);

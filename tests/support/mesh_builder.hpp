@@ -24,7 +24,7 @@ namespace kavren::testing {
 void reset_database();
 
 class MeshBuilder {
-public:
+  public:
     // nx by ny initial elements, element (i, j) numbered (j-1)*nx + i, each
     // the square [i-1, i] x [j-1, j] in logical coordinates, all with the same
     // local axes; boundary numbers 1 bottom, 2 right, 3 top, 4 left. Runs the
@@ -65,7 +65,7 @@ public:
     std::array<double, 2> logical(int nel, double xi, double eta) const;
     const MeshTopology& topology() const { return topo_; }
 
-private:
+  private:
     int interior(int nel) const;
     int side_order(const ActiveElement& a, int s) const;
     int nx_, ny_;

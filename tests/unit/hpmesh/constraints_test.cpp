@@ -1,10 +1,11 @@
+#include "hpmesh/constraints.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
 #include <set>
 
-#include "hpmesh/constraints.hpp"
 #include "hpmesh/dbcheck.hpp"
 #include "hpmesh/kernel_pending.hpp"
 #include "hpmesh/tree.hpp"
@@ -16,7 +17,9 @@ namespace {
 
 using ConstraintTest = MeshTest;
 
-const double* unew_column(int k) { return &cunew.UNEW(1, k); }
+const double* unew_column(int k) {
+    return &cunew.UNEW(1, k);
+}
 
 int vertex_node(int nel, int k) {
     int slot = 0;
@@ -54,8 +57,8 @@ bool inside(const MeshBuilder& b, int nel, std::array<double, 2> p) {
 // For every side of every active element that meets other elements, the
 // element's trace equals its neighbour's at random points of the side.
 // Returns the number of points compared on walls.
-int expect_continuous_traces(const MeshBuilder& b, std::mt19937& gen, int component,
-                             int only = 0, int only_side = 0) {
+int expect_continuous_traces(const MeshBuilder& b, std::mt19937& gen, int component, int only = 0,
+                             int only_side = 0) {
     std::uniform_real_distribution<double> dist(-1.0, 1.0);
     const double* u = unew_column(component);
     int on_walls = 0;
@@ -69,12 +72,13 @@ int expect_continuous_traces(const MeshBuilder& b, std::mt19937& gen, int compon
                 const double xi = s == 2 ? 1.0 : s == 4 ? -1.0 : r;
                 const double eta = s == 1 ? -1.0 : s == 3 ? 1.0 : r;
                 const std::array<double, 2> p = b.logical(a.nel, xi, eta);
-                const int o = (l.kind == SideKind::large && !inside(b, l.nb[0], p)) ? l.nb[1] : l.nb[0];
+                const int o =
+                    (l.kind == SideKind::large && !inside(b, l.nb[0], p)) ? l.nb[1] : l.nb[0];
                 const std::array<double, 2> m = master(b, o, p);
                 const double mine = value_at(a.nel, u, xi, eta);
                 const double theirs = value_at(o, u, m[0], m[1]);
-                EXPECT_NEAR(mine, theirs, 1e-12) << "element " << a.nel << " side " << s
-                                                 << " against " << o << " at " << r;
+                EXPECT_NEAR(mine, theirs, 1e-12)
+                    << "element " << a.nel << " side " << s << " against " << o << " at " << r;
                 if (l.kind == SideKind::small) ++on_walls;
             }
         }
@@ -187,7 +191,8 @@ TEST_F(ConstraintTest, AWallOnAnOrderThreeSideCarriesTheLargerSidesDofs) {
     const int d1 = cnode.NODPTR(mid), d2 = cnu.NU(d1);
     const double f = cunew.UNEW(cnode.NODPTR(vertex_node(q, 1)), 1);
     const double r = cunew.UNEW(cnode.NODPTR(vertex_node(1, 3)), 1);
-    EXPECT_NEAR(ue[3], 0.5 * f + 0.5 * r - 0.5 * cunew.UNEW(d1, 1) + 0.0 * cunew.UNEW(d2, 1), 1e-15);
+    EXPECT_NEAR(ue[3], 0.5 * f + 0.5 * r - 0.5 * cunew.UNEW(d1, 1) + 0.0 * cunew.UNEW(d2, 1),
+                1e-15);
     std::mt19937 gen(3);
     EXPECT_GT(expect_continuous_traces(b, gen, 1), 0);
 }
@@ -287,8 +292,10 @@ TEST_F(ConstraintTest, TracesAreContinuousOnRandomMeshesOfMixedOrders) {
             for (int i = 0; i < cdata.NRELEM; ++i) active.push_back(nel = nelcon(nel));
             const int e = active[gen() % active.size()];
             const int kind = static_cast<int>(gen() % 3);
-            if (kind == 0) b.try_split4(e);
-            else b.try_split(e, kind);
+            if (kind == 0)
+                b.try_split4(e);
+            else
+                b.try_split(e, kind);
         }
         int nel = 0;
         for (int i = 0; i < cdata.NRELEM; ++i) b.order(nel = nelcon(nel), 1 + gen() % MAXP);

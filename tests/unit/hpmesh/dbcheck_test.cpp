@@ -1,10 +1,11 @@
+#include "hpmesh/dbcheck.hpp"
+
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <random>
 #include <string>
 
-#include "hpmesh/dbcheck.hpp"
 #include "hpmesh/tree.hpp"
 #include "hpmesh_fixture.hpp"
 #include "records/mesh.hpp"
@@ -82,8 +83,10 @@ TEST_F(DbCheckTest, RandomOneIrregularMeshesAreConsistent) {
             for (int i = 0; i < cdata.NRELEM; ++i) active.push_back(nel = nelcon(nel));
             const int e = active[gen() % active.size()];
             const int kind = static_cast<int>(gen() % 3);
-            if (kind == 0) b.try_split4(e);
-            else b.try_split(e, kind);
+            if (kind == 0)
+                b.try_split4(e);
+            else
+                b.try_split(e, kind);
             b.order(e, 1 + static_cast<int>(gen() % 8));
         }
         ASSERT_EQ(b.build(), "");

@@ -1,8 +1,9 @@
+#include "hpmesh/geometry.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "hpmesh/geometry.hpp"
 #include "hpmesh/tree.hpp"
 #include "hpmesh_fixture.hpp"
 #include "records/mesh.hpp"
@@ -104,7 +105,7 @@ TEST_F(GeometryTest, HanocoFollowsTheParabolaOrTheChord) {
         int n2;
         double t, x, y;
     };
-    const Case cases[] = {{2, -1, 0, 0}, {2, 0, 1, 1}, {2, 1, 2, 0}, {2, 0.5, 1.5, 0.75},
+    const Case cases[] = {{2, -1, 0, 0}, {2, 0, 1, 1}, {2, 1, 2, 0},    {2, 0.5, 1.5, 0.75},
                           {0, -1, 0, 0}, {0, 0, 1, 0}, {0, 0.5, 1.5, 0}};
     for (const Case& c : cases) {
         Arr1<double, 2> x;
@@ -137,8 +138,8 @@ TEST_F(GeometryTest, GcoordPlacesTheNewNodeMidwayAlongTheShorterArc) {
         double a, b, xc, yc, rot, t1, t2, tm;
     };
     const Case cases[] = {
-        {2, 1, 0, 0, 0, 0, 90, 45},       {2, 1, 0, 0, 0, 170, -170, 180},
-        {2, 1, 0, 0, 0, -30, -150, -90},  {3, 2, 1, -1, 0, 100, 140, 120},
+        {2, 1, 0, 0, 0, 0, 90, 45},         {2, 1, 0, 0, 0, 170, -170, 180},
+        {2, 1, 0, 0, 0, -30, -150, -90},    {3, 2, 1, -1, 0, 100, 140, 120},
         {2, 1, 1, 1, 90 * DEG, 10, 80, 45}, {1.5, 0.5, -2, 3, 30 * DEG, 200, 250, 225},
     };
     for (const Case& c : cases) {

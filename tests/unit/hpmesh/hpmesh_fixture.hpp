@@ -14,7 +14,7 @@
 namespace kavren::testing {
 
 class MeshTest : public ReaderTest {
-protected:
+  protected:
     void SetUp() override {
         ReaderTest::SetUp();
         cnst();

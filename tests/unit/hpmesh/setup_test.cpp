@@ -1,3 +1,5 @@
+#include "hpmesh/setup.hpp"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -6,7 +8,6 @@
 
 #include "control/reader.hpp"
 #include "hpmesh/constraints.hpp"
-#include "hpmesh/setup.hpp"
 #include "hpmesh/tree.hpp"
 #include "hpmesh_fixture.hpp"
 #include "records/mesh.hpp"
@@ -136,7 +137,7 @@ const char* const GRID_2X2 =
     "0 0\n1.0 0\n2 0\n0 1\n1 1\n2 1\n0 2\n1 2\n2 2\n";
 
 class DataTest : public SetupTest {
-protected:
+  protected:
     int read_grid(const std::string& name, const std::string& contents) {
         std::ofstream(dir / "data" / name) << contents;
         deck("DATA," + name + "\n");
@@ -222,10 +223,19 @@ TEST_F(SetupTest, ResultPrintsTheWholeDatabase) {
         cunew.UNEW(d, 1) = -0.25 * d;
     }
     result(cuold.UOLD.data(), cunew.UNEW.data(), ICOLU_ROWS);
-    std::vector<std::string> want = {
-        "", "", "   NUMBER OF EQUATIONS =         1", "   MAXIMUM NUMBER OF EQUATIONS = 4",
-        "", "", "   COUPLING ARRAY :", "                   1", "", "   SYMMETRIC CASE",
-        "", "", "   NUMBER OF NODES =   4 NUMBER OF DOF =     4"};
+    std::vector<std::string> want = {"",
+                                     "",
+                                     "   NUMBER OF EQUATIONS =         1",
+                                     "   MAXIMUM NUMBER OF EQUATIONS = 4",
+                                     "",
+                                     "",
+                                     "   COUPLING ARRAY :",
+                                     "                   1",
+                                     "",
+                                     "   SYMMETRIC CASE",
+                                     "",
+                                     "",
+                                     "   NUMBER OF NODES =   4 NUMBER OF DOF =     4"};
     const double xy[5][2] = {{0, 0}, {0, 0}, {1, 0}, {1, 1}, {0, 1}};
     const char* const dofs[5] = {"", "           1        0.50000E+00-0.25000E+00",
                                  "           2        0.10000E+01-0.50000E+00",
@@ -233,19 +243,19 @@ TEST_F(SetupTest, ResultPrintsTheWholeDatabase) {
                                  "           4        0.20000E+01-0.10000E+01"};
     for (int n = 1; n <= 4; ++n) {
         want.insert(want.end(),
-                    {"", "", "   NODE =    " + std::to_string(n) + "  COORDS = " +
-                                 (xy[n][0] == 0 ? " 0.000" : " 1.000") +
-                                 (xy[n][1] == 0 ? " 0.000" : " 1.000"),
-                     "", "", "   DEGREES OF FREEDOM : LOCATION IN UOLD,UNEW AND  VALUES",
-                     dofs[n]});
+                    {"", "",
+                     "   NODE =    " + std::to_string(n) +
+                         "  COORDS = " + (xy[n][0] == 0 ? " 0.000" : " 1.000") +
+                         (xy[n][1] == 0 ? " 0.000" : " 1.000"),
+                     "", "", "   DEGREES OF FREEDOM : LOCATION IN UOLD,UNEW AND  VALUES", dofs[n]});
     }
     want.insert(want.end(),
                 {" NUMBER OF ELEMENTS =   1", "", "   ELEMENT =    1",
                  "   NICKNAMES  =     101    201    301    401      0      0      0      0      0",
                  "   NEIGHBOURS =       0      0      0      0      0      0      0      0",
-                 " INITIAL NUMBER OF ELEMENTS =    1", "", "", "   THEIR FIRST-BORN SONS :",
-                 "     0", "   NUMBER OF FAMILES =    0", "", "   FAMILY,FATHER,GRANDSONS =",
-                 "   NPDOF,NPNOD,NPFAM =    5   5   1"});
+                 " INITIAL NUMBER OF ELEMENTS =    1", "", "",
+                 "   THEIR FIRST-BORN SONS :", "     0", "   NUMBER OF FAMILES =    0", "",
+                 "   FAMILY,FATHER,GRANDSONS =", "   NPDOF,NPNOD,NPFAM =    5   5   1"});
     EXPECT_EQ(lines_of(file("decks/t.err")), want);
 }
 
@@ -265,7 +275,8 @@ TEST_F(SetupTest, ResultListsEachNodeOnceAndEveryFamily) {
     EXPECT_EQ(nodes, cdata.NRNODS);  // 10: the hanging vertex has no node
     EXPECT_EQ(cdata.NRNODS, 10);
     EXPECT_EQ(families, 3);
-    EXPECT_NE(std::find(got.begin(), got.end(), "     1        2       5    7    1    0"), got.end());
+    EXPECT_NE(std::find(got.begin(), got.end(), "     1        2       5    7    1    0"),
+              got.end());
     EXPECT_NE(std::find(got.begin(), got.end(), "     0    3"), got.end());
     EXPECT_TRUE(database_consistent());
 }
@@ -284,19 +295,29 @@ TEST_F(SetupTest, WrtsolPrintsTheConstrainedValuesOfEveryElement) {
     const std::vector<std::string> got = lines_of(file("decks/t.err"));
     // Element 1 (order 2: an edge dof on each side, one interior dof) opens the listing.
     const std::vector<std::string> head = {
-        "", "", "   SOLUTION IN ELEMENT #   1", "     THE OLD SOLUTION =", "   1 COMPONENT :",
+        "",
+        "",
+        "   SOLUTION IN ELEMENT #   1",
+        "     THE OLD SOLUTION =",
+        "   1 COMPONENT :",
         "    0.100000E+01   0.200000E+01   0.300000E+01   0.400000E+01",
-        "    0.500000E+01", "    0.600000E+01", "    0.700000E+01", "    0.800000E+01",
-        "    0.900000E+01", "     THE NEW SOLUTION =", "   1 COMPONENT :",
+        "    0.500000E+01",
+        "    0.600000E+01",
+        "    0.700000E+01",
+        "    0.800000E+01",
+        "    0.900000E+01",
+        "     THE NEW SOLUTION =",
+        "   1 COMPONENT :",
         "    0.100000E+02   0.200000E+02   0.300000E+02   0.400000E+02"};
     ASSERT_GE(got.size(), head.size());
-    EXPECT_EQ(std::vector<std::string>(got.begin(), got.begin() + static_cast<long>(head.size())), head);
+    EXPECT_EQ(std::vector<std::string>(got.begin(), got.begin() + static_cast<long>(head.size())),
+              head);
     // The first quarter: nodes 2 (its vertex 1), 10 and 11 are its own; its
     // hanging vertex 4 takes the middle of element 1's side 2: half of nodes 2
     // and 3 plus RRR(2,1) = -0.5 times the side's dof 6.
-    const auto at = std::find(got.begin(), got.end(),
-                              "   SOLUTION IN ELEMENT #" + std::string(s[0] < 10 ? "   " : "  ") +
-                                  std::to_string(s[0]));
+    const auto at = std::find(
+        got.begin(), got.end(),
+        "   SOLUTION IN ELEMENT #" + std::string(s[0] < 10 ? "   " : "  ") + std::to_string(s[0]));
     ASSERT_NE(at, got.end());
     EXPECT_EQ(*(at + 3), "    0.200000E+01   0.100000E+02   0.110000E+02  -0.500000E+00");
 }

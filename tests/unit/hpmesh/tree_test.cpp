@@ -1,10 +1,11 @@
+#include "hpmesh/tree.hpp"
+
 #include <gtest/gtest.h>
 
 #include <set>
 #include <vector>
 
 #include "control/messages.hpp"
-#include "hpmesh/tree.hpp"
 #include "hpmesh_fixture.hpp"
 #include "records/mesh.hpp"
 #include "records/meshgen.hpp"
@@ -124,8 +125,8 @@ TEST_F(TreeTest, BoundarySidesHaveNoNeighbourAndGiveTheirNumber) {
     struct Case {
         int nel, side, number;
     };
-    const Case cases[] = {{1, 1, 11}, {1, 3, 13}, {1, 4, 14}, {s[1], 2, 12}, {s[2], 3, 13},
-                          {s[1], 1, 11}, {s[3], 3, 13}};
+    const Case cases[] = {{1, 1, 11},    {1, 3, 13},    {1, 4, 14},   {s[1], 2, 12},
+                          {s[2], 3, 13}, {s[1], 1, 11}, {s[3], 3, 13}};
     for (const Case& c : cases) {
         Arr1<int, 8> n = neighbours(c.nel);
         EXPECT_EQ(n(c.side), 0) << c.nel;
@@ -214,7 +215,7 @@ TEST_F(TreeTest, SetMembershipGoesByTheInitialAncestor) {
     struct Case {
         int iscur, nel, in;
     };
-    const Case cases[] = {{2, 1, 1}, {2, 2, 0}, {2, s1, 1}, {2, s1 + 1, 1},
+    const Case cases[] = {{2, 1, 1}, {2, 2, 0},      {2, s1, 1}, {2, s1 + 1, 1},
                           {3, 2, 1}, {3, s1 + 1, 0}, {3, 1, 0}};
     for (const Case& c : cases) {
         csetf.ISCUR = c.iscur;
