@@ -61,6 +61,15 @@ TEST_F(SetupTest, SetUpOfFourElementsAndNineNodesStartsEveryFreeListInOrder) {
     EXPECT_TRUE(database_consistent());
 }
 
+TEST_F(SetupTest, AnEmptyMeshHasEveryNodeDofAndFamilyFree) {
+    setcon(icolu.ICOLU);
+    setvec();
+    EXPECT_EQ(cpoint.NPNOD, 1);
+    EXPECT_EQ(cpoint.NPDOF, 1);
+    EXPECT_EQ(cdata.NRELEM, 0);
+    EXPECT_TRUE(database_consistent());
+}
+
 TEST_F(SetupTest, ASecondMeshFindsNoFamilyOfTheFirst) {
     MeshBuilder b(2, 2);
     b.split4(1);

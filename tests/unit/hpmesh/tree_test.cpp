@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 #include <vector>
 
 #include "control/messages.hpp"
+#include "hpmesh/dbcheck.hpp"
 #include "hpmesh_fixture.hpp"
 #include "records/mesh.hpp"
 #include "records/meshgen.hpp"
@@ -114,6 +116,65 @@ TEST_F(TreeTest, AnElementFacingASplitNeighbourListsBothSonsCounterClockwise) {
         Arr1<int, 8> ns = neighbours(son);
         EXPECT_EQ(ns(1), 1);
         EXPECT_EQ(ns(5), 0);
+    }
+}
+
+// neigbr against the neighbours that the geometry of the tree gives.
+void expect_neighbours_match(const MeshBuilder& b) {
+    for (const ActiveElement& a : b.topology().elems) {
+        Arr1<int, 8> n = neighbours(a.nel);
+        for (int s = 1; s <= 4; ++s) {
+            const SideLink& l = a.side[static_cast<std::size_t>(s - 1)];
+            const int first = l.kind == SideKind::boundary ? 0 : l.nb[0];
+            const int second = l.kind == SideKind::large ? l.nb[1] : 0;
+            EXPECT_EQ(n(s), first) << "element " << a.nel << " side " << s;
+            EXPECT_EQ(n(s + 4), second) << "element " << a.nel << " side " << s;
+        }
+    }
+}
+
+TEST_F(TreeTest, NeighboursFollowTheGeometryOfATableOfTrees) {
+    struct Case {
+        const char* name;
+        std::function<void(MeshBuilder&)> make;
+    };
+    const Case cases[] = {
+        {"no family", [](MeshBuilder&) {}},
+        {"four sons in a corner", [](MeshBuilder& b) { b.split4(1); }},
+        {"four sons, then four in the inner quarter",
+         [](MeshBuilder& b) {
+             auto s = b.split4(4);
+             b.split4(1);
+             b.split4(2);
+             b.split4(3);
+             b.split4(s[0]);
+         }},
+        {"deep cuts of one direction on both sides of a line",
+         [](MeshBuilder& b) {
+             int e1 = 1, e3 = 3;
+             for (int level = 0; level < 4; ++level) {
+                 e1 = b.split(e1, 2) + 1;  // the right half, along element 3
+                 e3 = b.split(e3, 2) + 1;
+             }
+             b.split(e1, 1);
+             b.split(e3 - 1, 1);
+         }},
+        {"cuts across each other",
+         [](MeshBuilder& b) {
+             int s = b.split(1, 1);
+             b.split(2, 1);
+             b.split(s, 2);
+             b.split(s + 1, 2);
+             b.split(3, 2);
+             b.split(4, 2);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MeshBuilder b(2, 2);
+        c.make(b);
+        ASSERT_EQ(b.build(), "");
+        expect_neighbours_match(b);
     }
 }
 
