@@ -84,6 +84,10 @@ void refuse(int status) {
     if (g_status == EV_OK) g_status = status;
 }
 
+// The first function name of the text that is not in the catalogue; its
+// token is function reference 0.
+std::string g_unknown_function;
+
 //// reset ////
 
 // init: the counts of the tables and the catalogue's argument counts; the
@@ -143,10 +147,10 @@ int addtab(std::string_view name, bool function) {
             if (same_name(kFunSlot + k, key, len)) return TK_FUNCT + k;
         int code = jfunc(name);
         if (code == 0) {
-            write_terminal(" *** UNRECOGNIZED FUNCTION");
-            write_terminal(" *** NO SUCH KNOWN FUNCTION");
-            refuse(EV_UNKNOWN_FUNC);
-            return 0;
+            // Reported once the syntax check has passed, so that a text with
+            // misplaced parentheses is shown as a syntax error.
+            if (g_unknown_function.empty()) g_unknown_function = std::string(name);
+            return TK_FUNCT;
         }
         if (b4.NUMFUN >= std::min(MAX_FUNREFS, kIndexLimit)) {
             refuse(EV_TABLE_FULL);
@@ -280,7 +284,7 @@ std::string cv(int t) {
     int index = t % 1000;
     switch (token_class(t)) {
         case TK_VAR: return symbol_name(index);
-        case TK_FUNCT: return symbol_name(kFunSlot + index);
+        case TK_FUNCT: return index == 0 ? g_unknown_function : symbol_name(kFunSlot + index);
         case TK_CONST: return symbol_name(kConstSlot + index);
         case TK_BINOP: return "|" + std::string(op_symbol(index)) + "|";
         case 1000: return t == TK_LPAREN ? "|(|" : "|)|";
@@ -511,7 +515,14 @@ int compile(Chars<EXPR_TEXT>& cline, int* irpn, int& lenrpn) {
     const B4 counts = b4;
     b1.NRES = 0;
     Tokens tk;
+    g_unknown_function.clear();
     bool ok = parse(text, tk) && syntax(tk);
+    if (ok && !g_unknown_function.empty()) {
+        write_terminal(" *** UNRECOGNIZED FUNCTION");
+        write_terminal(" *** NO SUCH KNOWN FUNCTION");
+        refuse(EV_UNKNOWN_FUNC);
+        ok = false;
+    }
     if (ok) {
         // Unary minus: first in the text, or right after "=".
         for (int k = 1; k <= tk.n; ++k)
