@@ -104,6 +104,11 @@ bool evfield(int slot, double& value) {
 
 void evpack(std::string_view line) {
     std::string text(line.substr(0, std::min<std::size_t>(line.size(), 80)));
+    // QUIT ends the run in calculator mode too (END there is a refused text).
+    std::string word;
+    for (char c : text)
+        if (c != ' ') word += c;
+    if (word == "QUIT") sstop(1, "END OF KAVREN");
     const bool query = !text.empty() && text[0] == '?';
     if (query) text[0] = ' ';
     if (clac1c.NEXPR >= MAX_EXPR) {
