@@ -606,8 +606,7 @@ void decod2(int nel, int nside, int* kinds) {
 }
 
 void stub_level(std::string_view name) {
-    write_terminal(" " + std::string(name) +
-                   " IS NOT AVAILABLE YET: ITS RECORDS ARE DROPPED UP TO ITS END");
+    write_terminal(fmt::list({name, "IS NOT AVAILABLE YET: ITS RECORDS ARE DROPPED UP TO ITS END"}));
     echo();
     iodati.INDENT += 3;
     for (;;) {

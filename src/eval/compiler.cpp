@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 #include <string>
 
@@ -62,6 +63,14 @@ constexpr int kConstSlot = MAX_VARS + MAX_FUNREFS;  // constant k is name slot 2
 constexpr int kIndexLimit = 999;
 
 int token_class(int t) { return t / 1000 * 1000; }
+
+// Joins texts (written out so, rather than with a literal + a string, which
+// g++ 12 warns about wrongly when optimising).
+std::string cat(std::initializer_list<std::string_view> parts) {
+    std::string s;
+    for (std::string_view p : parts) s.append(p);
+    return s;
+}
 bool is_operator(int t) { return token_class(t) == TK_BINOP; }
 
 // The token list of one compilation, 1-based; commas are never stored.
@@ -286,9 +295,9 @@ std::string cv(int t) {
         case TK_VAR: return symbol_name(index);
         case TK_FUNCT: return index == 0 ? g_unknown_function : symbol_name(kFunSlot + index);
         case TK_CONST: return symbol_name(kConstSlot + index);
-        case TK_BINOP: return "|" + std::string(op_symbol(index)) + "|";
+        case TK_BINOP: return cat({"|", op_symbol(index), "|"});
         case 1000: return t == TK_LPAREN ? "|(|" : "|)|";
-        case TK_RESULT: return "^" + fmt::line("(I2.2)", {index % 100});
+        case TK_RESULT: return cat({"^", fmt::line("(I2.2)", {index % 100})});
         default: return " ";
     }
 }
@@ -301,15 +310,16 @@ void prtline(const Tokens& tk, int i1, int i2) {
         int index = t % 1000;
         switch (token_class(t)) {
             case TK_VAR:
-            case TK_CONST: write_terminal(" " + cv(t)); break;
-            case TK_FUNCT: write_terminal(" {" + cv(t) + "} "); break;
+            case TK_CONST: write_terminal(cat({" ", cv(t)})); break;
+            case TK_FUNCT: write_terminal(cat({" {", cv(t), "} "})); break;
             case TK_RESULT: {
                 std::string s = " [";
-                for (int j = 1; j <= 3; ++j) s += " " + cv(b1.IRES(index, j)) + " ";
-                write_terminal(s + " ]");
+                for (int j = 1; j <= 3; ++j) s.append(cat({" ", cv(b1.IRES(index, j)), " "}));
+                s.append(" ]");
+                write_terminal(s);
                 break;
             }
-            case TK_BINOP: write_terminal(" " + std::string(op_symbol(index))); break;
+            case TK_BINOP: write_terminal(cat({" ", op_symbol(index)})); break;
             case 1000: write_terminal(t == TK_LPAREN ? " (" : " )"); break;
             default: break;
         }
@@ -319,7 +329,7 @@ void prtline(const Tokens& tk, int i1, int i2) {
 //// syntax ////
 
 void syntax_error(const Tokens& tk, int pos, std::string_view message) {
-    write_terminal(" *** SYNTAX ERROR:" + std::string(message));
+    write_terminal(cat({" *** SYNTAX ERROR:", message}));
     prtline(tk, 1, pos);
     write_terminal(" ^^^^^^^^^^ ");
     write_terminal(" |||||||||| ");

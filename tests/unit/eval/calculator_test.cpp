@@ -75,7 +75,10 @@ TEST_F(EvalTest, RefusedLineLeavesTheStoreAndTheRunGoing) {
 }
 
 TEST_F(EvalTest, HundredAndFirstExpressionIsRefused) {
-    for (int i = clac1c.NEXPR + 1; i <= MAX_EXPR; ++i) evpack("V" + std::to_string(i) + "=" + std::to_string(i));
+    for (int i = clac1c.NEXPR + 1; i <= MAX_EXPR; ++i) {
+        std::string n = std::to_string(i);
+        evpack(std::string("V").append(n).append("=").append(n));
+    }
     ASSERT_EQ(clac1c.NEXPR, 100);
     evpack("W=1");
     EXPECT_EQ(clac1c.NEXPR, 100);

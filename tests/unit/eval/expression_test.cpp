@@ -116,7 +116,9 @@ TEST_P(ExpressionTable, ValueAndLine) {
         EXPECT_TRUE(std::isnan(value));
     else
         EXPECT_NEAR(value, c.value, 1e-14 * std::max(1.0, std::fabs(c.value))) << c.text;
-    if (c.line) EXPECT_TRUE(terminal_has(c.line)) << terminal();
+    if (c.line) {
+        EXPECT_TRUE(terminal_has(c.line)) << terminal();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Evaluator, ExpressionTable, ::testing::ValuesIn(kExpressions),
@@ -207,7 +209,9 @@ TEST_P(RefusalTable, RefusedWithItsLinesAndSymbolsUndone) {
     int istat = 0;
     EXPECT_EQ(run(c.text, &istat), 0.0);
     EXPECT_EQ(istat, c.istat);
-    if (c.line) EXPECT_TRUE(terminal_has(c.line)) << terminal();
+    if (c.line) {
+        EXPECT_TRUE(terminal_has(c.line)) << terminal();
+    }
     EXPECT_EQ(b4.NUMVAR, before.NUMVAR);
     EXPECT_EQ(b4.NUMFUN, before.NUMFUN);
     EXPECT_EQ(b4.NUMCNST, before.NUMCNST);
@@ -260,7 +264,12 @@ TEST_F(EvalTest, PredefinedVariablesOwnTheFirstSlots) {
 }
 
 TEST_F(EvalTest, FullVariableTableRefusesANewNameOnly) {
-    for (int i = b4.NUMVAR + 1; i <= 999; ++i) ASSERT_EQ(run("V" + std::to_string(i) + "=1", nullptr), 1.0);
+    for (int i = b4.NUMVAR + 1; i <= 999; ++i) {
+        std::string text = "V";
+        text += std::to_string(i);
+        text += "=1";
+        ASSERT_EQ(run(text), 1.0);
+    }
     EXPECT_EQ(b4.NUMVAR, 999);
     int istat = 0;
     run("NEWNAME+1", &istat);
