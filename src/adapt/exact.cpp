@@ -1,13 +1,13 @@
 #include "adapt/exact.hpp"
 
 #include "control/debug.hpp"
+#include "control/messages.hpp"
 #include "control/reader.hpp"
 #include "eval/evaluator.hpp"
 #include "plot/ifcompo.hpp"
 #include "records/debug.hpp"
 #include "records/limits.hpp"
 #include "support/format.hpp"
-#include "control/messages.hpp"
 
 namespace kavren {
 

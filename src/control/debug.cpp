@@ -32,17 +32,14 @@ struct FixedSwitches {
 
 FixedSwitches fixed_switches() {
     return {{
-        {"SOLIN21", &cdbg.IDBGSW(1)},   {"SOLIN22", &cdbg.IDBGSW(2)},
-        {"MELMCON1", &cdbg.IDBGSW(3)},  {"MELMCON2", &cdbg.IDBGSW(4)},
-        {"MELMCON3", &cdbg.IDBGSW(5)},  {"MELEM1", &cdbg.IDBGSW(6)},
-        {"MELEM2", &cdbg.IDBGSW(7)},    {"BCELEM1", &cdbg.IDBGSW(8)},
-        {"BCELEM2", &cdbg.IDBGSW(9)},   {"SOLOUT", &cdbg.IDBGSW(12)},
-        {"IPFSS1", &surfc1.IWORD(17)},  {"IPFSZD", &surfc1.IWORD(23)},
-        {"IPFSBF", &surfc1.IWORD(26)},  {"IPFSST", &surfc1.IWORD(18)},
-        {"IPFSLH", &surfc1.IWORD(19)},  {"IPFSRH", &surfc1.IWORD(20)},
-        {"IPFSLF", &surfc1.IWORD(21)},  {"IPFSRF", &surfc1.IWORD(22)},
-        {"IPFSLE", &surfc1.IWORD(24)},  {"IPFSRE", &surfc1.IWORD(25)},
-        {"IPFSBK", &surfc1.IWORD(27)},  {"IPFSXX", &surfc1.IWORD(28)},
+        {"SOLIN21", &cdbg.IDBGSW(1)},  {"SOLIN22", &cdbg.IDBGSW(2)},  {"MELMCON1", &cdbg.IDBGSW(3)},
+        {"MELMCON2", &cdbg.IDBGSW(4)}, {"MELMCON3", &cdbg.IDBGSW(5)}, {"MELEM1", &cdbg.IDBGSW(6)},
+        {"MELEM2", &cdbg.IDBGSW(7)},   {"BCELEM1", &cdbg.IDBGSW(8)},  {"BCELEM2", &cdbg.IDBGSW(9)},
+        {"SOLOUT", &cdbg.IDBGSW(12)},  {"IPFSS1", &surfc1.IWORD(17)}, {"IPFSZD", &surfc1.IWORD(23)},
+        {"IPFSBF", &surfc1.IWORD(26)}, {"IPFSST", &surfc1.IWORD(18)}, {"IPFSLH", &surfc1.IWORD(19)},
+        {"IPFSRH", &surfc1.IWORD(20)}, {"IPFSLF", &surfc1.IWORD(21)}, {"IPFSRF", &surfc1.IWORD(22)},
+        {"IPFSLE", &surfc1.IWORD(24)}, {"IPFSRE", &surfc1.IWORD(25)}, {"IPFSBK", &surfc1.IWORD(27)},
+        {"IPFSXX", &surfc1.IWORD(28)},
     }};
 }
 
@@ -95,8 +92,8 @@ void breakpoint_dialog() {
                 write_terminal(fmt::list({label, *s.value}));
             }
             for (int j = 1; j <= nbreaks; ++j)
-                write_terminal(fmt::line("(1X,A8,' = ',I4)",
-                                         {cdbg1.LPRNAME(j).view(), cdbg.IUSRBK(j)}));
+                write_terminal(
+                    fmt::line("(1X,A8,' = ',I4)", {cdbg1.LPRNAME(j).view(), cdbg.IUSRBK(j)}));
         }
         if (present("DELALL", ipos)) {
             for (Switch& s : fs.s) *s.value = 0;

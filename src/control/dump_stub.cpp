@@ -5,6 +5,8 @@
 
 namespace kavren {
 
-void dump() { stub_level("STORAGE"); }
+void dump() {
+    stub_level("STORAGE");
+}
 
 }  // namespace kavren

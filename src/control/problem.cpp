@@ -49,9 +49,13 @@ int read_record(int menu) {
     return ierr;
 }
 
-bool replaying() { return cbinrec.IREPLY == 1; }
+bool replaying() {
+    return cbinrec.IREPLY == 1;
+}
 
-void echo() { outcom(cinout.LUECHO); }
+void echo() {
+    outcom(cinout.LUECHO);
+}
 
 void list(std::initializer_list<const char*> lines) {
     for (const char* l : lines) ffldou(0, MSG_LIST, l);
@@ -127,7 +131,8 @@ void process_list() {
     list({" GEOMETRY   MESH GENERATOR               ", "            & PROBLEM DEFINITION         ",
           " BCONDS     SET BOUNDARY CONDITIONS      ", " EXECUTE    ACCESS USER DRIVING ROUTINES ",
           " ADAPT      MESH ADAPTIVITY              ", " POST       POST PROCESSING              ",
-          " STORAGE    LOAD & SAVE  SOLUTION        ", " END        END OF MODULE                "});
+          " STORAGE    LOAD & SAVE  SOLUTION        ",
+          " END        END OF MODULE                "});
 }
 
 //// boundary kinds ////
@@ -136,7 +141,9 @@ void kind_list() {
     list({"OPTIONS", "", "KIND=K,BOUNDARY=B1,B2...,BN", "END                    ", ""});
 }
 
-void kind_unknown(int ierr) { unknown(ierr, "*** UNKNOWN OPTION ***", kind_list); }
+void kind_unknown(int ierr) {
+    unknown(ierr, "*** UNKNOWN OPTION ***", kind_list);
+}
 
 // The boundary number named by word: the last boundary 1..NBLIN with that name.
 int boundary_named(const Word8& word) {
@@ -209,7 +216,9 @@ bool all_kinds_given() {
 
 // STUB: the mesh database (the element count NRELEM of cdata) tells whether a
 // mesh exists; until it lands no mesh can be built, so none exists.
-bool mesh_exists() { return false; }
+bool mesh_exists() {
+    return false;
+}
 
 // The solving step of the solver menu.
 void solve_with(int isol) {
@@ -606,7 +615,8 @@ void decod2(int nel, int nside, int* kinds) {
 }
 
 void stub_level(std::string_view name) {
-    write_terminal(fmt::list({name, "IS NOT AVAILABLE YET: ITS RECORDS ARE DROPPED UP TO ITS END"}));
+    write_terminal(
+        fmt::list({name, "IS NOT AVAILABLE YET: ITS RECORDS ARE DROPPED UP TO ITS END"}));
     echo();
     iodati.INDENT += 3;
     for (;;) {

@@ -25,7 +25,9 @@ constexpr const char* kPredefined[NPREDF] = {"NEL",   "X",     "Y",     "U1",   
                                              "U3",    "U4",    "DU1DX", "DU2DX", "DU3DX",
                                              "DU4DX", "DU1DY", "DU2DY", "DU3DY", "DU4DY"};
 
-int* rpn_column(int slot) { return &calc1b.IRPN(1, slot); }
+int* rpn_column(int slot) {
+    return &calc1b.IRPN(1, slot);
+}
 
 void store_full_message() {
     ffldou(0, MSG_ERROR,
@@ -37,8 +39,9 @@ void store_full_message() {
 bool enter(int slot, int mode, double& value) {
     Chars<EXPR_TEXT>& text = calc1a.CALTXT(slot);
     std::string shown = text.trimmed();
-    shown.erase(0, shown.find_first_not_of(' ') == std::string::npos ? shown.size()
-                                                                       : shown.find_first_not_of(' '));
+    shown.erase(0, shown.find_first_not_of(' ') == std::string::npos
+                       ? shown.size()
+                       : shown.find_first_not_of(' '));
     int istat = EV_OK;
     value = eval(mode, text, rpn_column(slot), calc1b.LENRPN(slot), istat);
     if (istat == EV_OK) return true;
@@ -125,8 +128,7 @@ void evpack(std::string_view line) {
         return;
     }
     if (query) {
-        ffldou(0, MSG_CALC,
-               fmt::line("(A,' = ',1PG15.6)", {calc1a.CALTXT(slot).trimmed(), value}));
+        ffldou(0, MSG_CALC, fmt::line("(A,' = ',1PG15.6)", {calc1a.CALTXT(slot).trimmed(), value}));
         return;
     }
     cflags.ISOLVD = 0;
@@ -181,8 +183,8 @@ int reval(int& luin) {
     return REVAL_DONE;
 }
 
-double userf(int nel, double x, double y, const double* u, const double* dudx,
-             const double* dudy, int ivar) {
+double userf(int nel, double x, double y, const double* u, const double* dudx, const double* dudy,
+             int ivar) {
     if (ivar != 0 && (ivar < 1 || ivar > MAX_VARS || (ivar > NPREDF && cvassn.IASSGN(ivar) != 1)))
         return unassigned(ivar);
     b1.VARVAL(1) = static_cast<double>(nel);

@@ -27,42 +27,43 @@ struct FuncEntry {
 
 // The function catalogue. Codes 17, 18 and 19 carry no name.
 constexpr FuncEntry kCatalogue[] = {
-    {"LOG", 2, 1},   {"LOG10", 3, 1},  {"EXP", 4, 1},   {"ASIN", 5, 1},  {"ACOS", 6, 1},
-    {"ATAN", 7, 1},  {"ATAN2", 8, 2},  {"SIN", 9, 1},   {"COS", 10, 1},  {"TAN", 11, 1},
-    {"COTAN", 12, 1}, {"SINH", 13, 1}, {"COSH", 14, 1}, {"TANH", 15, 1}, {"ABS", 16, 1},
-    {"SQRT", 20, 1}, {"AINT", 21, 1},  {"ANINT", 22, 1}, {"NINT", 23, 1}, {"MOD", 24, 2},
-    {"SIGN", 25, 2}, {"DIM", 26, 2},   {"INT", 27, 1},  {"MAX", 28, 2},  {"MIN", 29, 2},
+    {"LOG", 2, 1},    {"LOG10", 3, 1}, {"EXP", 4, 1},    {"ASIN", 5, 1},  {"ACOS", 6, 1},
+    {"ATAN", 7, 1},   {"ATAN2", 8, 2}, {"SIN", 9, 1},    {"COS", 10, 1},  {"TAN", 11, 1},
+    {"COTAN", 12, 1}, {"SINH", 13, 1}, {"COSH", 14, 1},  {"TANH", 15, 1}, {"ABS", 16, 1},
+    {"SQRT", 20, 1},  {"AINT", 21, 1}, {"ANINT", 22, 1}, {"NINT", 23, 1}, {"MOD", 24, 2},
+    {"SIGN", 25, 2},  {"DIM", 26, 2},  {"INT", 27, 1},   {"MAX", 28, 2},  {"MIN", 29, 2},
     {"ICHAR", 30, 1},
 };
 
 // The separators of the scanner and their codes.
 constexpr char kSeparators[] = "()^*/+-,<>!?:|&=";
-constexpr int kSeparatorCodes[] = {TK_LPAREN,      TK_RPAREN,      TK_BINOP + OP_POWER,
-                                   TK_BINOP + OP_MULT, TK_BINOP + OP_DIV, TK_BINOP + OP_PLUS,
-                                   TK_BINOP + OP_MINUS, TK_COMMA,       TK_BINOP + OP_LT,
-                                   TK_BINOP + OP_GT,   TK_BINOP + OP_NE, TK_BINOP + OP_QUEST,
-                                   TK_BINOP + OP_COLON, TK_BINOP + OP_OR, TK_BINOP + OP_AND,
-                                   TK_BINOP + OP_ASIGN};
+constexpr int kSeparatorCodes[] = {
+    TK_LPAREN,           TK_RPAREN,          TK_BINOP + OP_POWER, TK_BINOP + OP_MULT,
+    TK_BINOP + OP_DIV,   TK_BINOP + OP_PLUS, TK_BINOP + OP_MINUS, TK_COMMA,
+    TK_BINOP + OP_LT,    TK_BINOP + OP_GT,   TK_BINOP + OP_NE,    TK_BINOP + OP_QUEST,
+    TK_BINOP + OP_COLON, TK_BINOP + OP_OR,   TK_BINOP + OP_AND,   TK_BINOP + OP_ASIGN};
 
 // The operator passes of the reduction, in their fixed order.
-constexpr int kPassOrder[] = {OP_POWER, OP_MULT, OP_DIV, OP_PLUS, OP_MINUS, OP_EQ,
-                              OP_NE,    OP_LT,   OP_GT,  OP_LE,   OP_GE,    OP_AND,
+constexpr int kPassOrder[] = {OP_POWER, OP_MULT,  OP_DIV,   OP_PLUS, OP_MINUS, OP_EQ,
+                              OP_NE,    OP_LT,    OP_GT,    OP_LE,   OP_GE,    OP_AND,
                               OP_OR,    OP_QUEST, OP_COLON, OP_ASIGN};
 
 const char* op_symbol(int op) {
-    static const char* const symbols[] = {"",   "",   "",   "^",  "*",  "/", "+",  "-",  "=", "==",
-                                          "!=", "<",  ">",  "<=", ">=", "&&", "||", "?", ":"};
+    static const char* const symbols[] = {"",   "",  "",  "^",  "*",  "/",  "+",  "-", "=", "==",
+                                          "!=", "<", ">", "<=", ">=", "&&", "||", "?", ":"};
     return op >= 3 && op <= 18 ? symbols[op] : "";
 }
 
-constexpr int kFunSlot = MAX_VARS;                 // function reference k is name slot 1000+k
+constexpr int kFunSlot = MAX_VARS;                  // function reference k is name slot 1000+k
 constexpr int kConstSlot = MAX_VARS + MAX_FUNREFS;  // constant k is name slot 2000+k
 
 // A token is class*1000 + index, so an index of 1000 would read as the next
 // class: each table gives out at most 999 entries.
 constexpr int kIndexLimit = 999;
 
-int token_class(int t) { return t / 1000 * 1000; }
+int token_class(int t) {
+    return t / 1000 * 1000;
+}
 
 // Joins texts (written out so, rather than with a literal + a string, which
 // g++ 12 warns about wrongly when optimising).
@@ -71,7 +72,9 @@ std::string cat(std::initializer_list<std::string_view> parts) {
     for (std::string_view p : parts) s.append(p);
     return s;
 }
-bool is_operator(int t) { return token_class(t) == TK_BINOP; }
+bool is_operator(int t) {
+    return token_class(t) == TK_BINOP;
+}
 
 // The token list of one compilation, 1-based; commas are never stored.
 struct Tokens {
@@ -80,7 +83,8 @@ struct Tokens {
     int& operator[](int k) { return t[static_cast<std::size_t>(k)]; }
     int operator[](int k) const { return t[static_cast<std::size_t>(k)]; }
     void erase(int k) {
-        for (int i = k; i < n; ++i) t[static_cast<std::size_t>(i)] = t[static_cast<std::size_t>(i + 1)];
+        for (int i = k; i < n; ++i)
+            t[static_cast<std::size_t>(i)] = t[static_cast<std::size_t>(i + 1)];
         t[static_cast<std::size_t>(n)] = 0;
         --n;
     }
@@ -284,7 +288,8 @@ bool parse(std::string_view text, Tokens& tk) {
 
 std::string symbol_name(int slot) {
     int len = std::min(b3.SYMLEN(slot), SYM_NAME);
-    return std::string(b2.SYMNAM(slot).view().substr(0, static_cast<std::size_t>(std::max(len, 0))));
+    return std::string(
+        b2.SYMNAM(slot).view().substr(0, static_cast<std::size_t>(std::max(len, 0))));
 }
 
 // cv: the display text of one token.
@@ -292,13 +297,20 @@ std::string cv(int t) {
     if (t == 0) return " ";
     int index = t % 1000;
     switch (token_class(t)) {
-        case TK_VAR: return symbol_name(index);
-        case TK_FUNCT: return index == 0 ? g_unknown_function : symbol_name(kFunSlot + index);
-        case TK_CONST: return symbol_name(kConstSlot + index);
-        case TK_BINOP: return cat({"|", op_symbol(index), "|"});
-        case 1000: return t == TK_LPAREN ? "|(|" : "|)|";
-        case TK_RESULT: return cat({"^", fmt::line("(I2.2)", {index % 100})});
-        default: return " ";
+        case TK_VAR:
+            return symbol_name(index);
+        case TK_FUNCT:
+            return index == 0 ? g_unknown_function : symbol_name(kFunSlot + index);
+        case TK_CONST:
+            return symbol_name(kConstSlot + index);
+        case TK_BINOP:
+            return cat({"|", op_symbol(index), "|"});
+        case 1000:
+            return t == TK_LPAREN ? "|(|" : "|)|";
+        case TK_RESULT:
+            return cat({"^", fmt::line("(I2.2)", {index % 100})});
+        default:
+            return " ";
     }
 }
 
@@ -310,8 +322,12 @@ void prtline(const Tokens& tk, int i1, int i2) {
         int index = t % 1000;
         switch (token_class(t)) {
             case TK_VAR:
-            case TK_CONST: write_terminal(cat({" ", cv(t)})); break;
-            case TK_FUNCT: write_terminal(cat({" {", cv(t), "} "})); break;
+            case TK_CONST:
+                write_terminal(cat({" ", cv(t)}));
+                break;
+            case TK_FUNCT:
+                write_terminal(cat({" {", cv(t), "} "}));
+                break;
             case TK_RESULT: {
                 std::string s = " [";
                 for (int j = 1; j <= 3; ++j) s.append(cat({" ", cv(b1.IRES(index, j)), " "}));
@@ -319,9 +335,14 @@ void prtline(const Tokens& tk, int i1, int i2) {
                 write_terminal(s);
                 break;
             }
-            case TK_BINOP: write_terminal(cat({" ", op_symbol(index)})); break;
-            case 1000: write_terminal(t == TK_LPAREN ? " (" : " )"); break;
-            default: break;
+            case TK_BINOP:
+                write_terminal(cat({" ", op_symbol(index)}));
+                break;
+            case 1000:
+                write_terminal(t == TK_LPAREN ? " (" : " )");
+                break;
+            default:
+                break;
         }
     }
 }
@@ -470,10 +491,17 @@ bool check_stack(const int* irpn, int len) {
         int need = 0;
         switch (token_class(t)) {
             case TK_CONST:
-            case TK_VAR: idx[static_cast<std::size_t>(sp++)] = token_class(t) == TK_VAR ? t - TK_VAR : 0; continue;
-            case TK_FUNCT: need = b1.NARG(b5.IFUNC(t - TK_FUNCT)); break;
-            case TK_BINOP: need = t - TK_BINOP == OP_COLON ? 3 : 2; break;
-            default: continue;
+            case TK_VAR:
+                idx[static_cast<std::size_t>(sp++)] = token_class(t) == TK_VAR ? t - TK_VAR : 0;
+                continue;
+            case TK_FUNCT:
+                need = b1.NARG(b5.IFUNC(t - TK_FUNCT));
+                break;
+            case TK_BINOP:
+                need = t - TK_BINOP == OP_COLON ? 3 : 2;
+                break;
+            default:
+                continue;
         }
         if (sp < need) {
             write_terminal(" *** ERROR IN TOP: EMPTY STACK");
@@ -501,7 +529,9 @@ int last_significant(const Chars<EXPR_TEXT>& text) {
     return 0;
 }
 
-bool begins_with_end(std::string_view s) { return s.size() >= 3 && s.substr(0, 3) == "END"; }
+bool begins_with_end(std::string_view s) {
+    return s.size() >= 3 && s.substr(0, 3) == "END";
+}
 
 // The compilation of cline into irpn, steps 1 to 8.
 int compile(Chars<EXPR_TEXT>& cline, int* irpn, int& lenrpn) {
@@ -576,12 +606,18 @@ int jfunc(std::string_view name) {
 
 std::string ev_refusal(int istat) {
     switch (istat) {
-        case EV_BLANK_OR_END: return "BLANK OR BEGINS WITH END";
-        case EV_SYNTAX: return "SYNTAX ERROR";
-        case EV_UNKNOWN_FUNC: return "UNKNOWN FUNCTION";
-        case EV_TABLE_FULL: return "TABLE FULL";
-        case EV_EMPTY_STACK: return "MISSING OPERAND";
-        default: return "";
+        case EV_BLANK_OR_END:
+            return "BLANK OR BEGINS WITH END";
+        case EV_SYNTAX:
+            return "SYNTAX ERROR";
+        case EV_UNKNOWN_FUNC:
+            return "UNKNOWN FUNCTION";
+        case EV_TABLE_FULL:
+            return "TABLE FULL";
+        case EV_EMPTY_STACK:
+            return "MISSING OPERAND";
+        default:
+            return "";
     }
 }
 

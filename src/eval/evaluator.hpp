@@ -26,7 +26,7 @@ int reval(int& luin);
 // NREQNS components) into the predefined variables, reruns every stored
 // expression in entry order and returns variable ivar (0 for ivar 0). A
 // variable that no stored expression assigns gives 0 and one warning.
-double userf(int nel, double x, double y, const double* u, const double* dudx,
-             const double* dudy, int ivar);
+double userf(int nel, double x, double y, const double* u, const double* dudx, const double* dudy,
+             int ivar);
 
 }  // namespace kavren

@@ -20,12 +20,12 @@ constexpr int EV_RUN = 3;          // run a compiled form
 // Why a compilation was refused (0: it was not). A refused text leaves the
 // symbol tables as they were before it.
 constexpr int EV_OK = 0;
-constexpr int EV_BLANK_OR_END = 1;   // blank text, or a text that begins with END
-constexpr int EV_SYNTAX = 2;         // syntax error (shown with a token dump)
-constexpr int EV_UNKNOWN_FUNC = 3;   // a function name not in the catalogue
-constexpr int EV_TABLE_FULL = 4;     // a symbol table, the token list, the result table or
-                                     // the compiled form would overflow
-constexpr int EV_EMPTY_STACK = 5;    // the postfix program would take more operands than it has
+constexpr int EV_BLANK_OR_END = 1;  // blank text, or a text that begins with END
+constexpr int EV_SYNTAX = 2;        // syntax error (shown with a token dump)
+constexpr int EV_UNKNOWN_FUNC = 3;  // a function name not in the catalogue
+constexpr int EV_TABLE_FULL = 4;    // a symbol table, the token list, the result table or
+                                    // the compiled form would overflow
+constexpr int EV_EMPTY_STACK = 5;   // the postfix program would take more operands than it has
 
 // Resets (mode 1), compiles (2), runs irpn (3), or compiles and runs (others)
 // the text cline, which compilation rewrites (blanks removed, "**" as "^").

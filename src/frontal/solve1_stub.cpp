@@ -5,6 +5,8 @@
 
 namespace kavren {
 
-void solve1() { write_terminal(" SOLVE1: THE FRONTAL SOLVER IS NOT AVAILABLE YET, NOTHING SOLVED"); }
+void solve1() {
+    write_terminal(" SOLVE1: THE FRONTAL SOLVER IS NOT AVAILABLE YET, NOTHING SOLVED");
+}
 
 }  // namespace kavren

@@ -5,6 +5,8 @@
 
 namespace kavren {
 
-void setgeom() { stub_level("GEOMETRY"); }
+void setgeom() {
+    stub_level("GEOMETRY");
+}
 
 }  // namespace kavren

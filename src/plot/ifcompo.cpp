@@ -14,7 +14,8 @@ int ifcompo(std::string_view name) {
     const int len = lenstr(buffer.view(), 8);
     const std::string_view key = buffer.view().substr(0, static_cast<std::size_t>(len));
     for (int i = 1; i <= b4.NUMVAR; ++i) {
-        if (b3.SYMLEN(i) == len && b2.SYMNAM(i).view().substr(0, static_cast<std::size_t>(len)) == key)
+        if (b3.SYMLEN(i) == len &&
+            b2.SYMNAM(i).view().substr(0, static_cast<std::size_t>(len)) == key)
             return i;
     }
     return 0;

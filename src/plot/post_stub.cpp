@@ -5,6 +5,8 @@
 
 namespace kavren {
 
-void post() { stub_level("POST"); }
+void post() {
+    stub_level("POST");
+}
 
 }  // namespace kavren

@@ -57,10 +57,10 @@ struct B5 {
     Arr1<int, MAX_FUNREFS> IFUNC;  // function code of function reference k
 };
 struct B1 {
-    int NRES = 0;                            // result rows in use (reset for every compilation)
-    Arr2<int, MAX_RESULTS, 3> IRES;          // result rows: operands then operator or function
-    Arr1<int, MAX_FUNREFS> NARG;             // arguments of each function code
-    Arr1<double, MAX_VARS> VARVAL;           // current value of variable k
+    int NRES = 0;                    // result rows in use (reset for every compilation)
+    Arr2<int, MAX_RESULTS, 3> IRES;  // result rows: operands then operator or function
+    Arr1<int, MAX_FUNREFS> NARG;     // arguments of each function code
+    Arr1<double, MAX_VARS> VARVAL;   // current value of variable k
 };
 struct B6 {
     Arr1<int, 2> ITRACE;  // 1 dump tokens after each compilation step, 2 value traces; never set

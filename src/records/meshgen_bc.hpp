@@ -10,13 +10,13 @@
 namespace kavren {
 
 struct Cbcons {
-    int NBLIN = 0;                        // boundary lines defined
-    Arr1<int, MAX_BOUNDARY> IBND;         // boundary number of line l, stored negative
-    Arr1<int, MAX_BOUNDARY> IMINB;        // I bounds of line l (IMINB = IMAXB or JMINB = JMAXB)
+    int NBLIN = 0;                  // boundary lines defined
+    Arr1<int, MAX_BOUNDARY> IBND;   // boundary number of line l, stored negative
+    Arr1<int, MAX_BOUNDARY> IMINB;  // I bounds of line l (IMINB = IMAXB or JMINB = JMAXB)
     Arr1<int, MAX_BOUNDARY> IMAXB;
-    Arr1<int, MAX_BOUNDARY> JMINB;        // J bounds of line l
+    Arr1<int, MAX_BOUNDARY> JMINB;  // J bounds of line l
     Arr1<int, MAX_BOUNDARY> JMAXB;
-    Arr1<int, MAX_BOUNDARY> IREGB;        // region index of line l
+    Arr1<int, MAX_BOUNDARY> IREGB;  // region index of line l
 };
 struct Cbcons1 {
     Arr1<Word8, MAX_BOUNDARY> BNAME;  // name of boundary number b; blank for one given by number

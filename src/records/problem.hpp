@@ -8,9 +8,9 @@ namespace kavren {
 
 // The equation system of the chosen problem.
 struct Ceqsys {
-    int NREQNS = 0;                          // equations: the solution components in use
-    int MXEQNS = 0;                          // maximum number of equations
-    Arr2<int, MAX_EQNS, MAX_EQNS> ICOUPL;    // coupling array (equation, component)
+    int NREQNS = 0;                        // equations: the solution components in use
+    int MXEQNS = 0;                        // maximum number of equations
+    Arr2<int, MAX_EQNS, MAX_EQNS> ICOUPL;  // coupling array (equation, component)
 };
 struct Csymet {
     int ISYMET = 0;  // 1 symmetric, 2 unsymmetric problem

@@ -6,6 +6,8 @@
 
 namespace kavren {
 
-void execute() { stub_level("EXECUTE"); }
+void execute() {
+    stub_level("EXECUTE");
+}
 
 }  // namespace kavren

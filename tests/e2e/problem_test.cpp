@@ -54,12 +54,12 @@ TEST(ProblemMenus, StandardAndItsProblemModuleListTheirOptions) {
                                 "  HEAT         PARTIAL DIFFERENTIAL EQUATION",
                                 "  END          RETURN TO MAIN MENU"}))
         << show(r);
-    EXPECT_TRUE(has_block(out, {"  OPTIONS ARE:", " RETYPE COMMAND", "",
-                                "  GEOMETRY   MESH GENERATOR", "             & PROBLEM DEFINITION",
-                                "  BCONDS     SET BOUNDARY CONDITIONS",
-                                "  EXECUTE    ACCESS USER DRIVING ROUTINES",
-                                "  ADAPT      MESH ADAPTIVITY", "  POST       POST PROCESSING",
-                                "  STORAGE    LOAD & SAVE  SOLUTION", "  END        END OF MODULE"}))
+    EXPECT_TRUE(
+        has_block(out, {"  OPTIONS ARE:", " RETYPE COMMAND", "", "  GEOMETRY   MESH GENERATOR",
+                        "             & PROBLEM DEFINITION", "  BCONDS     SET BOUNDARY CONDITIONS",
+                        "  EXECUTE    ACCESS USER DRIVING ROUTINES", "  ADAPT      MESH ADAPTIVITY",
+                        "  POST       POST PROCESSING", "  STORAGE    LOAD & SAVE  SOLUTION",
+                        "  END        END OF MODULE"}))
         << show(r);
     EXPECT_TRUE(contains_line(out, "  VIRK END OF SESSION")) << show(r);
     // The entering records and the END records are logged, indented by level.
@@ -73,8 +73,9 @@ TEST(ProblemMenus, CustomListsTheProblemsOfTheConfiguration) {
     auto r = run_kavren(p);
     ASSERT_EQ(r.status, 0) << show(r);
     auto out = r.out_lines();
-    EXPECT_TRUE(has_block(out, {" VALID OPTIONS ARE", "", " POISSON    Scalar Poisson problem",
-                                " PAIR       Two coupled fields", "  END      RETURN TO MAIN MENU"}))
+    EXPECT_TRUE(
+        has_block(out, {" VALID OPTIONS ARE", "", " POISSON    Scalar Poisson problem",
+                        " PAIR       Two coupled fields", "  END      RETURN TO MAIN MENU"}))
         << show(r);
     // PARAMS belongs to the standard problems only: the customised problem
     // module answers with its option list.
@@ -100,9 +101,8 @@ TEST(Calculator, EvalFileDefinesOmega) {
     ASSERT_EQ(r.status, 0) << show(r);
     // exp(0.75)*sin(1.5) = 2.1116969...
     EXPECT_TRUE(contains_line(r.out_lines(), " OMEGA =     2.11170")) << show(r);
-    std::vector<std::string> log = {"EVAL,SOL", "#>OMEGA = EXP(X+Y)*SIN(3*X)", "# END OF EVAL",
-                                    "%",        "X=0.5",
-                                    "Y=0.25",   "%"};
+    std::vector<std::string> log = {
+        "EVAL,SOL", "#>OMEGA = EXP(X+Y)*SIN(3*X)", "# END OF EVAL", "%", "X=0.5", "Y=0.25", "%"};
     EXPECT_EQ(r.lines("decks/job.out"), log) << show(r);
 }
 
@@ -126,13 +126,13 @@ TEST(Calculator, RefusedExpressionsLeaveTheRunGoing) {
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_FALSE(r.timed_out);
     auto err = r.lines("decks/job.err");
-    for (const char* line : {" ** EXPRESSION REFUSED (SYNTAX ERROR): A*-B",
-                             " ** EXPRESSION REFUSED (BLANK OR BEGINS WITH END): END",
-                             " ** EXPRESSION REFUSED (UNKNOWN FUNCTION): FOO(X)",
-                             " ** EXPRESSION REFUSED (MISSING OPERAND): -SIN(X)",
-                             " ** EXPRESSION REFUSED (SYNTAX ERROR): (A",
-                             " ** EXPRESSION REFUSED (MISSING OPERAND): MAX(1,-2)",
-                             " STANDARD,%A*-B"})
+    for (const char* line :
+         {" ** EXPRESSION REFUSED (SYNTAX ERROR): A*-B",
+          " ** EXPRESSION REFUSED (BLANK OR BEGINS WITH END): END",
+          " ** EXPRESSION REFUSED (UNKNOWN FUNCTION): FOO(X)",
+          " ** EXPRESSION REFUSED (MISSING OPERAND): -SIN(X)",
+          " ** EXPRESSION REFUSED (SYNTAX ERROR): (A",
+          " ** EXPRESSION REFUSED (MISSING OPERAND): MAX(1,-2)", " STANDARD,%A*-B"})
         EXPECT_TRUE(contains_line(err, line)) << line << "\n" << show(r);
     auto out = r.out_lines();
     // The Part's terminal lines of each refusal.
@@ -165,20 +165,23 @@ TEST(BoundaryKinds, KindRecordsOfACustomisedProblem) {
     p.config = kCustomConfig;
     auto r = run_kavren(p);
     ASSERT_EQ(r.status, 0) << show(r);
-    std::vector<std::string> errors = {
-        " ONE OF THE BOUNDARY NUMBER IS OUT OF BOUNDS", " BOUNDARY NUMBER UNREADABLE",
-        " BOUNDARY KIND NOT INTEGER", " BOUNDARY UNREADABLE", " UNABLE TO FIND KEYWORD BOUNDARY"};
+    std::vector<std::string> errors = {" ONE OF THE BOUNDARY NUMBER IS OUT OF BOUNDS",
+                                       " BOUNDARY NUMBER UNREADABLE", " BOUNDARY KIND NOT INTEGER",
+                                       " BOUNDARY UNREADABLE", " UNABLE TO FIND KEYWORD BOUNDARY"};
     EXPECT_EQ(r.lines("decks/job.err"), errors) << show(r);
     // Each error is shown after the retype line, also while the deck is read.
-    EXPECT_TRUE(has_block(r.out_lines(), {" RETYPE COMMAND", " ONE OF THE BOUNDARY NUMBER IS OUT OF BOUNDS"}))
+    EXPECT_TRUE(has_block(r.out_lines(),
+                          {" RETYPE COMMAND", " ONE OF THE BOUNDARY NUMBER IS OUT OF BOUNDS"}))
         << show(r);
     std::vector<std::string> log = {"CUSTOM", "POISSON", "   BCONDS", "      KIND=2,BOUNDARY=1,3",
-                                    "   END",  "END",     "END"};
+                                    "   END", "END",     "END"};
     EXPECT_EQ(r.lines("decks/job.out"), log) << show(r);
 }
 
 TEST(Solver, DefaultBeforeAnySolveAndNoMesh) {
-    auto r = run_kavren(with_deck("STANDARD\nHEAT\nSOLVE\nDEFAULT\nFRONTAL\nSOLVE\nITERATIVE\nMAXIT=50\nEND\nEND\nEND\nEND\n"));
+    auto r =
+        run_kavren(with_deck("STANDARD\nHEAT\nSOLVE\nDEFAULT\nFRONTAL\nSOLVE\nITERATIVE\nMAXIT="
+                             "50\nEND\nEND\nEND\nEND\n"));
     ASSERT_EQ(r.status, 0) << show(r);
     std::vector<std::string> errors = {
         "  *** NO DEFAULT SOLVER CURRENTLY CHOSEN ***", "  PLEASE SELECT A SOLVER",
@@ -188,27 +191,35 @@ TEST(Solver, DefaultBeforeAnySolveAndNoMesh) {
     EXPECT_FALSE(contains_text(r.out, "CALCULATIONS COMPLETE")) << show(r);
     // Each solve left the solver menu: FRONTAL and the sub-menu's END return to
     // the problem module, whose END then ends it.
-    std::vector<std::string> log = {"STANDARD",          "HEAT",      "   SOLVE",
-                                    "      FRONTAL",     "   SOLVE",  "      ITERATIVE",
-                                    "         MAXIT=50", "         END",
-                                    "END",               "END"};
+    std::vector<std::string> log = {"STANDARD",
+                                    "HEAT",
+                                    "   SOLVE",
+                                    "      FRONTAL",
+                                    "   SOLVE",
+                                    "      ITERATIVE",
+                                    "         MAXIT=50",
+                                    "         END",
+                                    "END",
+                                    "END"};
     EXPECT_EQ(r.lines("decks/job.out"), log) << show(r);
 }
 
 TEST(StubLevels, RecordsOfALevelNotBuiltNeverReachTheProblemMenu) {
-    auto r = run_kavren(with_deck(
-        "STANDARD\nELASTICITY\n"
-        "GEOMETRY\nNODES,GRID\nPOINT=1,X=0\nEND\n"
-        "STORAGE\nSAVE\nEND\n"
-        "EXECUTE\nSOLVE\nEND\n"
-        "POST\nSOLUTION\nEND\n"
-        "END\nEND\nEND\n"));
+    auto r =
+        run_kavren(with_deck("STANDARD\nELASTICITY\n"
+                             "GEOMETRY\nNODES,GRID\nPOINT=1,X=0\nEND\n"
+                             "STORAGE\nSAVE\nEND\n"
+                             "EXECUTE\nSOLVE\nEND\n"
+                             "POST\nSOLUTION\nEND\n"
+                             "END\nEND\nEND\n"));
     ASSERT_EQ(r.status, 0) << show(r);
     auto out = r.out_lines();
     for (const char* level : {"GEOMETRY", "STORAGE", "EXECUTE", "POST"})
-        EXPECT_TRUE(contains_line(out, std::string(" ") + level +
-                                           " IS NOT AVAILABLE YET: ITS RECORDS ARE DROPPED UP TO ITS END"))
-            << level << "\n" << show(r);
+        EXPECT_TRUE(
+            contains_line(out, std::string(" ") + level +
+                                   " IS NOT AVAILABLE YET: ITS RECORDS ARE DROPPED UP TO ITS END"))
+            << level << "\n"
+            << show(r);
     // Nothing reached the problem menu as an unknown word, and the last END
     // ended the run at the main menu.
     EXPECT_EQ(r.file("decks/job.err"), "") << show(r);
@@ -220,7 +231,8 @@ TEST(StubLevels, RecordsOfALevelNotBuiltNeverReachTheProblemMenu) {
 }
 
 TEST(History, ReplayReturnsToTheProblemModule) {
-    auto r = run_kavren(at_keyboard("STANDARD\nELASTICITY\nGEOMETRY\nH\nH,2\nFOO\nEND\nEND\nEND\n"));
+    auto r =
+        run_kavren(at_keyboard("STANDARD\nELASTICITY\nGEOMETRY\nH\nH,2\nFOO\nEND\nEND\nEND\n"));
     ASSERT_EQ(r.status, 0) << show(r);
     auto out = r.out_lines();
     EXPECT_TRUE(contains_line(out, " *   3 *    GEOMETRY")) << show(r);

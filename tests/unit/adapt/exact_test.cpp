@@ -1,11 +1,12 @@
 // The exact solution from the evaluator variables OMEGA .. OMEGAYY.
+#include "adapt/exact.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 
 #include "../eval/eval_fixture.hpp"
-#include "adapt/exact.hpp"
 #include "records/debug.hpp"
 
 namespace kavren::testing {

@@ -1,9 +1,10 @@
 // Debug prints: registration, the print layouts and the breakpoint dialog.
+#include "control/debug.hpp"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "control/debug.hpp"
 #include "reader_fixture.hpp"
 #include "records/debug.hpp"
 #include "support/units.hpp"
@@ -12,7 +13,7 @@ namespace kavren::testing {
 namespace {
 
 class DebugTest : public ReaderTest {
-protected:
+  protected:
     void SetUp() override {
         ReaderTest::SetUp();
         units::open_text(units::STDOUT_UNIT, "term.txt", units::Open::create);
@@ -42,10 +43,10 @@ TEST_F(DebugTest, PrintLayouts) {
     // A 4 by 2 real array stored by columns: element (j, i) is 10*j + i.
     const double ra[8] = {11, 21, 31, 41, 12, 22, 32, 42};
     const int ia[3] = {7, 8, 9};
-    dbgprint(2, "ROUT", "ARR", nullptr, ra, 4, 1, 3, 1, 2, 0);  // block, second index outer
-    dbgprint(2, "ROUT", "COL", nullptr, ra, 4, 2, 4, 2, 2, 0);  // rows 2..4 of column 2
-    dbgprint(1, "ROUT", "ROW", ia, nullptr, 1, 1, 1, 2, 3, 0);  // row 1, columns 2..3
-    dbgprint(1, "ROUT", "ONE", ia, nullptr, 1, 1, 1, 1, 1, 0);  // a single value
+    dbgprint(2, "ROUT", "ARR", nullptr, ra, 4, 1, 3, 1, 2, 0);   // block, second index outer
+    dbgprint(2, "ROUT", "COL", nullptr, ra, 4, 2, 4, 2, 2, 0);   // rows 2..4 of column 2
+    dbgprint(1, "ROUT", "ROW", ia, nullptr, 1, 1, 1, 2, 3, 0);   // row 1, columns 2..3
+    dbgprint(1, "ROUT", "ONE", ia, nullptr, 1, 1, 1, 1, 1, 0);   // a single value
     dbgprint(3, "ROUT", "NONE", ia, nullptr, 1, 1, 1, 1, 1, 0);  // other types print nothing
     const std::string expected =
         " ROUT     : ARR      ( 1 , 1 )= 11.\n"
@@ -64,14 +65,16 @@ TEST_F(DebugTest, PrintLayouts) {
 }
 
 std::string status_block(int melem1, int ipfss1) {
-    const char* labels[] = {"SOLIN21  =", "SOLIN22  =", "MELMCON1 =", "MELMCON2 =", "MELMCON3 =",
-                            "MELEM1   =", "MELEM2   =", "BCELEM1  =", "BCELEM2  =", "SOLOUT   =",
-                            "IPFSS1   =", "IPFSZD   =", "IPFSBF   =", "IPFSST   =", "IPFSLH   =",
-                            "IPFSRH   =", "IPFSLF   =", "IPFSRF   =", "IPFSLE   =", "IPFSRE   =",
-                            "IPFSBK   =", "IPFSXX   ="};
+    const char* labels[] = {
+        "SOLIN21  =", "SOLIN22  =", "MELMCON1 =", "MELMCON2 =", "MELMCON3 =", "MELEM1   =",
+        "MELEM2   =", "BCELEM1  =", "BCELEM2  =", "SOLOUT   =", "IPFSS1   =", "IPFSZD   =",
+        "IPFSBF   =", "IPFSST   =", "IPFSLH   =", "IPFSRH   =", "IPFSLF   =", "IPFSRF   =",
+        "IPFSLE   =", "IPFSRE   =", "IPFSBK   =", "IPFSXX   ="};
     std::string s;
     for (const char* l : labels) {
-        int v = std::string(l) == "MELEM1   =" ? melem1 : std::string(l) == "IPFSS1   =" ? ipfss1 : 0;
+        int v = std::string(l) == "MELEM1   ="   ? melem1
+                : std::string(l) == "IPFSS1   =" ? ipfss1
+                                                 : 0;
         s += " " + std::string(l) + "  " + std::to_string(v) + "\n";
     }
     return s;
@@ -105,8 +108,10 @@ TEST_F(DebugTest, KeywordWithoutANumberSwitchesOff) {
 TEST_F(DebugTest, StopEndsTheRunNamingDbgprint) {
     deck("STOP\n");
     const int v = 1;
-    EXPECT_EXIT(dbgprint(1, "R", "A", &v, nullptr, 1, 1, 1, 1, 1, 1), ::testing::ExitedWithCode(1), "");
-    EXPECT_NE(file("decks/t.err").find("TERMINATION OCCURED IN ROUTINE--DBGPRINT"), std::string::npos);
+    EXPECT_EXIT(dbgprint(1, "R", "A", &v, nullptr, 1, 1, 1, 1, 1, 1), ::testing::ExitedWithCode(1),
+                "");
+    EXPECT_NE(file("decks/t.err").find("TERMINATION OCCURED IN ROUTINE--DBGPRINT"),
+              std::string::npos);
 }
 
 }  // namespace

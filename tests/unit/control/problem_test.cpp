@@ -1,12 +1,13 @@
 // The problem modules' own logic: boundary kinds, the kinds of an element's
 // sides, and the solver menu's settings.
+#include "control/problem.hpp"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "control/problem.hpp"
 #include "reader_fixture.hpp"
 #include "records/meshgen_bc.hpp"
 #include "records/problem.hpp"
@@ -16,7 +17,7 @@ namespace kavren::testing {
 namespace {
 
 class ProblemTest : public ReaderTest {
-protected:
+  protected:
     void SetUp() override {
         ReaderTest::SetUp();
         units::open_text(units::STDOUT_UNIT, "term.txt", units::Open::create);
@@ -54,19 +55,20 @@ TEST_F(ProblemTest, KindRecordsSetKindsByNumberAndName) {
     for (int l = 1; l <= 3; ++l) cbcons.IBND(l) = -l;
     cbcons1.BNAME(3) = Word8("OUTER");
     cflags.ISOLVD = 1;
-    enter("BCONDS\n"
-          "KIND=2,BOUNDARY=1,3\n"
-          "KIND=5,BOUNDARY=OUTER\n"
-          "KIND=4,BOUNDARY=1,51,2\n"
-          "KIND=2,BOUNDARY\n"
-          "KIND=X,BOUNDARY=1\n"
-          "KIND=1.0E10,BOUNDARY=1\n"
-          "KIND=2,BOUNDARY=INNER\n"
-          "KIND=2,BNDRY=1\n"
-          "END\n"
-          "KIND=-4,BOUNDARY=2\n"
-          "END\n",
-          setbcs0);
+    enter(
+        "BCONDS\n"
+        "KIND=2,BOUNDARY=1,3\n"
+        "KIND=5,BOUNDARY=OUTER\n"
+        "KIND=4,BOUNDARY=1,51,2\n"
+        "KIND=2,BOUNDARY\n"
+        "KIND=X,BOUNDARY=1\n"
+        "KIND=1.0E10,BOUNDARY=1\n"
+        "KIND=2,BOUNDARY=INNER\n"
+        "KIND=2,BNDRY=1\n"
+        "END\n"
+        "KIND=-4,BOUNDARY=2\n"
+        "END\n",
+        setbcs0);
     EXPECT_EQ(cbound.IBKIND(1), 4);
     EXPECT_EQ(cbound.IBKIND(2), -4);  // kinds are open-ended
     EXPECT_EQ(cbound.IBKIND(3), 5);
@@ -84,8 +86,9 @@ TEST_F(ProblemTest, KindRecordsSetKindsByNumberAndName) {
     // those after it are not (2 had none until the last KIND record).
     EXPECT_EQ(errors(), expected);
     // Accepted records are logged; refused ones are not.
-    EXPECT_EQ(file("decks/t.out"),
-              "BCONDS\n   KIND=2,BOUNDARY=1,3\n   KIND=5,BOUNDARY=OUTER\n   KIND=-4,BOUNDARY=2\nEND\n");
+    EXPECT_EQ(
+        file("decks/t.out"),
+        "BCONDS\n   KIND=2,BOUNDARY=1,3\n   KIND=5,BOUNDARY=OUTER\n   KIND=-4,BOUNDARY=2\nEND\n");
 }
 
 TEST_F(ProblemTest, UnknownWordAtBcondsListsTheOptions) {

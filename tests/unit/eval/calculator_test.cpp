@@ -16,9 +16,13 @@ namespace {
 const double kZero[MAX_EQNS] = {0, 0, 0, 0};
 
 // Variable ivar at the point (x, y) of element 1 with zero solution values.
-double at(double x, double y, int ivar) { return userf(1, x, y, kZero, kZero, kZero, ivar); }
+double at(double x, double y, int ivar) {
+    return userf(1, x, y, kZero, kZero, kZero, ivar);
+}
 
-double value_of(const std::string& name) { return at(0, 0, ifcompo(name)); }
+double value_of(const std::string& name) {
+    return at(0, 0, ifcompo(name));
+}
 
 //// calculator lines ////
 
@@ -67,7 +71,8 @@ TEST_F(EvalTest, RefusedLineLeavesTheStoreAndTheRunGoing) {
     EXPECT_EQ(clac1c.NEXPR, NPREDF);
     const std::string err = file("decks/t.err");
     EXPECT_NE(err.find(" ** EXPRESSION REFUSED (SYNTAX ERROR): A*-B"), std::string::npos) << err;
-    EXPECT_NE(err.find(" ** EXPRESSION REFUSED (BLANK OR BEGINS WITH END): END"), std::string::npos);
+    EXPECT_NE(err.find(" ** EXPRESSION REFUSED (BLANK OR BEGINS WITH END): END"),
+              std::string::npos);
     // The slot is free for the next line.
     evpack("C=3");
     EXPECT_EQ(clac1c.NEXPR, NPREDF + 1);
@@ -187,7 +192,8 @@ TEST_F(EvalTest, UnassignedVariableGivesZeroWithOneWarning) {
     ASSERT_EQ(k, NPREDF + 2);  // K came after the expression's own slot
     EXPECT_EQ(at(1, 1, k), 0.0);
     EXPECT_EQ(at(1, 1, k), 0.0);
-    const std::string warning = " *** WARNING: NO EXPRESSION ASSIGNS THE VARIABLE K: ITS VALUE IS 0";
+    const std::string warning =
+        " *** WARNING: NO EXPRESSION ASSIGNS THE VARIABLE K: ITS VALUE IS 0";
     const std::string t = terminal();
     EXPECT_NE(t.find(warning), std::string::npos) << t;
     EXPECT_EQ(t.find(warning), t.rfind(warning));  // once only
@@ -206,7 +212,8 @@ TEST_F(EvalTest, IfcompoFindsVariablesByTheirFirstEightCharacters) {
     struct {
         const char* name;
         int slot;
-    } cases[] = {{"X", 2}, {"X   ", 2}, {"x", 0}, {"DU4DY", 15}, {"NOSUCH", 0}, {"LONGNAME1", 0}, {"", 0}};
+    } cases[] = {{"X", 2},      {"X   ", 2},      {"x", 0}, {"DU4DY", 15},
+                 {"NOSUCH", 0}, {"LONGNAME1", 0}, {"", 0}};
     for (const auto& c : cases) EXPECT_EQ(ifcompo(c.name), c.slot) << "'" << c.name << "'";
 }
 

@@ -15,7 +15,7 @@
 namespace kavren::testing {
 
 class EvalTest : public ReaderTest {
-protected:
+  protected:
     void SetUp() override {
         ReaderTest::SetUp();
         units::open_text(units::STDOUT_UNIT, "term.txt", units::Open::create);
@@ -39,9 +39,7 @@ protected:
         return v;
     }
     // Sets variable name (creating it) to value.
-    void set(const std::string& name, double value) {
-        run(name + "=" + std::to_string(value));
-    }
+    void set(const std::string& name, double value) { run(name + "=" + std::to_string(value)); }
     // Slot of a variable by name, 0 when none.
     int slot(const std::string& name) {
         for (int k = 1; k <= b4.NUMVAR; ++k)

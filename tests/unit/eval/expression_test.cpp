@@ -60,7 +60,10 @@ const ExprCase kExpressions[] = {
     {"zero_to_zero", {}, "0^0", 1, nullptr},
     {"zero_squared", {}, "0^2", 0, nullptr},
     {"negative_base_whole_exponent", {}, "(-8)^3", -512, nullptr},
-    {"negative_base_real_exponent", {}, "(-8)^(1/3)", 0,
+    {"negative_base_real_exponent",
+     {},
+     "(-8)^(1/3)",
+     0,
      " *** NEGATIVE VALUE RAISED TO A REAL EXPONENT"},
     {"negative_exponent", {}, "2^(-1)", 0, " *** NEGATIVE EXPONENT"},
     {"zero_divisor", {}, "1/0", 0, " *** ZERO DIVISOR"},
@@ -102,7 +105,9 @@ const ExprCase kExpressions[] = {
     {"nested_functions", {}, "SQRT(ABS(-16))", 4, nullptr},
 };
 
-void PrintTo(const ExprCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ExprCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ExpressionTable : public EvalTest, public ::testing::WithParamInterface<ExprCase> {};
 
@@ -199,7 +204,9 @@ const RefusalCase kRefusals[] = {
     {"end_spelt_with_blanks", "E N D", EV_BLANK_OR_END, nullptr},
 };
 
-void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const RefusalCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class RefusalTable : public EvalTest, public ::testing::WithParamInterface<RefusalCase> {};
 
