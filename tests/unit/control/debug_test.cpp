@@ -75,7 +75,7 @@ std::string status_block(int melem1, int ipfss1) {
         int v = std::string(l) == "MELEM1   ="   ? melem1
                 : std::string(l) == "IPFSS1   =" ? ipfss1
                                                  : 0;
-        s += " " + std::string(l) + "  " + std::to_string(v) + "\n";
+        s.append(" ").append(l).append("  ").append(std::to_string(v)).append("\n");
     }
     return s;
 }

@@ -15,6 +15,12 @@ namespace {
 bool g_counting = false;
 long g_allocations = 0;
 
+// Kept out of line: g++ would otherwise take the free of a block that
+// operator new returned for a mismatch.
+[[gnu::noinline]] void release(void* p) noexcept {
+    std::free(p);
+}
+
 void* allocate(std::size_t n) noexcept {
     if (g_counting) ++g_allocations;
     return std::malloc(n == 0 ? 1 : n);
@@ -38,22 +44,22 @@ void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
     return allocate(n);
 }
 void operator delete(void* p) noexcept {
-    std::free(p);
+    release(p);
 }
 void operator delete[](void* p) noexcept {
-    std::free(p);
+    release(p);
 }
 void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
+    release(p);
 }
 void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
+    release(p);
 }
 void operator delete(void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
+    release(p);
 }
 void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
+    release(p);
 }
 
 namespace kavren::testing {
