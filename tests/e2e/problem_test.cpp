@@ -135,7 +135,7 @@ TEST(Calculator, RefusedExpressionsLeaveTheRunGoing) {
           " ** EXPRESSION REFUSED (MISSING OPERAND): MAX(1,-2)", " STANDARD,%A*-B"})
         EXPECT_TRUE(contains_line(err, line)) << line << "\n" << show(r);
     auto out = r.out_lines();
-    // The Part's terminal lines of each refusal.
+    // The terminal lines of each refusal.
     EXPECT_TRUE(contains_line(out, " *** SYNTAX ERROR:TWO ADJACENT OPERATORS")) << show(r);
     EXPECT_TRUE(contains_line(out, " *** NO SUCH KNOWN FUNCTION")) << show(r);
     EXPECT_TRUE(contains_line(out, " *** ERROR IN TOP: EMPTY STACK")) << show(r);
