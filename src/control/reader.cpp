@@ -472,17 +472,20 @@ void ffldin(int& luin, int luout, int menu, int& ierr) {
         for (int k = 1; k <= iodati.NFIELD && !faulty; ++k) {
             int t = iodati.ITYPE(k);
             if (t != FT_EXPR && t != FT_NEG_EXPR) continue;
-            clac1c.NEXPR += 1;
-            if (clac1c.NEXPR > MAX_EXPR) {
+            if (clac1c.NEXPR >= MAX_EXPR) {
+                // The store keeps its 100 expressions.
                 ffldou(0, MSG_ERROR, " UNABLE TO EVALUATE MORE THAN " +
                                          fmt::line("(I4)", {MAX_EXPR}) + " EXPRESSIONS");
                 faulty = true;
                 break;
             }
+            clac1c.NEXPR += 1;
             calc1a.CALTXT(clac1c.NEXPR) = Chars<100>(g_expr_text[k]);
             clac1c.ICALC = 1;
             double v = 0.0;
             if (!evfield(clac1c.NEXPR, v)) {
+                // A refused expression gives its slot back.
+                clac1c.NEXPR -= 1;
                 faulty = true;
                 break;
             }
@@ -491,6 +494,8 @@ void ffldin(int& luin, int luout, int menu, int& ierr) {
         }
         if (faulty) {
             write_error_file(" " + last_line);
+            // The record is read again as a command, not as a calculator line.
+            clac1c.ICALC = 0;
             continue;
         }
 
@@ -507,7 +512,7 @@ void ffldin(int& luin, int luout, int menu, int& ierr) {
                 g_eval_return_unit = caller;
                 continue;
             }
-            if (r == REVAL_REFUSED) continue;
+            if (r == REVAL_REFUSED || r == REVAL_DONE) continue;
             return;
         }
         if (chkfld("?", 1)) {

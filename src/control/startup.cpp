@@ -5,6 +5,7 @@
 
 #include "control/history.hpp"
 #include "control/messages.hpp"
+#include "control/problem.hpp"
 #include "control/reader.hpp"
 #include "eval/evaluator.hpp"
 #include "fem/tables.hpp"
@@ -273,10 +274,10 @@ void main_menu_options() {
                 history();
             } else if (chkfld("DATABASE", 1)) {
                 datab();
-            } else if (chkfld("STANDARD", 1) || chkfld("CUSTOM", 1)) {
-                // STUB: the problem modules come with the problem-module work;
-                // until then the choice answers with the option list.
-                main_menu_options();
+            } else if (chkfld("STANDARD", 1)) {
+                standard();
+            } else if (chkfld("CUSTOM", 1)) {
+                custom();
             } else {
                 acted = false;
             }

@@ -18,6 +18,24 @@ constexpr int MENU_DEPTH = 8;      // levels of the menu path
 constexpr int RING_LINES = 100;    // lines of the text ring
 constexpr int HISTORY_RECLEN = 256;  // bytes of a history record (80 used)
 
+// Expression evaluator (compiler tables, store and interpreter).
+constexpr int NPREDF = 15;         // predefined point variables NEL, X, Y, U1..DU4DY
+constexpr int EXPR_TEXT = 100;     // characters of an expression text
+constexpr int SYM_NAME = 10;       // characters of a symbol name that are kept
+constexpr int MAX_VARS = 1000;     // variables of the symbol table
+constexpr int MAX_FUNREFS = 1000;  // function references (reference 1 is the unary minus)
+constexpr int MAX_CONSTS = 1000;   // constants
+constexpr int MAX_SYMBOLS = MAX_VARS + MAX_FUNREFS + MAX_CONSTS;  // name slots of all three
+constexpr int MAX_RESULTS = 1000;  // result rows of one compilation
+constexpr int MAX_FUNCODES = 30;   // function codes of the catalogue
+constexpr int MAX_TOKENS = 80;     // tokens of one expression once commas are dropped
+constexpr int RPN_ROWS = 100;      // rows of a compiled-form column of the store
+constexpr int MAX_RPN = 80;        // codes of one compiled form
+constexpr int EVAL_STACK = 100;    // value and index stacks of the interpreter
+
+// Problem data.
+constexpr int MAX_BOUNDARY = 50;  // boundary numbers 1..50, and boundary lines of the generator
+
 }  // namespace kavren
 
 namespace kavren {

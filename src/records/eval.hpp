@@ -1,0 +1,92 @@
+// Records of the expression evaluator: the symbol tables and result table of
+// the compiler, the variable values, and the store of compiled expressions.
+#pragma once
+
+#include "records/limits.hpp"
+#include "support/array.hpp"
+#include "support/word.hpp"
+
+namespace kavren {
+
+// Token codes are class*1000 + index.
+constexpr int TK_LPAREN = 1001;  // "("
+constexpr int TK_RPAREN = 1002;  // ")"
+constexpr int TK_BINOP = 2000;   // + operator number
+constexpr int TK_FUNCT = 3000;   // + function reference
+constexpr int TK_VAR = 4000;     // + variable slot
+constexpr int TK_RESULT = 5000;  // + result row (during compilation only)
+constexpr int TK_COMMA = 6000;   // never stored
+constexpr int TK_END = 7000;     // end of text (scanner only)
+constexpr int TK_CONST = 8000;   // + constant slot
+
+// Operator numbers.
+constexpr int OP_POWER = 3;
+constexpr int OP_MULT = 4;
+constexpr int OP_DIV = 5;
+constexpr int OP_PLUS = 6;
+constexpr int OP_MINUS = 7;
+constexpr int OP_ASIGN = 8;
+constexpr int OP_EQ = 9;
+constexpr int OP_NE = 10;
+constexpr int OP_LT = 11;
+constexpr int OP_GT = 12;
+constexpr int OP_LE = 13;
+constexpr int OP_GE = 14;
+constexpr int OP_AND = 15;
+constexpr int OP_OR = 16;
+constexpr int OP_QUEST = 17;
+constexpr int OP_COLON = 18;
+
+// Symbol names by slot: 1..1000 variables, 1001..2000 function references,
+// 2001..3000 constants (the constant's text as written).
+struct B2 {
+    Arr1<Chars<SYM_NAME>, MAX_SYMBOLS> SYMNAM;
+};
+struct B3 {
+    Arr1<int, MAX_SYMBOLS> SYMLEN;  // length of each name as written
+};
+struct B4 {
+    int NUMVAR = 0;   // variables in use
+    int NUMFUN = 0;   // function references in use
+    int NUMCNST = 0;  // constants in use
+};
+struct B3a {
+    Arr1<double, MAX_CONSTS> CVAL;  // value of constant k
+};
+struct B5 {
+    Arr1<int, MAX_FUNREFS> IFUNC;  // function code of function reference k
+};
+struct B1 {
+    int NRES = 0;                    // result rows in use (reset for every compilation)
+    Arr2<int, MAX_RESULTS, 3> IRES;  // result rows: operands then operator or function
+    Arr1<int, MAX_FUNREFS> NARG;     // arguments of each function code
+    Arr1<double, MAX_VARS> VARVAL;   // current value of variable k
+};
+struct B6 {
+    Arr1<int, 2> ITRACE;  // 1 dump tokens after each compilation step, 2 value traces; never set
+};
+
+// The store of compiled expressions (column i for expression i).
+struct Calc1b {
+    Arr2<int, RPN_ROWS, MAX_EXPR> IRPN;  // postfix codes
+    Arr1<int, MAX_EXPR> LENRPN;          // their number
+};
+
+// Which variables a stored expression assigns (found when it is compiled), and
+// which unassigned variables userf has already warned about.
+struct Cvassn {
+    Arr1<int, MAX_VARS> IASSGN;  // 1 when some stored expression assigns variable k
+    Arr1<int, MAX_VARS> IWARND;  // 1 once userf has warned that variable k is unassigned
+};
+
+extern B1 b1;
+extern B2 b2;
+extern B3 b3;
+extern B3a b3a;
+extern B4 b4;
+extern B5 b5;
+extern B6 b6;
+extern Calc1b calc1b;
+extern Cvassn cvassn;
+
+}  // namespace kavren

@@ -1,0 +1,12 @@
+// The one definition of each record of the problem choice and the solver.
+#include "records/problem.hpp"
+
+namespace kavren {
+
+Ceqsys ceqsys;
+Csymet csymet;
+Cdec cdec;
+Cbound cbound;
+Cslvdefs cslvdefs;
+
+}  // namespace kavren
