@@ -20,7 +20,7 @@
 #include "plot/post.hpp"
 #include "records/control.hpp"
 #include "records/io.hpp"
-#include "records/meshgen_bc.hpp"
+#include "records/meshgen.hpp"
 #include "records/problem.hpp"
 #include "support/convert.hpp"
 #include "support/format.hpp"

@@ -49,7 +49,6 @@ constexpr int MAXDOF = 40000;   // degrees of freedom
 constexpr int ICOLU_ROWS = 128000;  // rows per component of the solution arrays
 constexpr int MXEQNS_MAX = 4;   // solution components
 constexpr int MAXP = 8;         // highest polynomial order of a node
-constexpr int MAX_BOUNDARY = 50;  // boundary numbers 1..50
 
 // Mesh generator.
 constexpr int MAXGNOD = 10000;  // generator nodes and slots

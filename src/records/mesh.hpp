@@ -54,7 +54,7 @@ struct Cunew {
 };
 struct Ceqsys {
     int NREQNS = 0;                        // equations (components in use)
-    int MXEQNS = MXEQNS_MAX;               // 4
+    int MXEQNS = 0;                        // maximum number of equations (setcon makes it 4)
     Arr2<int, MXEQNS_MAX, MXEQNS_MAX> ICOUPL;  // coupling array
 };
 struct Csymet {

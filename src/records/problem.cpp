@@ -3,9 +3,6 @@
 
 namespace kavren {
 
-Ceqsys ceqsys;
-Csymet csymet;
-Cdec cdec;
 Cbound cbound;
 Cslvdefs cslvdefs;
 

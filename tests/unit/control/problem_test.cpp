@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "reader_fixture.hpp"
-#include "records/meshgen_bc.hpp"
+#include "records/meshgen.hpp"
 #include "records/problem.hpp"
 #include "support/units.hpp"
 
