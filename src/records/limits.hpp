@@ -18,4 +18,11 @@ constexpr int MENU_DEPTH = 8;      // levels of the menu path
 constexpr int RING_LINES = 100;    // lines of the text ring
 constexpr int HISTORY_RECLEN = 256;  // bytes of a history record (80 used)
 
+// Element computations.
+constexpr int MAX_ORDER = 8;        // polynomial order of an edge or interior node
+constexpr int NQUAD_RULES = 10;     // columns of the quadrature tables (rules of 1..10 points)
+constexpr int MAX_ELFUN = 81;       // shape functions of one component on one element (order 8)
+constexpr int MAX_ELVAR = MAX_EQNS * MAX_ELFUN;  // unknowns of one element, all components
+constexpr int CHPINT_WORDS = 10200;  // integral tables and work area of the start-up tables
+
 }  // namespace kavren
