@@ -7,6 +7,8 @@
 #include <random>
 #include <vector>
 
+#include "fem/fesol.hpp"
+#include "fem/mesh_seams.hpp"
 #include "fem_support.hpp"
 #include "records/limits.hpp"
 
@@ -231,6 +233,63 @@ TEST(Interp, SumsTheElementValuesAgainstTheFunctions) {
     interp(7, ndofl, ue.data(), xnod.data(), 0.3, -0.4, u, x, y);
     EXPECT_NEAR(u, expected, 1e-14);
     EXPECT_NEAR(x, 1.5 * 0.3 + 2.0, 1e-15);
+}
+
+// An element of the mesh database as the solution readers see it: the
+// annulus sector with orders (3, 2, 4, 1, 2); component c of the new solution
+// has values c + 0.1 k, the old solution their negatives.
+bool sector_element(int nel, int which, ElementValues& ev) {
+    if (nel != 5) return false;
+    const int nord[9] = {1, 1, 1, 1, 3, 2, 4, 1, 2};
+    std::copy(nord, nord + 9, ev.nord);
+    auto xnod = nodes_of(annulus);
+    std::copy(xnod.begin(), xnod.end(), ev.xnod);
+    ev.ndofe = element_nfun(nord);
+    for (int c = 0; c < 4; ++c)
+        for (int k = 0; k < ev.ndofe; ++k)
+            ev.ue[c * MAX_ELFUN + k] = (which == 2 ? 1.0 : -1.0) * (c + 1 + 0.1 * k);
+    return true;
+}
+
+TEST(SolutionReaders, EvaluateTheElementValuesAndTheirDerivatives) {
+    build_tables();
+    HookGuard<ElementValuesSource> guard(element_values_hook, &sector_element);
+    const double xi = 0.2, eta = -0.6;
+    ElementValues ev;
+    ASSERT_TRUE(sector_element(5, 2, ev));
+    double val[MAX_ELFUN];
+    shape2(ev.nord, xi, eta, val);
+    double u[4], uo[4];
+    nfesol(5, xi, eta, u);
+    ofesol(5, xi, eta, uo);
+    for (int c = 0; c < 4; ++c) {
+        double expected = 0.0;
+        for (int k = 0; k < ev.ndofe; ++k) expected += ev.ue[c * MAX_ELFUN + k] * val[k];
+        EXPECT_NEAR(u[c], expected, 1e-14);
+        EXPECT_NEAR(uo[c], -expected, 1e-14);
+    }
+    // Derivatives in x and y, against differences along the map's directions.
+    double x, y, u1[4], dx[4], dy[4];
+    nfesol1(5, xi, eta, x, y, u1, dx, dy);
+    double px, py, a, b, c, d, detj;
+    jcbian(ev.xnod, xi, eta, px, py, a, b, c, d, detj);
+    EXPECT_EQ(x, px);
+    EXPECT_EQ(y, py);
+    const double h = 1e-6;
+    for (auto [sx, se] : {std::pair{1.0, 0.0}, {0.0, 1.0}}) {
+        double up[4], um[4], xp, yp, xm, ym, t[4], t2[4];
+        nfesol1(5, xi + h * sx, eta + h * se, xp, yp, up, t, t2);
+        nfesol1(5, xi - h * sx, eta - h * se, xm, ym, um, t, t2);
+        for (int k = 0; k < 4; ++k) {
+            EXPECT_NEAR(u1[k], u[k], 1e-14);
+            // Chain rule: du/dmaster = du/dx dx/dmaster + du/dy dy/dmaster.
+            const double along = dx[k] * (xp - xm) + dy[k] * (yp - ym);
+            EXPECT_NEAR(along, up[k] - um[k], 1e-9);
+        }
+    }
+    // An element the database cannot give yields zeros.
+    nfesol(6, xi, eta, u);
+    EXPECT_EQ(u[0], 0.0);
 }
 
 }  // namespace
