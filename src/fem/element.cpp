@@ -27,9 +27,9 @@ namespace {
 
 // Rows and columns of the block kernel; function arrays are padded with zeros
 // to NPAD so that the kernel may read whole blocks past the last function.
-constexpr int KB = 8;
+constexpr int KB = 4;
 constexpr int LB = 4;
-constexpr int NPAD = 88;
+constexpr int NPAD = 84;
 static_assert(NPAD >= (MAX_ELFUN + KB - 1) / KB * KB && NPAD >= (MAX_ELFUN + LB - 1) / LB * LB);
 constexpr int MAX_POINTS = NQUAD_RULES * NQUAD_RULES;
 constexpr int NCOEF = 9;       // A11, A12, A21, A22, D1, D2, B1, B2, C
@@ -55,10 +55,15 @@ int block_nterms[MAX_EQNS * MAX_EQNS];
 
 // Adds the sum of the terms t[0..nt) to the n by n block at out (leading
 // dimension ld): out(k, l) += sum over terms of s r(k) c(l). The block is
-// computed in KB by LB tiles held in registers over all terms.
+// computed in KB by LB tiles held in registers over all terms. When every term
+// has the same row and column factors the block is symmetric: only the tiles
+// on and above the diagonal are computed, and mirrored.
 void accumulate_block(int n, const Term* t, int nt, double* out, int ld) {
+    static_assert(KB == LB, "mirrored tiles must be square");
+    bool symmetric = true;
+    for (int q = 0; q < nt && symmetric; ++q) symmetric = t[q].r == t[q].c;
     for (int l0 = 0; l0 < n; l0 += LB) {
-        for (int k0 = 0; k0 < n; k0 += KB) {
+        for (int k0 = 0; k0 < (symmetric ? l0 + 1 : n); k0 += KB) {
             double acc[LB][KB] = {};
             for (int q = 0; q < nt; ++q) {
                 const double* __restrict r = t[q].r + k0;
@@ -73,6 +78,11 @@ void accumulate_block(int n, const Term* t, int nt, double* out, int ld) {
             for (int cc = 0; cc < lmax; ++cc) {
                 double* col = out + static_cast<std::ptrdiff_t>(l0 + cc) * ld + k0;
                 for (int kk = 0; kk < kmax; ++kk) col[kk] += acc[cc][kk];
+            }
+            if (!symmetric || k0 == l0) continue;
+            for (int kk = 0; kk < kmax; ++kk) {
+                double* col = out + static_cast<std::ptrdiff_t>(k0 + kk) * ld + l0;
+                for (int cc = 0; cc < lmax; ++cc) col[cc] += acc[cc][kk];
             }
         }
     }
@@ -168,7 +178,7 @@ int melem(int nel, const int* nord, int ndof, const double* xnod, int ld, double
             double* b1 = coef[6];
             double* b2 = coef[7];
             double* c = coef[8];
-            mcoeff(LDC, x, y, a11, a12, a21, a22, b1, b2, d1, d2, c, rh, rhx, rhy);
+            problem_mcoeff(LDC, x, y, a11, a12, a21, a22, b1, b2, d1, d2, c, rh, rhx, rhy);
 
             if (print1) {
                 print_int("MELEM", "IINT", ii);
@@ -332,7 +342,7 @@ int bcelem(int nel, int* nord, int ndof, const double* xnod, int ld, double* xk,
                 ds[m] = sign * dmaster[pos[m]] / jac;
             }
 
-            bcoeff(nel, LDC, kind, nbound, x, y, nx, ny, utx, uty, att, bt, pt, c, gt, g);
+            problem_bcoeff(nel, LDC, kind, nbound, x, y, nx, ny, utx, uty, att, bt, pt, c, gt, g);
             if (print1) {
                 print_int("BCELEM", "NEL", nel);
                 print_int("BCELEM", "IS", is);

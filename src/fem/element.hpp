@@ -1,6 +1,7 @@
 // Element matrices: the stiffness matrix and load of one element for all
-// solution components from the domain form of mcoeff (melem), and the
-// boundary terms of its sides from bcoeff (bcelem).
+// solution components from the domain form of the problem's coefficient
+// routine (melem; mcoeff unless problem_mcoeff is replaced), and the boundary
+// terms of its sides from its boundary routine (bcelem; bcoeff).
 //
 // Unknown (c-1) ndof + k stands for component c and element function k (the
 // order of shape2). The matrix xk is stored by columns with leading dimension

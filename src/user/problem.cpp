@@ -14,6 +14,8 @@
 namespace kavren {
 
 ExactSolution problem_exact = &exact;
+DomainCoefficients problem_mcoeff = &mcoeff;
+BoundaryCoefficients problem_bcoeff = &bcoeff;
 
 namespace {
 

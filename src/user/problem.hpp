@@ -17,6 +17,18 @@ namespace kavren {
 using ExactSolution = void (*)(double& x, double& y, double& u, double* du, double* d2u);
 extern ExactSolution problem_exact;
 
+// The routines the element matrices call for the domain and boundary forms:
+// mcoeff and bcoeff unless a problem installs its own with the same argument
+// lists (the routines may read the current-point records cmelem and cbelem).
+using DomainCoefficients = void (*)(int ld, double x, double y, double* a11, double* a12,
+                                    double* a21, double* a22, double* b1, double* b2, double* d1,
+                                    double* d2, double* c, double* rh, double* rhx, double* rhy);
+using BoundaryCoefficients = void (*)(int nel, int ld, int kind, int nbound, double x, double y,
+                                      double nx, double ny, double tx, double ty, double* att,
+                                      double* bt, double* pt, double* c, double* gt, double* g);
+extern DomainCoefficients problem_mcoeff;
+extern BoundaryCoefficients problem_bcoeff;
+
 // Coefficients and loads of the domain form at the point (x, y).
 void mcoeff(int ld, double x, double y, double* a11, double* a12, double* a21, double* a22,
             double* b1, double* b2, double* d1, double* d2, double* c, double* rh, double* rhx,

@@ -239,6 +239,136 @@ TEST_F(ElementTest, RuleHasLargestEdgeOrderPlusOnePointsADirection) {
     }
 }
 
+//// a general problem ////
+
+// Coefficient t (A11, A12, A21, A22, B1, B2, D1, D2, C) of equation i and
+// component j at x: distinct non-symmetric values, some zero, one varying.
+double general_coef(int t, int i, int j, double x) {
+    if (t == 5 && i != j) return 0.0;  // B2 couples nothing across components
+    double v = 0.1 * (t + 1) + 0.3 * i - 0.2 * j + 0.05 * i * j;
+    if (t == 0 || t == 3 || t == 8) v += 2.0;  // keep the form definite-looking
+    if (t == 8) v += 0.5 * x;
+    return v;
+}
+void general_mcoeff(int ld, double x, double /*y*/, double* a11, double* a12, double* a21,
+                    double* a22, double* b1, double* b2, double* d1, double* d2, double* c,
+                    double* rh, double* rhx, double* rhy) {
+    double* a[9] = {a11, a12, a21, a22, b1, b2, d1, d2, c};
+    for (int t = 0; t < 9; ++t)
+        for (int j = 0; j < 2; ++j)
+            for (int i = 0; i < 2; ++i) a[t][i + j * ld] = general_coef(t, i, j, x);
+    for (int i = 0; i < 2; ++i) {
+        rh[i] = 1.0 + i + x;
+        rhx[i] = 0.5 - i;
+        rhy[i] = i == 0 ? 0.0 : 0.25;
+    }
+}
+
+TEST_F(ElementTest, EveryCoefficientEntersWithItsFactorsAndBlock) {
+    HookGuard<DomainCoefficients> general(problem_mcoeff, &general_mcoeff);
+    ceqsys.NREQNS = 2;
+    auto xnod = nodes_of(parallelogram);
+    const int nord[9] = {1, 1, 1, 1, 3, 2, 3, 2, 2};
+    std::vector<Pair> pairs = element_pairs(nord);
+    const int n = static_cast<int>(pairs.size());
+    ASSERT_EQ(melem(1, nord, n, xnod.data(), LD, xk.data(), ph.data()), ELEM_DONE);
+
+    // Reference: the domain form with the same coefficients, 12 points a direction.
+    std::vector<double> kref(4 * n * n, 0.0), fref(2 * n, 0.0);
+    const double det = A * D - B * C;
+    Rule g = gauss_rule(12);
+    for (std::size_t qi = 0; qi < g.x.size(); ++qi)
+        for (std::size_t qj = 0; qj < g.x.size(); ++qj) {
+            const double xi = g.x[qi], eta = g.x[qj], wt = g.w[qi] * g.w[qj] * det;
+            double x, y;
+            parallelogram(xi, eta, x, y);
+            std::vector<double> v(n), vx(n), vy(n);
+            for (int m = 0; m < n; ++m) {
+                const Pair& p = pairs[m];
+                const double dxi = dfun1d(p.a, xi) * fun1d(p.b, eta);
+                const double deta = fun1d(p.a, xi) * dfun1d(p.b, eta);
+                v[m] = fun1d(p.a, xi) * fun1d(p.b, eta);
+                vx[m] = (D * dxi - C * deta) / det;
+                vy[m] = (-B * dxi + A * deta) / det;
+            }
+            // Test (row) and trial (column) factors of each coefficient.
+            const std::vector<double>* row[9] = {&vx, &vx, &vy, &vy, &v, &v, &vx, &vy, &v};
+            const std::vector<double>* col[9] = {&vx, &vy, &vx, &vy, &vx, &vy, &v, &v, &v};
+            for (int i = 0; i < 2; ++i) {
+                for (int m = 0; m < n; ++m)
+                    fref[i * n + m] += wt * ((1.0 + i + x) * v[m] + (0.5 - i) * vx[m] +
+                                             (i == 0 ? 0.0 : 0.25) * vy[m]);
+                for (int j = 0; j < 2; ++j)
+                    for (int t = 0; t < 9; ++t) {
+                        const double e = wt * general_coef(t, i, j, x);
+                        for (int l = 0; l < n; ++l)
+                            for (int m = 0; m < n; ++m)
+                                kref[(i * n + m) + (j * n + l) * 2 * n] +=
+                                    e * (*row[t])[m] * (*col[t])[l];
+                    }
+            }
+        }
+    for (int l = 1; l <= 2 * n; ++l) {
+        EXPECT_NEAR(ph[l - 1], fref[l - 1], 1e-13) << l;
+        for (int m = 1; m <= 2 * n; ++m)
+            EXPECT_NEAR(K(m, l), kref[(m - 1) + (l - 1) * 2 * n], 1e-12) << m << "," << l;
+    }
+}
+
+void general_bcoeff(int /*nel*/, int ld, int /*kind*/, int /*nbound*/, double x, double /*y*/,
+                    double /*nx*/, double /*ny*/, double /*tx*/, double /*ty*/, double* att,
+                    double* bt, double* pt, double* c, double* gt, double* g) {
+    att[0] = 1.5;
+    bt[0] = 0.7;
+    pt[0] = -0.4;
+    c[0] = 2.0 + x;
+    gt[0] = 0.3;
+    g[0] = 1.0 - x;
+    (void)ld;
+}
+
+TEST_F(ElementTest, BoundaryFormTakesTangentialDerivativesAlongTheSide) {
+    HookGuard<BoundaryCoefficients> general(problem_bcoeff, &general_bcoeff);
+    auto xnod = nodes_of(parallelogram);
+    const int p = 3;
+    int nord[9] = {1, 1, 1, 1, 2, p, 1, 2, 1};
+    const int n = element_nfun(nord);
+    g_kinds[1] = 5;  // side 2 (XI = 1), a kind with the Gauss-Legendre rule
+    g_kinds[5] = 9;
+    std::fill(xk.begin(), xk.end(), 0.0);
+    std::fill(ph.begin(), ph.end(), 0.0);
+    ASSERT_EQ(bcelem(1, nord, n, xnod.data(), LD, xk.data(), ph.data()), ELEM_DONE);
+    // Side 2 runs from vertex 2 to vertex 3 along ETA: functions G1, G2, then
+    // G3..G(p+1) at positions 4 + (2-1) + 1 onwards.
+    const std::vector<int> pos = {2, 3, 6, 7};
+    const double jac = std::hypot(B, D);
+    std::vector<double> kref(16, 0.0), fref(4, 0.0);
+    Rule g = gauss_rule(8);
+    for (std::size_t q = 0; q < g.x.size(); ++q) {
+        const double s = g.x[q], w = g.w[q] * jac;
+        double x, y;
+        parallelogram(1.0, s, x, y);
+        double v[4], ds[4];
+        const int fun[4] = {1, 2, 3, 4};
+        for (int m = 0; m < 4; ++m) {
+            v[m] = fun1d(fun[m], s);
+            ds[m] = dfun1d(fun[m], s) / jac;
+        }
+        for (int m = 0; m < 4; ++m) {
+            fref[m] += w * (0.3 * ds[m] + (1.0 - x) * v[m]);
+            for (int l = 0; l < 4; ++l)
+                kref[m + 4 * l] += w * (1.5 * ds[m] * ds[l] + 0.7 * ds[m] * v[l] -
+                                        0.4 * v[m] * ds[l] + (2.0 + x) * v[m] * v[l]);
+        }
+    }
+    for (int m = 0; m < 4; ++m) {
+        EXPECT_NEAR(ph[pos[m] - 1], fref[m], 1e-14) << m;
+        for (int l = 0; l < 4; ++l) EXPECT_NEAR(K(pos[m], pos[l]), kref[m + 4 * l], 1e-14);
+    }
+    EXPECT_EQ(K(1, 1), 0.0);
+    EXPECT_EQ(ph[4], 0.0);  // an edge function of side 1
+}
+
 //// boundary terms ////
 
 // Side 1 of the parallelogram (ETA = -1): its length factor and its functions
