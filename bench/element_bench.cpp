@@ -17,8 +17,8 @@
 #include "fem/mesh_seams.hpp"
 #include "fem/shape.hpp"
 #include "fem/tables.hpp"
-#include "records/equations.hpp"
 #include "records/limits.hpp"
+#include "records/problem.hpp"
 #include "support/units.hpp"
 #include "user/problem.hpp"
 
@@ -53,7 +53,7 @@ struct Setup {
         units::close(units::STDOUT_UNIT);
         ceqsys.NREQNS = 1;
         problem_exact = &smooth_w;
-        decod2_hook = &dirichlet_sides;
+        bcelem_sides = &dirichlet_sides;
         // A sector of an annulus: a curved element.
         const double mx[9] = {-1, 1, 1, -1, 0, 1, 0, -1, 0};
         const double my[9] = {-1, -1, 1, 1, -1, 0, 1, 0, 0};

@@ -13,9 +13,9 @@
 #include "fem/shape.hpp"
 #include "fem/solvers.hpp"
 #include "records/debug.hpp"
-#include "records/equations.hpp"
 #include "records/fem.hpp"
 #include "records/limits.hpp"
+#include "records/problem.hpp"
 #include "support/format.hpp"
 #include "user/problem.hpp"
 
@@ -277,7 +277,7 @@ int bcelem(int nel, int* nord, int ndof, const double* xnod, int ld, double* xk,
     assert(ndof >= 1 && ndof <= MAX_ELFUN && ndof * neq <= ld);
 
     int kinds[8];
-    decod2(nel, 4, kinds);
+    bcelem_sides(nel, 4, kinds);
     for (int k = 4; k < 9; ++k) nord[k] = std::max(nord[k], 1);
 
     const bool print1 = selected(cdbg.IDBGSW(8), nel);

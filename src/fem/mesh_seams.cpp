@@ -2,19 +2,9 @@
 
 namespace kavren {
 
-Decod2Source decod2_hook = nullptr;
+Decod2Source bcelem_sides = &decod2;
 ElementValuesSource element_values_hook = nullptr;
 MeetingSideSource meeting_side_hook = nullptr;
-
-void decod2(int nel, int nside, int* kinds) {
-    if (decod2_hook != nullptr) {
-        decod2_hook(nel, nside, kinds);
-        return;
-    }
-    // STUB: the real answer comes from neigbr, findty and the boundary kinds of
-    // the mesh database; until it lands every side counts as shared.
-    for (int i = 0; i < 2 * nside; ++i) kinds[i] = 0;
-}
 
 bool element_values(int nel, int which, ElementValues& ev) {
     if (element_values_hook != nullptr) return element_values_hook(nel, which, ev);

@@ -1,10 +1,11 @@
 // What the element kernel reads of the hp mesh database: the boundary
-// description of an element's sides (decod2), an element's orders, geometry
-// and solution values (for the solution readers nfesol ... ofesol1), and the
-// boundary side meeting a side at one of its ends (for bcoef1).
+// description of an element's sides (decod2, through the seam bcelem_sides),
+// an element's orders, geometry and solution values (for the solution readers
+// nfesol ... ofesol1), and the boundary side meeting a side at one of its ends
+// (for bcoef1).
 //
-// Each routine answers from a test hook when one is installed; the default
-// answers are stubs until the mesh database lands.
+// element_values and meeting_boundary_side answer from a test hook when one is
+// installed; their default answers are stubs until the mesh database lands.
 #pragma once
 
 namespace kavren {
@@ -14,8 +15,9 @@ namespace kavren {
 // given; 0 for a side shared with a neighbour) and kinds[nside+i-1] its
 // boundary number (0 for a shared side).
 void decod2(int nel, int nside, int* kinds);
+// The boundary description bcelem reads: decod2 unless a test installs another.
 using Decod2Source = void (*)(int nel, int nside, int* kinds);
-extern Decod2Source decod2_hook;
+extern Decod2Source bcelem_sides;
 
 // An element as the solution readers need it: its order vector NORD(9), its
 // geometry nodes XNOD(2,9), its number of functions per component and, for

@@ -8,7 +8,7 @@
 #include "fem/mesh_seams.hpp"
 #include "fem/shape.hpp"
 #include "records/debug.hpp"
-#include "records/equations.hpp"
+#include "records/problem.hpp"
 #include "records/fem.hpp"
 
 namespace kavren {

@@ -12,9 +12,9 @@
 #include "fem/shape.hpp"
 #include "fem/solvers.hpp"
 #include "fem_support.hpp"
-#include "records/equations.hpp"
 #include "records/fem.hpp"
 #include "records/limits.hpp"
+#include "records/problem.hpp"
 
 namespace kavren::testing {
 namespace {
@@ -77,7 +77,7 @@ class ElementTest : public ::testing::Test {
 
     std::vector<double> xk, ph;
     HookGuard<ExactSolution> exact_{problem_exact, &quadratic_w};
-    HookGuard<Decod2Source> sides_{decod2_hook, &test_sides};
+    HookGuard<Decod2Source> sides_{bcelem_sides, &test_sides};
 };
 
 // The bilinear form of -div grad u + u and the load of w - (w_xx + w_yy) on
@@ -548,7 +548,7 @@ TEST_F(ElementJacobian, CollapsedBoundarySideIsReported) {
         x = 0.5 * (1.0 + eta) * xi;
         y = 0.5 * (1.0 + eta);
     });
-    HookGuard<Decod2Source> sides(decod2_hook, &test_sides);
+    HookGuard<Decod2Source> sides(bcelem_sides, &test_sides);
     std::fill(g_kinds, g_kinds + 8, 0);
     g_kinds[0] = 1;
     g_kinds[4] = 1;
@@ -570,7 +570,7 @@ TEST_F(ElementJacobian, SideThroughACollapsedVertexStaysFinite) {
         x = 0.5 * (1.0 + xi);
         y = 0.25 * (1.0 + xi) * eta;
     });
-    HookGuard<Decod2Source> sides(decod2_hook, &test_sides);
+    HookGuard<Decod2Source> sides(bcelem_sides, &test_sides);
     std::fill(g_kinds, g_kinds + 8, 0);
     g_kinds[0] = 1;
     g_kinds[4] = 1;

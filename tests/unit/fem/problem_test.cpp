@@ -7,8 +7,8 @@
 #include <cmath>
 
 #include "fem_support.hpp"
-#include "records/equations.hpp"
 #include "records/fem.hpp"
+#include "records/problem.hpp"
 
 namespace kavren::testing {
 namespace {
@@ -23,7 +23,7 @@ void quadratic_w(double& x, double& y, double& u, double* du, double* d2u) {
     d2u[3] = 0.0;
 }
 
-class ProblemTest : public ::testing::Test {
+class ProblemRoutines : public ::testing::Test {
   protected:
     void SetUp() override {
         build_tables();
@@ -33,7 +33,7 @@ class ProblemTest : public ::testing::Test {
     HookGuard<ExactSolution> exact_{problem_exact, &quadratic_w};
 };
 
-TEST_F(ProblemTest, McoeffGivesTheDiagonalOperatorAndTheManufacturedLoad) {
+TEST_F(ProblemRoutines, McoeffGivesTheDiagonalOperatorAndTheManufacturedLoad) {
     double a[9][16];
     for (auto& arr : a)
         for (double& v : arr) v = 7.0;  // entries outside NREQNS stay as they were
@@ -56,7 +56,7 @@ TEST_F(ProblemTest, McoeffGivesTheDiagonalOperatorAndTheManufacturedLoad) {
     EXPECT_EQ(rh[2], 7.0);
 }
 
-TEST_F(ProblemTest, BcoeffChoosesByTheBoundaryNumberNotTheKind) {
+TEST_F(ProblemRoutines, BcoeffChoosesByTheBoundaryNumberNotTheKind) {
     const double x = 0.5, y = 2.0, nx = 0.6, ny = 0.8;
     double w, dw[2], ddw[4], px = x, py = y;
     quadratic_w(px, py, w, dw, ddw);
@@ -91,7 +91,7 @@ TEST_F(ProblemTest, BcoeffChoosesByTheBoundaryNumberNotTheKind) {
     EXPECT_EQ(cc[0], 1.0 / 1e-8);
 }
 
-TEST_F(ProblemTest, BointgTakesLobattoForKindsOneToFourAndLegendreOtherwise) {
+TEST_F(ProblemRoutines, BointgTakesLobattoForKindsOneToFourAndLegendreOtherwise) {
     struct Case {
         int nord, kind, boint, nint;
         bool lobatto;
