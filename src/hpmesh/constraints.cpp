@@ -4,7 +4,8 @@
 #include <string>
 
 #include "control/utility.hpp"
-#include "hpmesh/kernel_pending.hpp"
+#include "fem/shape.hpp"
+#include "records/fem.hpp"
 #include "hpmesh/tree.hpp"
 #include "records/mesh.hpp"
 

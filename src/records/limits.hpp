@@ -72,4 +72,11 @@ constexpr int MAXLDOF = 81;                 // local dofs of one element per com
 constexpr int NEIGBR_DEPTH = 20;            // levels of one direction that neigbr's path records hold
 constexpr int MAX_INITIAL_NODES = MAXDOF - 1;  // each initial node takes a dof; the list ends at MAXDOF
 
+// Element computations.
+constexpr int MAX_ORDER = 8;        // polynomial order of an edge or interior node
+constexpr int NQUAD_RULES = 10;     // columns of the quadrature tables (rules of 1..10 points)
+constexpr int MAX_ELFUN = 81;       // shape functions of one component on one element (order 8)
+constexpr int MAX_ELVAR = MAX_EQNS * MAX_ELFUN;  // unknowns of one element, all components
+constexpr int CHPINT_WORDS = 10200;  // integral tables and work area of the start-up tables
+
 }  // namespace kavren
