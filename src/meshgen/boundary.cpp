@@ -23,7 +23,9 @@ namespace kavren {
 
 namespace {
 
-bool is_number(int k) { return k >= 1 && k <= NFIELD_SLOTS && iodati.ITYPE(k) == FT_NUMBER; }
+bool is_number(int k) {
+    return k >= 1 && k <= NFIELD_SLOTS && iodati.ITYPE(k) == FT_NUMBER;
+}
 
 const char* const kBoundaryFormat = " FORMAT  {BOUNDARY=N},IJ=IMIN,JMIN,IMAX,JMAX ";
 
@@ -112,8 +114,8 @@ void boundary_line(int ipos, int b, CurvedTag& tag) {
             tag.code = c;
         }
     }
-    std::string text = fmt::line("(A3,I3,A,I3,A,I3,A,I3)",
-                                 {"IJ,", imin, ",", jmin, ",", imax, ",", jmax});
+    std::string text =
+        fmt::line("(A3,I3,A,I3,A,I3,A,I3)", {"IJ,", imin, ",", jmin, ",", imax, ",", jmax});
     scroll(static_cast<int>(text.size()), text);
 }
 
@@ -214,7 +216,9 @@ namespace {
 constexpr double MERGE_TOL = double(1.0e-6f);
 
 // The vertex node of side k of element e at its start (first) or end.
-int side_vertex(int e, int k, bool first) { return celem.NICK(first ? k : k % 4 + 1, e); }
+int side_vertex(int e, int k, bool first) {
+    return celem.NICK(first ? k : k % 4 + 1, e);
+}
 
 // The first boundary line of region ir... whose bounds hold both grid points.
 int matching_line(int n1, int n2) {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "control/history.hpp"
@@ -31,7 +31,9 @@ struct Loops {
 
 const char* const kBlockFormat = " FORMAT  \"LINEAR\",IMIN,JMIN,{STEP=ISTEP,JSTEP} ";
 
-bool is_number(int k) { return k >= 1 && k <= NFIELD_SLOTS && iodati.ITYPE(k) == FT_NUMBER; }
+bool is_number(int k) {
+    return k >= 1 && k <= NFIELD_SLOTS && iodati.ITYPE(k) == FT_NUMBER;
+}
 
 void refuse(int help, const std::string& text) {
     ffldou(help, MSG_ERROR, text);
@@ -184,10 +186,10 @@ void element_block(int& iblocke, Loops& loops, int nelg_entry) {
             if (ires == 1) {
                 withdraw(undo, iblocke, loops);
                 ffldou(0, MSG_ERROR, "** ELEMENTS DEFINED WITH CLOCKWISE NODE NUMBERING");
-                ffldou(105, MSG_ERROR,
-                       fmt::line("(A34,I3,A8,A8)", {"** DO HISTORY AND REDEFINE REGION#",
-                                                    cregio.IREG, " ALIAS: ",
-                                                    cregio.REGNAME(cregio.IREG).view()}));
+                ffldou(
+                    105, MSG_ERROR,
+                    fmt::line("(A34,I3,A8,A8)", {"** DO HISTORY AND REDEFINE REGION#", cregio.IREG,
+                                                 " ALIAS: ", cregio.REGNAME(cregio.IREG).view()}));
                 return;
             }
             if (quadr) {

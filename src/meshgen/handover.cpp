@@ -75,7 +75,8 @@ void warn_different_axes() {
             ffldou(0, MSG_ERROR,
                    fmt::line("(A,I4,A,I4,A)", {"*** WARNING: ELEMENTS", std::min(e, n), " AND",
                                                std::max(e, n), " HAVE DIFFERENT LOCAL AXES"}));
-            ffldou(0, MSG_LIST, "*** ORDERS ABOVE 2 AND REFINEMENT ACROSS THEIR SIDE ARE NOT EXACT");
+            ffldou(0, MSG_LIST,
+                   "*** ORDERS ABOVE 2 AND REFINEMENT ACROSS THEIR SIDE ARE NOT EXACT");
         }
     }
 }
@@ -150,7 +151,7 @@ namespace {
 // Free-format items of a text file: each item starts on a new line and takes
 // values (separated by blanks or commas) from as many lines as it needs.
 class ItemReader {
-public:
+  public:
     explicit ItemReader(std::vector<std::string> lines) : lines_(std::move(lines)) {}
 
     // The next item of n values; false at the end of the file.
@@ -173,7 +174,7 @@ public:
     }
     int line_number() const { return static_cast<int>(next_); }
 
-private:
+  private:
     std::vector<std::string> lines_;
     std::size_t next_ = 0;
 };
@@ -201,12 +202,15 @@ struct FileMesh {
     std::vector<std::array<int, 4>> vertices, sides;
 };
 
-void file_error(const std::string& text) { ffldou(0, MSG_ERROR, text); }
+void file_error(const std::string& text) {
+    ffldou(0, MSG_ERROR, text);
+}
 
 bool read_file_mesh(ItemReader& in, FileMesh& m) {
     std::vector<std::string> v;
     auto unreadable = [&in]() {
-        file_error(fmt::line("(A,I6)", {" ERROR READING INITIAL MESH FILE AT LINE", in.line_number()}));
+        file_error(
+            fmt::line("(A,I6)", {" ERROR READING INITIAL MESH FILE AT LINE", in.line_number()}));
         return false;
     };
     int head[3];
@@ -253,9 +257,8 @@ bool read_file_mesh(ItemReader& in, FileMesh& m) {
         for (int k = 0; k < 4; ++k) {
             const int s = side[static_cast<std::size_t>(k)];
             if ((s >= -MAX_BOUNDARY && s <= -1) || (s >= 1 && s <= m.nrelin)) continue;
-            file_error(fmt::line("(A,I4,A,I2,A)",
-                                 {" INITIAL MESH FILE: ELEMENT", e, " SIDE", k + 1,
-                                  " IS NEITHER AN ELEMENT NOR A BOUNDARY 1..50"}));
+            file_error(fmt::line("(A,I4,A,I2,A)", {" INITIAL MESH FILE: ELEMENT", e, " SIDE", k + 1,
+                                                   " IS NEITHER AN ELEMENT NOR A BOUNDARY 1..50"}));
             return false;
         }
         m.sides.push_back(side);
@@ -291,9 +294,12 @@ int logrid() {
     }
     for (int e = 1; e <= m.nrelin; ++e) {
         for (int k = 1; k <= 4; ++k) {
-            celem.NICK(k, e) = m.vertices[static_cast<std::size_t>(e - 1)][static_cast<std::size_t>(k - 1)] * 100 + 1;
+            celem.NICK(k, e) =
+                m.vertices[static_cast<std::size_t>(e - 1)][static_cast<std::size_t>(k - 1)] * 100 +
+                1;
             celem0.NICK0(k, e) = celem.NICK(k, e);
-            cneig.NEIG(k, e) = m.sides[static_cast<std::size_t>(e - 1)][static_cast<std::size_t>(k - 1)];
+            cneig.NEIG(k, e) =
+                m.sides[static_cast<std::size_t>(e - 1)][static_cast<std::size_t>(k - 1)];
         }
         for (int k = 5; k <= 9; ++k) celem.NICK(k, e) = 0;
     }
@@ -326,7 +332,8 @@ void writf(int nblock) {
     put(fmt::list({"  COUPLING ARRAY:"}));
     for (int i = 1; i <= ceqsys.NREQNS && i <= MXEQNS_MAX; ++i) {
         std::vector<fmt::Item> row;
-        for (int j = 1; j <= ceqsys.NREQNS && j <= MXEQNS_MAX; ++j) row.emplace_back(ceqsys.ICOUPL(i, j));
+        for (int j = 1; j <= ceqsys.NREQNS && j <= MXEQNS_MAX; ++j)
+            row.emplace_back(ceqsys.ICOUPL(i, j));
         put(fmt::list(row));
     }
     put(fmt::list({" SYMMETRY :"}));
@@ -369,8 +376,8 @@ void writf(int nblock) {
     put(fmt::list({" INITIAL NUMBER OF ELEMENTS = "}));
     put(fmt::list({cdata.NRELIN}));
     for (int e = 1; e <= cdata.NRELIN; ++e)
-        put(fmt::line("( 1X,4I8)", {cneig.NEIG(1, e), cneig.NEIG(2, e), cneig.NEIG(3, e),
-                                    cneig.NEIG(4, e)}));
+        put(fmt::line("( 1X,4I8)",
+                      {cneig.NEIG(1, e), cneig.NEIG(2, e), cneig.NEIG(3, e), cneig.NEIG(4, e)}));
     put(fmt::list({"THEIR FIRST-BORN SONS : "}));
     std::vector<fmt::Item> sons;
     for (int e = 1; e <= cdata.NRELIN; ++e) sons.emplace_back(ctree.NFSON(e));

@@ -48,7 +48,9 @@ Point polar_point(const LocalSystems& ls, double r, double t_degrees) {
     return {ls.px + r * std::cos(t), ls.py + r * std::sin(t)};
 }
 
-bool is_number(int k) { return k >= 1 && k <= NFIELD_SLOTS && iodati.ITYPE(k) == FT_NUMBER; }
+bool is_number(int k) {
+    return k >= 1 && k <= NFIELD_SLOTS && iodati.ITYPE(k) == FT_NUMBER;
+}
 
 // CS=X0,Y0{,A0} and PS=X0,Y0 with CW or CCW anywhere in the record. mode
 // becomes the point mode each sets (PS last, so it wins).
@@ -183,10 +185,10 @@ void nodes_options() {
     ffldou(0, MSG_LIST, "VALID OPTIONS ARE");
     ffldou(0, MSG_LIST, " ");
     static const char* const kLines[] = {
-        " POINT    GENERATES A POINT         ", " ARC          \"     POINTS ON AN ARC",
+        " POINT    GENERATES A POINT         ",    " ARC          \"     POINTS ON AN ARC",
         " ELLIPS       \"       \"     \" ELLIPS", " GRID         \"       \"     \" A GRID",
-        " CONNECT  CONNECTS    \"    IN REGION", " REFLECT  REFLECTS    \"     \"    \"  ",
-        " TIE      TIES POINTS IN A REGION   ", " PLOT     PLOTS EXISTING MODES      ",
+        " CONNECT  CONNECTS    \"    IN REGION",   " REFLECT  REFLECTS    \"     \"    \"  ",
+        " TIE      TIES POINTS IN A REGION   ",    " PLOT     PLOTS EXISTING MODES      ",
         " END   EXIT NODE GENERATION         ",
     };
     for (const char* l : kLines) ffldou(0, MSG_LIST, l);
@@ -194,7 +196,8 @@ void nodes_options() {
 
 const char* const kPointSyntax =
     "IJ=I,J,{{CS},X0,Y0,{A0}},{{PS},X0,YO,{CCW}}{{XY},XI,YI},{{RT},RI,T},{INQUIRE}";
-const char* const kGridSyntax = "POINT={4,8},IJ=IMIN,JMIN,IMAX,JMAX,{{CS},X0,Y0,{A0}},{{PS},X0,YO,{CCW}}";
+const char* const kGridSyntax =
+    "POINT={4,8},IJ=IMIN,JMIN,IMAX,JMAX,{{CS},X0,Y0,{A0}},{{PS},X0,YO,{CCW}}";
 
 void refuse(int help, const std::string& text, const char* syntax) {
     ffldou(help, MSG_ERROR, text);
@@ -346,13 +349,14 @@ void point(int& iblockn) {
             int node = 0;
             fref(ij[0], ij[1], cregio.IREG, node, 1);
             if (node == 0) {
-                ffldou(88, MSG_ERROR,
-                       fmt::line("(A18,I3,A,I3,A)", {"** NO NODE AT IJ=(", ij[0], ",", ij[1], ")"}));
+                ffldou(
+                    88, MSG_ERROR,
+                    fmt::line("(A18,I3,A,I3,A)", {"** NO NODE AT IJ=(", ij[0], ",", ij[1], ")"}));
             } else {
                 ffldou(0, MSG_LIST,
                        fmt::line("(A,I3,A,I3,A7,E14.7,A3,E14.7)",
-                                 {"(", ij[0], ",", ij[1], ")    X=", cnodet.XGEN(node), " Y=",
-                                  cnodet.YGEN(node)}));
+                                 {"(", ij[0], ",", ij[1], ")    X=", cnodet.XGEN(node),
+                                  " Y=", cnodet.YGEN(node)}));
             }
             continue;
         }
@@ -367,8 +371,7 @@ namespace {
 
 // Reads records (menu 4) until one gives exactly four points: the corners
 // (offset 0) or the mid-side points (offset 4). False when a replay started.
-bool read_control_points(bool mid, LocalSystems& ls, PointMode& last_mode,
-                         Arr1<double, 16>& xy) {
+bool read_control_points(bool mid, LocalSystems& ls, PointMode& last_mode, Arr1<double, 16>& xy) {
     for (;;) {
         int ierr = 0;
         ffldin(cinout.LUIN, cinout.LUOUT, 4, ierr);
@@ -462,12 +465,12 @@ void grid(int& iblockn) {
         const int imin = b[0], jmin = b[1], imax = b[2], jmax = b[3];
         // The map divides by IMAX-IMIN and JMAX-JMIN.
         if (imin == imax || jmin == jmax) {
-            refuse(70, "*** IMIN=IMAX OR JMIN=JMAX: A GRID NEEDS TWO LINES EACH WAY ***", kGridSyntax);
+            refuse(70, "*** IMIN=IMAX OR JMIN=JMAX: A GRID NEEDS TWO LINES EACH WAY ***",
+                   kGridSyntax);
             continue;
         }
-        long points = imax > imin && jmax > jmin
-                          ? static_cast<long>(imax - imin + 1) * (jmax - jmin + 1)
-                          : 0;
+        long points =
+            imax > imin && jmax > jmin ? static_cast<long>(imax - imin + 1) * (jmax - jmin + 1) : 0;
         if (points > free_slots()) {
             table_full("GENERATOR SLOTS", MAXGNOD);
             continue;

@@ -112,6 +112,8 @@ shift:
     goto insert;
 }
 
-void sort(double* a, int m, int k, const Ccon& nrec) { gnsort(a, m, k, nrec.NNODG); }
+void sort(double* a, int m, int k, const Ccon& nrec) {
+    gnsort(a, m, k, nrec.NNODG);
+}
 
 }  // namespace kavren

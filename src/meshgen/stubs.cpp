@@ -39,15 +39,25 @@ void skip_level(const std::string& name, int menu) {
 }  // namespace
 
 // STUB: the ARC level comes with the curve work.
-void arc(int& /*iblockn*/) { skip_level("ARC", 28); }
+void arc(int& /*iblockn*/) {
+    skip_level("ARC", 28);
+}
 // STUB: the ELLIPSE level comes with the curve work.
-void ellips(int& /*iblockn*/) { skip_level("ELLIPSE", 33); }
+void ellips(int& /*iblockn*/) {
+    skip_level("ELLIPSE", 33);
+}
 // STUB: the CONNECT level comes with CONNECT, REFLECT and TIE.
-void connect(int& /*iblockn*/) { skip_level("CONNECT", 26); }
+void connect(int& /*iblockn*/) {
+    skip_level("CONNECT", 26);
+}
 // STUB: the REFLECT level comes with CONNECT, REFLECT and TIE.
-void reflect() { skip_level("REFLECT", 27); }
+void reflect() {
+    skip_level("REFLECT", 27);
+}
 // STUB: the TIE level comes with CONNECT, REFLECT and TIE.
-void tie() { skip_level("TIE", 32); }
+void tie() {
+    skip_level("TIE", 32);
+}
 
 // STUB: the generator mesh drawing comes with the generator drawings. Mode 0
 // reads and drops its one option record; the redraws of the BOUNDARY level
@@ -63,7 +73,9 @@ void graphm(int mode) {
 
 // STUB: the node drawing comes with the generator drawings; it takes its
 // options from the PLOT record and reads nothing.
-void graphn(int /*mode*/) { ffldou(0, MSG_LIST, " ** GENERATOR DRAWINGS ARE NOT AVAILABLE YET"); }
+void graphn(int /*mode*/) {
+    ffldou(0, MSG_LIST, " ** GENERATOR DRAWINGS ARE NOT AVAILABLE YET");
+}
 
 // STUB: the MESH level comes with its own work; until then it refuses a
 // database without a usable mesh and skips its records up to END.

@@ -274,8 +274,12 @@ void fprof(int ipos, int& mode) {
 
 // The pools' free lists are always their untaken tail: entries are never
 // given back.
-int free_set_entries() { return std::max(0, SET_POOL + 1 - csetf.ISFREE); }
-int free_profile_entries() { return std::max(0, PROF_POOL + 1 - cprofi.IPFREE); }
+int free_set_entries() {
+    return std::max(0, SET_POOL + 1 - csetf.ISFREE);
+}
+int free_profile_entries() {
+    return std::max(0, PROF_POOL + 1 - cprofi.IPFREE);
+}
 
 void addset(int iel) {
     int s = csetf.ISCUR;

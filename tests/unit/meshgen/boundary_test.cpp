@@ -17,13 +17,12 @@ std::string square(const std::string& boundary) {
 }
 
 TEST_F(GeometryTest, BoundaryLinesAreJournaledInCanonicalForm) {
-    geometry(square("BOUNDARY\nBOUNDARY=3,IJ=1,1,3,1\nIJ=3,3,1,3\nBOUNDARY=WALL\nIJ=3,1,3,3\n"
-                    "BOUNDARY=4\nIJ=1,1,1,3\nEND\nEND\n"));
+    geometry(
+        square("BOUNDARY\nBOUNDARY=3,IJ=1,1,3,1\nIJ=3,3,1,3\nBOUNDARY=WALL\nIJ=3,1,3,3\n"
+               "BOUNDARY=4\nIJ=1,1,1,3\nEND\nEND\n"));
     ASSERT_EQ(cbcons.NBLIN, 4) << errors();
-    const int expect[4][6] = {{-3, 1, 3, 1, 1, 1},
-                              {-3, 1, 3, 3, 3, 1},
-                              {-3, 3, 3, 1, 3, 1},
-                              {-4, 1, 1, 1, 3, 1}};
+    const int expect[4][6] = {
+        {-3, 1, 3, 1, 1, 1}, {-3, 1, 3, 3, 3, 1}, {-3, 3, 3, 1, 3, 1}, {-4, 1, 1, 1, 3, 1}};
     for (int l = 1; l <= 4; ++l) {
         EXPECT_EQ(cbcons.IBND(l), expect[l - 1][0]) << l;
         EXPECT_EQ(cbcons.IMINB(l), expect[l - 1][1]) << l;
@@ -45,8 +44,9 @@ TEST_F(GeometryTest, BoundaryLinesAreJournaledInCanonicalForm) {
 }
 
 TEST_F(GeometryTest, NamingABoundaryAgainByNumberClearsItsName) {
-    geometry(square("BOUNDARY\nBOUNDARY=OUTER\nIJ=1,1,3,1\nIJ=3,1,3,3\nIJ=1,3,3,3\nIJ=1,1,1,3\n"
-                    "BOUNDARY=1\nEND\nEND\n"));
+    geometry(
+        square("BOUNDARY\nBOUNDARY=OUTER\nIJ=1,1,3,1\nIJ=3,1,3,3\nIJ=1,3,3,3\nIJ=1,1,1,3\n"
+               "BOUNDARY=1\nEND\nEND\n"));
     EXPECT_TRUE(cbcons1.BNAME(1).blank());
     for (int l = 1; l <= 4; ++l) EXPECT_EQ(cbcons.IBND(l), -1);
 }
@@ -83,8 +83,9 @@ INSTANTIATE_TEST_SUITE_P(Boundary, BoundaryRefusals, ::testing::ValuesIn(kBounda
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(GeometryTest, OpenSidesKeepTheLevelUntilAnotherEnd) {
-    geometry(square("BOUNDARY\nBOUNDARY=1,IJ=1,1,3,1\nBOUNDARY=2,IJ=3,1,3,3\n"
-                    "BOUNDARY=3,IJ=1,3,3,3\nEND\nBOUNDARY=4,IJ=1,1,1,3\nEND\nEND\n"));
+    geometry(
+        square("BOUNDARY\nBOUNDARY=1,IJ=1,1,3,1\nBOUNDARY=2,IJ=3,1,3,3\n"
+               "BOUNDARY=3,IJ=1,3,3,3\nEND\nBOUNDARY=4,IJ=1,1,1,3\nEND\nEND\n"));
     std::string err = errors();
     EXPECT_NE(err.find(" *** BOUNDARY NOT DEFINED FOR ELEMENT #  1\n"), std::string::npos) << err;
     EXPECT_NE(err.find(" *** BOUNDARY NOT DEFINED FOR ELEMENT #  2\n"), std::string::npos) << err;
@@ -159,8 +160,9 @@ std::vector<int> set_list(int s) {
 }
 
 TEST_F(GeometryTest, SetsAndProfilesCollectElementsAndSides) {
-    geometry(square_with_sets("ADD,4\nELSET=LEFT\nADD,1,LOOP=2\nELSET=ODD\nADD,1,LOOP=2,STEP=2\n"
-                              "PROFILE=P\nADD,2,SIDE=3\nADD,4,SIDE=3\n"));
+    geometry(
+        square_with_sets("ADD,4\nELSET=LEFT\nADD,1,LOOP=2\nELSET=ODD\nADD,1,LOOP=2,STEP=2\n"
+                         "PROFILE=P\nADD,2,SIDE=3\nADD,4,SIDE=3\n"));
     EXPECT_EQ(csetf.NSET, 3);
     EXPECT_EQ(set_list(2), (std::vector<int>{1, 2, 0}));
     EXPECT_EQ(set_list(3), (std::vector<int>{1, 3, 0}));
@@ -174,8 +176,9 @@ TEST_F(GeometryTest, SetsAndProfilesCollectElementsAndSides) {
 }
 
 TEST_F(GeometryTest, SetsRefusals) {
-    geometry(square_with_sets("ELSET=A\nADD,1,LOOP=3,STEP=2\nADD,5\nADD,X\nADD,1,LOOP=Q\n"
-                              "PROFILE=P\nADD,1\nADD,1,SIDE=Z\n"));
+    geometry(
+        square_with_sets("ELSET=A\nADD,1,LOOP=3,STEP=2\nADD,5\nADD,X\nADD,1,LOOP=Q\n"
+                         "PROFILE=P\nADD,1\nADD,1,SIDE=Z\n"));
     std::string err = errors();
     EXPECT_NE(err.find(" ** ELEMENT   5 NONEXISTENT\n"), std::string::npos) << err;
     EXPECT_NE(err.find(" *** STARTING ELEMENT NON EXISTENT\n"), std::string::npos) << err;

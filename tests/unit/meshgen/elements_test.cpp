@@ -52,13 +52,17 @@ struct LoopCase {
 };
 
 const LoopCase kLoops[] = {
-    {"iloop_first_is_outer", "ILOOP=3\nJLOOP=2\nLINEAR,1,1\n",
+    {"iloop_first_is_outer",
+     "ILOOP=3\nJLOOP=2\nLINEAR,1,1\n",
      {{1, 1}, {1, 2}, {2, 1}, {2, 2}, {3, 1}, {3, 2}}},
-    {"jloop_first_is_outer", "JLOOP=2\nILOOP=3\nLINEAR,1,1\n",
+    {"jloop_first_is_outer",
+     "JLOOP=2\nILOOP=3\nLINEAR,1,1\n",
      {{1, 1}, {2, 1}, {3, 1}, {1, 2}, {2, 2}, {3, 2}}},
     {"negative_count_grows_down", "ILOOP=-2\nLINEAR,4,1\n", {{4, 1}, {3, 1}}},
     {"step_two", "ILOOP=2\nLINEAR,1,1,STEP=2,2\n", {{1, 1}, {3, 1}}},
-    {"block_without_loops_then_loop", "LINEAR,4,2\nILOOP=2\nLINEAR,1,1\n", {{4, 2}, {1, 1}, {2, 1}}},
+    {"block_without_loops_then_loop",
+     "LINEAR,4,2\nILOOP=2\nLINEAR,1,1\n",
+     {{4, 2}, {1, 1}, {2, 1}}},
 };
 
 class LoopTable : public GeometryTest, public ::testing::WithParamInterface<LoopCase> {};
@@ -91,8 +95,7 @@ const RefusalCase kRefusals[] = {
     {"imin_zero", "LINEAR,0,1\n", " ERROR IMIN OR JMIN OUT OF BOUNDS :    0   1"},
     {"jmin_above_100", "LINEAR,1,101\n", " ERROR IMIN OR JMIN OUT OF BOUNDS :    1 101"},
     {"no_origin", "LINEAR,A\n", "  IMIN,JMIN NOT DEFINED"},
-    {"step_not_numbers", "LINEAR,1,1,STEP=1\n",
-     "  ISTEP AND JSTEP ARE NOT DEFINED AFTER \"STEP\""},
+    {"step_not_numbers", "LINEAR,1,1,STEP=1\n", "  ISTEP AND JSTEP ARE NOT DEFINED AFTER \"STEP\""},
     {"zero_step", "LINEAR,1,1,STEP=0,1\n", " *** ISTEP AND JSTEP MUST NOT BE ZERO ***"},
     {"vertex_without_node", "ILOOP=5\nLINEAR,1,1\n", "  I,J NODE NUMBER NOT SPECIFIED :   6   1"},
     {"iloop_without_count", "ILOOP\n", " *** NO INDICE AFTER ILOOP"},
@@ -116,11 +119,12 @@ INSTANTIATE_TEST_SUITE_P(Elements, ElementRefusals, ::testing::ValuesIn(kRefusal
 
 TEST_F(GeometryTest, QuadraticElementNeedsEveryGridPoint) {
     // Grid points (2, 2) and (4, 2) carry no node.
-    geometry("GEOMETRY\nNODES\nPOINT\n"
-             "IJ=1,1,XY=0,0\nIJ=2,1,XY=1,0\nIJ=3,1,XY=2,0\n"
-             "IJ=1,2,XY=0,1\nIJ=3,2,XY=2,1\n"
-             "IJ=1,3,XY=0,2\nIJ=2,3,XY=1,2\nIJ=3,3,XY=2,2\nEND\nEND\n"
-             "ELEMENT\nQUADR,1,1\nEND\nEND\n");
+    geometry(
+        "GEOMETRY\nNODES\nPOINT\n"
+        "IJ=1,1,XY=0,0\nIJ=2,1,XY=1,0\nIJ=3,1,XY=2,0\n"
+        "IJ=1,2,XY=0,1\nIJ=3,2,XY=2,1\n"
+        "IJ=1,3,XY=0,2\nIJ=2,3,XY=1,2\nIJ=3,3,XY=2,2\nEND\nEND\n"
+        "ELEMENT\nQUADR,1,1\nEND\nEND\n");
     EXPECT_EQ(ccon.NELG, 0);
     EXPECT_NE(errors().find("  I,J NODE NUMBER NOT SPECIFIED :   2   2\n"), std::string::npos)
         << errors();
@@ -129,10 +133,11 @@ TEST_F(GeometryTest, QuadraticElementNeedsEveryGridPoint) {
 TEST_F(GeometryTest, ClockwiseElementWithdrawsItsWholeBlock) {
     // Node (3,1) lies left of node (2,1): the element at origin (2,1) is clockwise.
     for (int l = 1; l <= 9; ++l) celem.NICK(l, 2) = 1000 + l;  // an earlier mesh's data
-    geometry("GEOMETRY\nNODES\nPOINT\n"
-             "IJ=1,1,XY=0,0\nIJ=2,1,XY=1,0\nIJ=3,1,XY=3,0\n"
-             "IJ=1,2,XY=0,1\nIJ=2,2,XY=1,1\nIJ=3,2,XY=2,-5\nEND\nEND\n"
-             "ELEMENT\nLINEAR,1,1\nILOOP=2\nLINEAR,1,1\nIENDLOOP\nEND\nEND\n");
+    geometry(
+        "GEOMETRY\nNODES\nPOINT\n"
+        "IJ=1,1,XY=0,0\nIJ=2,1,XY=1,0\nIJ=3,1,XY=3,0\n"
+        "IJ=1,2,XY=0,1\nIJ=2,2,XY=1,1\nIJ=3,2,XY=2,-5\nEND\nEND\n"
+        "ELEMENT\nLINEAR,1,1\nILOOP=2\nLINEAR,1,1\nIENDLOOP\nEND\nEND\n");
     EXPECT_EQ(ccon.NELG, 1);
     EXPECT_EQ(cgeost.IBLOCKE, 1);
     EXPECT_EQ(elemij.IJBLK(2, 5), 0);
@@ -157,8 +162,9 @@ TEST_F(GeometryTest, EndWithAnOpenLoopRestoresTheIndentation) {
 }
 
 TEST_F(GeometryTest, BlocksBeyondFiveHundredElementsAreRefused) {
-    geometry("GEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1,22,25\nXY,0,0,XY,21,0,XY,21,24,XY,0,24\n"
-             "END\nEND\nELEMENT\nILOOP=21\nJLOOP=24\nLINEAR,1,1\nENDLOOPS\nEND\nEND\n");
+    geometry(
+        "GEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1,22,25\nXY,0,0,XY,21,0,XY,21,24,XY,0,24\n"
+        "END\nEND\nELEMENT\nILOOP=21\nJLOOP=24\nLINEAR,1,1\nENDLOOPS\nEND\nEND\n");
     EXPECT_NE(errors().find(" *** TABLE FULL: ELEMENTS, AT MOST 500\n"), std::string::npos);
     EXPECT_EQ(ccon.NELG, 0);
 }

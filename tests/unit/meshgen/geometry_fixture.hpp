@@ -19,7 +19,7 @@
 namespace kavren::testing {
 
 class GeometryTest : public ReaderTest {
-protected:
+  protected:
     void SetUp() override {
         ReaderTest::SetUp();
         // A deck that ends too early falls back to the keyboard: make that the

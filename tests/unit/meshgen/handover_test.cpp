@@ -1,5 +1,7 @@
 // The hand-over to the hp database, the initial-mesh file, the grid file and
 // the GEOMETRY level's order rules.
+#include "meshgen/handover.hpp"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,7 +9,6 @@
 #include <string>
 
 #include "geometry_fixture.hpp"
-#include "meshgen/handover.hpp"
 #include "meshgen/stubs.hpp"
 #include "support/units.hpp"
 
@@ -58,9 +59,10 @@ TEST_F(GeometryTest, GridFileNameFromTheEndRecord) {
 }
 
 TEST_F(GeometryTest, QuadraticElementsHandOverSecondOrderNodes) {
-    geometry("GEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1,5,3\nXY,0,0,XY,2,0,XY,2,1,XY,0,1\nEND\nEND\n"
-             "ELEMENT\nILOOP=2\nQUADR,1,1\nEND\n"
-             "BOUNDARY\nBOUNDARY=1\nIJ=1,1,5,1\nIJ=5,1,5,3\nIJ=1,3,5,3\nIJ=1,1,1,3\nEND\nEND\n");
+    geometry(
+        "GEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1,5,3\nXY,0,0,XY,2,0,XY,2,1,XY,0,1\nEND\nEND\n"
+        "ELEMENT\nILOOP=2\nQUADR,1,1\nEND\n"
+        "BOUNDARY\nBOUNDARY=1\nIJ=1,1,5,1\nIJ=5,1,5,3\nIJ=1,3,5,3\nIJ=1,1,1,3\nEND\nEND\n");
     ASSERT_EQ(cdata.NRELIN, 2) << errors();
     EXPECT_EQ(cdata.NRNODS, 15);
     EXPECT_EQ(cdata.NRDOF, 15);
@@ -72,14 +74,16 @@ TEST_F(GeometryTest, QuadraticElementsHandOverSecondOrderNodes) {
     // The grid file lists every node once.
     auto lines = lines_of("output.grid");
     int node_lines = 0;
-    for (std::size_t i = 8; i < lines.size() && lines[i] != "  NUMBER OF ELEMENTS"; ++i) ++node_lines;
+    for (std::size_t i = 8; i < lines.size() && lines[i] != "  NUMBER OF ELEMENTS"; ++i)
+        ++node_lines;
     EXPECT_EQ(node_lines, 15);
 }
 
 TEST_F(GeometryTest, LinearElementTakesTheMidSideNodeOfAQuadraticNeighbour) {
-    geometry("GEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1,5,3\nXY,0,0,XY,2,0,XY,2,1,XY,0,1\nEND\nEND\n"
-             "ELEMENT\nQUADR,1,1\nLINEAR,3,1,STEP=2,2\nEND\n"
-             "BOUNDARY\nBOUNDARY=1\nIJ=1,1,5,1\nIJ=5,1,5,3\nIJ=1,3,5,3\nIJ=1,1,1,3\nEND\nEND\n");
+    geometry(
+        "GEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1,5,3\nXY,0,0,XY,2,0,XY,2,1,XY,0,1\nEND\nEND\n"
+        "ELEMENT\nQUADR,1,1\nLINEAR,3,1,STEP=2,2\nEND\n"
+        "BOUNDARY\nBOUNDARY=1\nIJ=1,1,5,1\nIJ=5,1,5,3\nIJ=1,3,5,3\nIJ=1,1,1,3\nEND\nEND\n");
     ASSERT_EQ(cdata.NRELIN, 2) << errors();
     EXPECT_EQ(cneig.NEIG(4, 2), 1);
     EXPECT_NE(celem.NICK(6, 1), 0);
@@ -150,7 +154,7 @@ TEST_F(GeometryTest, HandOverForgetsThePreviousMeshAndSolutions) {
 //// initial-mesh file ////
 
 class MeshFileTest : public GeometryTest {
-protected:
+  protected:
     void mesh_file(const std::string& text) { std::ofstream(dir / "data/m1") << text; }
 };
 
@@ -242,8 +246,9 @@ INSTANTIATE_TEST_SUITE_P(MeshFile, BadFileTable, ::testing::ValuesIn(kBadFiles),
 
 TEST_F(MeshFileTest, NeighboursWithOtherLocalAxesAreNamed) {
     // Element 2 starts at its top-left vertex: its side 2 faces element 1.
-    mesh_file("6 2 0 0.0\n1 0. 0.\n2 1. 0.\n3 2. 0.\n4 0. 1.\n5 1. 1.\n6 2. 1.\n"
-              "1 1 2 5 4\n2 6 5 2 3\n1 -1 2 -3 -4 0 0 0 0\n2 -3 1 -1 -2 0 0 0 0\n");
+    mesh_file(
+        "6 2 0 0.0\n1 0. 0.\n2 1. 0.\n3 2. 0.\n4 0. 1.\n5 1. 1.\n6 2. 1.\n"
+        "1 1 2 5 4\n2 6 5 2 3\n1 -1 2 -3 -4 0 0 0 0\n2 -3 1 -1 -2 0 0 0 0\n");
     geometry("GEOMETRY\nFILE=M1\nEND\n");
     EXPECT_EQ(cgeost.IFL, 1);
     std::string err = errors();
@@ -313,9 +318,8 @@ TEST_F(GeometryTest, MeshHandsOverOnceAndEntersTheMeshLevel) {
     // A second visit offers MESH and SETS but no more generation.
     geometry("GEOMETRY\nNODES\nPLOT\nEND\n", 1);
     std::string err = errors();
-    EXPECT_NE(
-        err.find(" ***CANNOT GENERATE NODES WHEN MESH MODIFICATIONS HAVE BEEN PERFORMED\n"),
-        std::string::npos)
+    EXPECT_NE(err.find(" ***CANNOT GENERATE NODES WHEN MESH MODIFICATIONS HAVE BEEN PERFORMED\n"),
+              std::string::npos)
         << err;
     EXPECT_NE(err.find(" *** MESH MODIFICATIONS HAVE BEEN PERFORMED\n"
                        " *** USE PLOT IN \"MESH\" TO SEE THE MESH\n"),

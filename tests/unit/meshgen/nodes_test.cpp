@@ -11,7 +11,9 @@
 namespace kavren::testing {
 namespace {
 
-std::string in_nodes(const std::string& body) { return "GEOMETRY\nNODES\n" + body + "END\nEND\n"; }
+std::string in_nodes(const std::string& body) {
+    return "GEOMETRY\nNODES\n" + body + "END\nEND\n";
+}
 
 struct PointCase {
     const char* name;
@@ -67,8 +69,7 @@ TEST_F(GeometryTest, PointRefusals) {
 }
 
 TEST_F(GeometryTest, GridOfFourPointsNumbersRowByRow) {
-    geometry(in_nodes(
-        "GRID\nPOINT=4,IJ=1,1,3,3\nXY,0.,0.,XY,2.,0.,XY,2.,2.,XY,0.,2.\nEND\n"));
+    geometry(in_nodes("GRID\nPOINT=4,IJ=1,1,3,3\nXY,0.,0.,XY,2.,0.,XY,2.,2.,XY,0.,2.\nEND\n"));
     ASSERT_EQ(ccon.NNODG, 9) << errors();
     for (int j = 1; j <= 3; ++j)
         for (int i = 1; i <= 3; ++i) {
@@ -87,9 +88,10 @@ TEST_F(GeometryTest, GridOfFourPointsNumbersRowByRow) {
 
 TEST_F(GeometryTest, GridOfEightPointsPutsCurvedSidesOnCircles) {
     // A quarter annulus: sides 2 and 4 are arcs of radius 2 and 1 about the origin.
-    geometry(in_nodes("GRID\nPOINT=8,IJ=1,1,3,3\n"
-                      "XY,1,0,XY,2,0,XY,0,2,XY,0,1\n"
-                      "XY,1.5,0,CURV,0,0,XY,0,1.5,CURV,0,0\nEND\n"));
+    geometry(
+        in_nodes("GRID\nPOINT=8,IJ=1,1,3,3\n"
+                 "XY,1,0,XY,2,0,XY,0,2,XY,0,1\n"
+                 "XY,1.5,0,CURV,0,0,XY,0,1.5,CURV,0,0\nEND\n"));
     ASSERT_EQ(ccon.NNODG, 9) << errors();
     auto at = [](int i, int j) {
         int node = 0;
@@ -105,16 +107,17 @@ TEST_F(GeometryTest, GridOfEightPointsPutsCurvedSidesOnCircles) {
 }
 
 TEST_F(GeometryTest, GridRefusalsLeaveTheTablesAlone) {
-    geometry(in_nodes("GRID\n"
-                      "POINT=5,IJ=1,1,3,3\n"
-                      "POINT=4,IJ=1,1,1,3\n"
-                      "POINT=4,IJ=1,1,101,101\n"
-                      "POINT=8,IJ=1,1,3,3\n"
-                      "XY,0,0,XY,2,0,XY,2,2\n"
-                      "XY,0,0,XY,2,0,XY,2,2,XY,0,2\n"
-                      "CURV,1,0,XY,2,1,XY,1,2,XY,0,1\n"
-                      "XY,1,0,XY,2,1,XY,1,2,XY,0,1\n"
-                      "END\n"));
+    geometry(
+        in_nodes("GRID\n"
+                 "POINT=5,IJ=1,1,3,3\n"
+                 "POINT=4,IJ=1,1,1,3\n"
+                 "POINT=4,IJ=1,1,101,101\n"
+                 "POINT=8,IJ=1,1,3,3\n"
+                 "XY,0,0,XY,2,0,XY,2,2\n"
+                 "XY,0,0,XY,2,0,XY,2,2,XY,0,2\n"
+                 "CURV,1,0,XY,2,1,XY,1,2,XY,0,1\n"
+                 "XY,1,0,XY,2,1,XY,1,2,XY,0,1\n"
+                 "END\n"));
     std::string err = errors();
     EXPECT_NE(err.find(" BAD NUMBER OF POINTS, MUST BE =4 OR =8\n"), std::string::npos) << err;
     EXPECT_NE(err.find(" *** IMIN=IMAX OR JMIN=JMAX: A GRID NEEDS TWO LINES EACH WAY ***\n"),
@@ -132,8 +135,9 @@ TEST_F(GeometryTest, GridRefusalsLeaveTheTablesAlone) {
 }
 
 TEST_F(GeometryTest, OverlappingGridReusesAndMovesNodes) {
-    geometry(in_nodes("GRID\nPOINT=4,IJ=1,1,3,3\nXY,0,0,XY,2,0,XY,2,2,XY,0,2\n"
-                      "POINT=4,IJ=3,1,4,3\nIJ,1,1,XY,5,0,XY,5,2,XY,0,2\nEND\n"));
+    geometry(
+        in_nodes("GRID\nPOINT=4,IJ=1,1,3,3\nXY,0,0,XY,2,0,XY,2,2,XY,0,2\n"
+                 "POINT=4,IJ=3,1,4,3\nIJ,1,1,XY,5,0,XY,5,2,XY,0,2\nEND\n"));
     EXPECT_EQ(ccon.NNODG, 12);  // 9, then 3 new ones at I = 4
     int node = 0;
     fref(3, 1, 1, node, 1);
@@ -145,9 +149,10 @@ TEST_F(GeometryTest, OverlappingGridReusesAndMovesNodes) {
 
 TEST_F(GeometryTest, StubLevelsSkipTheirRecordsUpToEnd) {
     ::testing::internal::CaptureStdout();
-    geometry(in_nodes("ARC\nPOINT=3,IJ=1,1,1,5\nXY,0,0,1,1,2,0\nEND\n"
-                      "TIE\nIJ=5,1,5,4,TO,1,1,1,4\nEND\n"
-                      "POINT\nIJ=1,1,XY=1,1\nEND\n"));
+    geometry(
+        in_nodes("ARC\nPOINT=3,IJ=1,1,1,5\nXY,0,0,1,1,2,0\nEND\n"
+                 "TIE\nIJ=5,1,5,4,TO,1,1,1,4\nEND\n"
+                 "POINT\nIJ=1,1,XY=1,1\nEND\n"));
     units::flush_all();
     std::string out = ::testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find(" ** ARC IS NOT AVAILABLE YET: ITS RECORDS UP TO END ARE SKIPPED"),
@@ -156,8 +161,7 @@ TEST_F(GeometryTest, StubLevelsSkipTheirRecordsUpToEnd) {
     EXPECT_EQ(cgeomtyp.ICTYPE, 0);
     EXPECT_EQ(errors(), "");
     std::string log = file("decks/t.out");
-    EXPECT_NE(log.find("   NODES\n      ARC\n      END\n      TIE\n      END\n"),
-              std::string::npos)
+    EXPECT_NE(log.find("   NODES\n      ARC\n      END\n      TIE\n      END\n"), std::string::npos)
         << log;
 }
 

@@ -1,14 +1,15 @@
 // Look-ups of regions, sets and profiles, the set lists and the node table.
+#include "meshgen/tables.hpp"
+
 #include <gtest/gtest.h>
 
 #include "geometry_fixture.hpp"
-#include "meshgen/tables.hpp"
 
 namespace kavren::testing {
 namespace {
 
 class TablesTest : public GeometryTest {
-protected:
+  protected:
     void SetUp() override {
         GeometryTest::SetUp();
         cregion();
