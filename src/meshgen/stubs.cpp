@@ -1,0 +1,88 @@
+// Stubs of the generator levels and drawings that later work brings. A level
+// stub is entered like the level (its record echoed, the indentation raised),
+// says in one line that it is not available, and reads and drops records up
+// to its END, so that the records after it reach the right level.
+#include "meshgen/stubs.hpp"
+
+#include <string>
+
+#include "control/history.hpp"
+#include "control/messages.hpp"
+#include "control/reader.hpp"
+#include "graphics/echo.hpp"
+#include "meshgen/handover.hpp"
+#include "records/io.hpp"
+#include "records/mesh.hpp"
+
+namespace kavren {
+
+namespace {
+
+void skip_level(const std::string& name, int menu) {
+    outcom(cinout.LUECHO);
+    iodati.INDENT += 3;
+    write_terminal(" ** " + name + " IS NOT AVAILABLE YET: ITS RECORDS UP TO END ARE SKIPPED");
+    for (;;) {
+        int ierr = 0;
+        ffldin(cinout.LUIN, cinout.LUOUT, menu, ierr);
+        if (cbinrec.IREPLY == 1) return;
+        if (chkfld("END", 1)) break;
+        if (chkfld("H", 1)) {
+            history();
+            if (cbinrec.IREPLY == 1) return;
+        }
+    }
+    iodati.INDENT -= 3;
+    outcom(cinout.LUECHO);
+}
+
+}  // namespace
+
+// STUB: the ARC level comes with the curve work.
+void arc(int& /*iblockn*/) {
+    skip_level("ARC", 28);
+}
+// STUB: the ELLIPSE level comes with the curve work.
+void ellips(int& /*iblockn*/) {
+    skip_level("ELLIPSE", 33);
+}
+// STUB: the CONNECT level comes with CONNECT, REFLECT and TIE.
+void connect(int& /*iblockn*/) {
+    skip_level("CONNECT", 26);
+}
+// STUB: the REFLECT level comes with CONNECT, REFLECT and TIE.
+void reflect() {
+    skip_level("REFLECT", 27);
+}
+// STUB: the TIE level comes with CONNECT, REFLECT and TIE.
+void tie() {
+    skip_level("TIE", 32);
+}
+
+// STUB: the generator mesh drawing comes with the generator drawings. Mode 0
+// reads and drops its one option record; the redraws of the BOUNDARY level
+// (other modes) do nothing.
+void graphm(int mode) {
+    if (mode != 0) return;
+    ffldou(0, MSG_LIST, " ** GENERATOR DRAWINGS ARE NOT AVAILABLE YET");
+    iodati.INDENT += 3;
+    int ierr = 0;
+    ffldin(cinout.LUIN, cinout.LUOUT, 61, ierr);
+    iodati.INDENT -= 3;
+}
+
+// STUB: the node drawing comes with the generator drawings; it takes its
+// options from the PLOT record and reads nothing.
+void graphn(int /*mode*/) {
+    ffldou(0, MSG_LIST, " ** GENERATOR DRAWINGS ARE NOT AVAILABLE YET");
+}
+
+// STUB: the MESH level comes with its own work; until then it refuses a
+// database without a usable mesh and skips its records up to END.
+void mesh(double* /*uold*/, double* /*unew*/, int /*icolu*/) {
+    if (check_usable_mesh() != 0) return;
+    cdec.IDEC = 1;
+    skip_level("MESH", 16);
+}
+
+}  // namespace kavren

@@ -1,0 +1,11 @@
+// The one definition of the GEOMETRY level's records.
+#include "records/geometry.hpp"
+
+namespace kavren {
+
+Cgeost cgeost;
+Cmshst cmshst;
+Locals locals;
+Shp shp;
+
+}  // namespace kavren
