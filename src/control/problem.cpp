@@ -16,7 +16,8 @@
 #include "extension/extension.hpp"
 #include "frontal/solve1.hpp"
 #include "graphics/echo.hpp"
-#include "meshgen/setgeom.hpp"
+#include "meshgen/geometry.hpp"
+#include "meshgen/handover.hpp"
 #include "plot/post.hpp"
 #include "records/control.hpp"
 #include "records/io.hpp"
@@ -214,18 +215,10 @@ bool all_kinds_given() {
 
 //// solver ////
 
-// STUB: the mesh database (the element count NRELEM of cdata) tells whether a
-// mesh exists; until it lands no mesh can be built, so none exists.
-bool mesh_exists() {
-    return false;
-}
-
-// The solving step of the solver menu.
+// The solving step of the solver menu; a database without a usable mesh is
+// refused with its message.
 void solve_with(int isol) {
-    if (!mesh_exists()) {
-        ffldou(0, MSG_ERROR, " *** NO MESH TO SOLVE ON: GENERATE ONE WITH GEOMETRY FIRST ***");
-        return;
-    }
+    if (check_usable_mesh() != 0) return;
     ffldou(0, MSG_LIST, " IN PROCESS OF CALCULATING NEW SOLUTION:");
     zecond();
     const int failed = getsoln(isol);
@@ -432,6 +425,8 @@ void custom() {
 
 void process() {
     const bool customised = cmode.ICUSTM == 1;
+    // The generator resets its state at the first GEOMETRY of each entry.
+    int geometry_first = 0;
     const int menu = customised ? PROCESS_CUSTOM_MENU : PROCESS_MENU;
     echo();
     iodati.INDENT += 3;
@@ -444,7 +439,7 @@ void process() {
         } else if (chkfld("H", 1)) {
             history();
         } else if (chkfld("GEOMETRY", 1)) {
-            setgeom();
+            setgeom(geometry_first);
         } else if (chkfld("PARAMS", 1) && !customised) {
             echo();
             setparam();

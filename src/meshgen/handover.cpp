@@ -13,7 +13,8 @@
 #include "control/reader.hpp"
 #include "control/utility.hpp"
 #include "graphics/echo.hpp"
-#include "meshgen/db_pending.hpp"
+#include "hpmesh/setup.hpp"
+#include "hpmesh/tree.hpp"
 #include "records/control.hpp"
 #include "records/geometry.hpp"
 #include "records/io.hpp"
@@ -342,27 +343,14 @@ void writf(int nblock) {
     put(fmt::list({cdata.NRNODS, cdata.NRDOF}));
 
     // Each node an active element names unconstrained, once, at its first
-    // occurrence; NODPTR is negated to mark it and restored afterwards.
-    int nel = 0;
-    for (int i = 1; i <= cdata.NRELEM; ++i) {
-        nel = nelcon(nel);
-        int slot = 0;
-        findno(nel, slot);
-        for (int l = 1; l <= 9; ++l) {
-            int node = 0, order = 0;
-            if (celem.NICK(l, slot) <= 0) continue;
-            decode(celem.NICK(l, slot), node, order);
-            if (node < 1 || node > MAXNOD || cnode.NODPTR(node) < 0) continue;
-            put(fmt::list({node, cnode.XNOD(1, node), cnode.XNOD(2, node)}));
-            cnode.NODPTR(node) = -cnode.NODPTR(node);
-        }
-    }
-    for (int n = 1; n <= MAXNOD; ++n)
-        if (cnode.NODPTR(n) < 0) cnode.NODPTR(n) = -cnode.NODPTR(n);
+    // occurrence.
+    walk_nodes_once([&put](int, int, int, int node) {
+        put(fmt::list({node, cnode.XNOD(1, node), cnode.XNOD(2, node)}));
+    });
 
     put(fmt::list({" NUMBER OF ELEMENTS"}));
     put(fmt::list({cdata.NRELEM}));
-    nel = 0;
+    int nel = 0;
     for (int i = 1; i <= cdata.NRELEM; ++i) {
         nel = nelcon(nel);
         int slot = 0;

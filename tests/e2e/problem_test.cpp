@@ -185,8 +185,8 @@ TEST(Solver, DefaultBeforeAnySolveAndNoMesh) {
     ASSERT_EQ(r.status, 0) << show(r);
     std::vector<std::string> errors = {
         "  *** NO DEFAULT SOLVER CURRENTLY CHOSEN ***", "  PLEASE SELECT A SOLVER",
-        "  *** NO MESH TO SOLVE ON: GENERATE ONE WITH GEOMETRY FIRST ***",
-        "  *** NO MESH TO SOLVE ON: GENERATE ONE WITH GEOMETRY FIRST ***"};
+        " *** NO MESH HAS BEEN DEFINED: USE GEOMETRY FIRST ***",
+        " *** NO MESH HAS BEEN DEFINED: USE GEOMETRY FIRST ***"};
     EXPECT_EQ(r.lines("decks/job.err"), errors) << show(r);
     EXPECT_FALSE(contains_text(r.out, "CALCULATIONS COMPLETE")) << show(r);
     // Each solve left the solver menu: FRONTAL and the sub-menu's END return to
@@ -207,14 +207,13 @@ TEST(Solver, DefaultBeforeAnySolveAndNoMesh) {
 TEST(StubLevels, RecordsOfALevelNotBuiltNeverReachTheProblemMenu) {
     auto r =
         run_kavren(with_deck("STANDARD\nELASTICITY\n"
-                             "GEOMETRY\nNODES,GRID\nPOINT=1,X=0\nEND\n"
                              "STORAGE\nSAVE\nEND\n"
                              "EXECUTE\nSOLVE\nEND\n"
                              "POST\nSOLUTION\nEND\n"
                              "END\nEND\nEND\n"));
     ASSERT_EQ(r.status, 0) << show(r);
     auto out = r.out_lines();
-    for (const char* level : {"GEOMETRY", "STORAGE", "EXECUTE", "POST"})
+    for (const char* level : {"STORAGE", "EXECUTE", "POST"})
         EXPECT_TRUE(
             contains_line(out, std::string(" ") + level +
                                    " IS NOT AVAILABLE YET: ITS RECORDS ARE DROPPED UP TO ITS END"))
@@ -225,9 +224,9 @@ TEST(StubLevels, RecordsOfALevelNotBuiltNeverReachTheProblemMenu) {
     EXPECT_EQ(r.file("decks/job.err"), "") << show(r);
     auto log = r.lines("decks/job.out");
     ASSERT_GE(log.size(), 5u);
-    EXPECT_EQ(log[2], "   GEOMETRY");
-    EXPECT_EQ(log[3], "      NODES,GRID");
-    EXPECT_EQ(log[5], "   END");
+    EXPECT_EQ(log[2], "   STORAGE");
+    EXPECT_EQ(log[3], "      SAVE");
+    EXPECT_EQ(log[4], "   END");
 }
 
 TEST(History, ReplayReturnsToTheProblemModule) {

@@ -129,7 +129,7 @@ TEST_F(ProblemTest, IterativeStoresItsParametersBeforeTheSolvingStep) {
     const std::vector<std::string> expected = {
         " *** MISSING NUMBER AFTER EPS OPTION ***",
         " REST OF LINE WAS IGNORED",
-        " *** NO MESH TO SOLVE ON: GENERATE ONE WITH GEOMETRY FIRST ***",
+        "*** NO MESH HAS BEEN DEFINED: USE GEOMETRY FIRST ***",
     };
     EXPECT_EQ(errors(), expected);
     EXPECT_EQ(file("decks/t.out"),

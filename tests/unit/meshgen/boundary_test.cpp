@@ -16,7 +16,7 @@ std::string square(const std::string& boundary) {
     return std::string("GEOMETRY\n") + kSquareNodes + kSquareElements + boundary;
 }
 
-TEST_F(GeometryTest, BoundaryLinesAreJournaledInCanonicalForm) {
+TEST_F(GeneratorTest, BoundaryLinesAreJournaledInCanonicalForm) {
     geometry(
         square("BOUNDARY\nBOUNDARY=3,IJ=1,1,3,1\nIJ=3,3,1,3\nBOUNDARY=WALL\nIJ=3,1,3,3\n"
                "BOUNDARY=4\nIJ=1,1,1,3\nEND\nEND\n"));
@@ -43,7 +43,7 @@ TEST_F(GeometryTest, BoundaryLinesAreJournaledInCanonicalForm) {
         << log;
 }
 
-TEST_F(GeometryTest, NamingABoundaryAgainByNumberClearsItsName) {
+TEST_F(GeneratorTest, NamingABoundaryAgainByNumberClearsItsName) {
     geometry(
         square("BOUNDARY\nBOUNDARY=OUTER\nIJ=1,1,3,1\nIJ=3,1,3,3\nIJ=1,3,3,3\nIJ=1,1,1,3\n"
                "BOUNDARY=1\nEND\nEND\n"));
@@ -68,7 +68,7 @@ const BoundaryRefusal kBoundaryRefusals[] = {
      " *** IJ WITHOUT BOUNDS: PICKING WITH THE MOUSE IS NOT AVAILABLE ***"},
 };
 
-class BoundaryRefusals : public GeometryTest,
+class BoundaryRefusals : public GeneratorTest,
                          public ::testing::WithParamInterface<BoundaryRefusal> {};
 
 TEST_P(BoundaryRefusals, AddNoLine) {
@@ -82,7 +82,7 @@ TEST_P(BoundaryRefusals, AddNoLine) {
 INSTANTIATE_TEST_SUITE_P(Boundary, BoundaryRefusals, ::testing::ValuesIn(kBoundaryRefusals),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(GeometryTest, OpenSidesKeepTheLevelUntilAnotherEnd) {
+TEST_F(GeneratorTest, OpenSidesKeepTheLevelUntilAnotherEnd) {
     geometry(
         square("BOUNDARY\nBOUNDARY=1,IJ=1,1,3,1\nBOUNDARY=2,IJ=3,1,3,3\n"
                "BOUNDARY=3,IJ=1,3,3,3\nEND\nBOUNDARY=4,IJ=1,1,1,3\nEND\nEND\n"));
@@ -109,7 +109,7 @@ const char* const kTwoRegions =
     "REGION=TWO\nBOUNDARY=1,IJ=1,1,2,1\nBOUNDARY=2,IJ=2,1,2,2\nBOUNDARY=3,IJ=1,2,2,2\nEND\n"
     "END\n";
 
-TEST_F(GeometryTest, RegionsMeetingOnALineAreJoined) {
+TEST_F(GeneratorTest, RegionsMeetingOnALineAreJoined) {
     ::testing::internal::CaptureStdout();
     geometry(kTwoRegions);
     units::flush_all();
@@ -136,7 +136,7 @@ TEST_F(GeometryTest, RegionsMeetingOnALineAreJoined) {
     }
 }
 
-TEST_F(GeometryTest, CompletionDropsNodesNoElementUses) {
+TEST_F(GeneratorTest, CompletionDropsNodesNoElementUses) {
     geometry(std::string("GEOMETRY\nNODES\nPOINT\nIJ=9,9,XY=5,5\nEND\n") + kSquareNodes +
              kSquareElements + kSquareBoundary + "END\n");
     // The orphan node 1 is gone and the grid nodes 2..10 became 1..9.
@@ -159,7 +159,7 @@ std::vector<int> set_list(int s) {
     return out;
 }
 
-TEST_F(GeometryTest, SetsAndProfilesCollectElementsAndSides) {
+TEST_F(GeneratorTest, SetsAndProfilesCollectElementsAndSides) {
     geometry(
         square_with_sets("ADD,4\nELSET=LEFT\nADD,1,LOOP=2\nELSET=ODD\nADD,1,LOOP=2,STEP=2\n"
                          "PROFILE=P\nADD,2,SIDE=3\nADD,4,SIDE=3\n"));
@@ -175,7 +175,7 @@ TEST_F(GeometryTest, SetsAndProfilesCollectElementsAndSides) {
     EXPECT_EQ(errors(), "");
 }
 
-TEST_F(GeometryTest, SetsRefusals) {
+TEST_F(GeneratorTest, SetsRefusals) {
     geometry(
         square_with_sets("ELSET=A\nADD,1,LOOP=3,STEP=2\nADD,5\nADD,X\nADD,1,LOOP=Q\n"
                          "PROFILE=P\nADD,1\nADD,1,SIDE=Z\n"));

@@ -32,7 +32,7 @@ std::vector<std::pair<int, int>> origins() {
     return o;
 }
 
-TEST_F(GeometryTest, OneLinearElement) {
+TEST_F(GeneratorTest, OneLinearElement) {
     geometry(with_elements("LINEAR,1,1\n"));
     ASSERT_EQ(ccon.NELG, 1) << errors();
     EXPECT_EQ(ccon2.NPELEM(1), 4);
@@ -65,7 +65,7 @@ const LoopCase kLoops[] = {
      {{4, 2}, {1, 1}, {2, 1}}},
 };
 
-class LoopTable : public GeometryTest, public ::testing::WithParamInterface<LoopCase> {};
+class LoopTable : public GeneratorTest, public ::testing::WithParamInterface<LoopCase> {};
 
 TEST_P(LoopTable, NumbersElementsByOrigin) {
     geometry(with_elements(GetParam().records));
@@ -75,7 +75,7 @@ TEST_P(LoopTable, NumbersElementsByOrigin) {
 INSTANTIATE_TEST_SUITE_P(Elements, LoopTable, ::testing::ValuesIn(kLoops),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(GeometryTest, QuadraticElementWithUnequalSteps) {
+TEST_F(GeneratorTest, QuadraticElementWithUnequalSteps) {
     geometry(with_elements("QUADR,1,1,STEP=4,2\n"));
     ASSERT_EQ(ccon.NELG, 1) << errors();
     EXPECT_EQ(ccon2.NPELEM(1), 9);
@@ -104,7 +104,7 @@ const RefusalCase kRefusals[] = {
     {"unknown_region", "REGION=NORTH\n", " ** UNKNOWN REGION **"},
 };
 
-class ElementRefusals : public GeometryTest, public ::testing::WithParamInterface<RefusalCase> {};
+class ElementRefusals : public GeneratorTest, public ::testing::WithParamInterface<RefusalCase> {};
 
 TEST_P(ElementRefusals, GenerateNothing) {
     geometry(with_elements(GetParam().records));
@@ -117,7 +117,7 @@ TEST_P(ElementRefusals, GenerateNothing) {
 INSTANTIATE_TEST_SUITE_P(Elements, ElementRefusals, ::testing::ValuesIn(kRefusals),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(GeometryTest, QuadraticElementNeedsEveryGridPoint) {
+TEST_F(GeneratorTest, QuadraticElementNeedsEveryGridPoint) {
     // Grid points (2, 2) and (4, 2) carry no node.
     geometry(
         "GEOMETRY\nNODES\nPOINT\n"
@@ -130,7 +130,7 @@ TEST_F(GeometryTest, QuadraticElementNeedsEveryGridPoint) {
         << errors();
 }
 
-TEST_F(GeometryTest, ClockwiseElementWithdrawsItsWholeBlock) {
+TEST_F(GeneratorTest, ClockwiseElementWithdrawsItsWholeBlock) {
     // Node (3,1) lies left of node (2,1): the element at origin (2,1) is clockwise.
     for (int l = 1; l <= 9; ++l) celem.NICK(l, 2) = 1000 + l;  // an earlier mesh's data
     geometry(
@@ -152,7 +152,7 @@ TEST_F(GeometryTest, ClockwiseElementWithdrawsItsWholeBlock) {
     EXPECT_EQ(log.find("         LINEAR,1,1\n"), std::string::npos) << log;
 }
 
-TEST_F(GeometryTest, EndWithAnOpenLoopRestoresTheIndentation) {
+TEST_F(GeneratorTest, EndWithAnOpenLoopRestoresTheIndentation) {
     geometry(with_elements("ILOOP=2\nLINEAR,1,1\n"));
     EXPECT_EQ(ccon.NELG, 2);
     std::string log = file("decks/t.out");
@@ -161,7 +161,7 @@ TEST_F(GeometryTest, EndWithAnOpenLoopRestoresTheIndentation) {
         << log;
 }
 
-TEST_F(GeometryTest, BlocksBeyondFiveHundredElementsAreRefused) {
+TEST_F(GeneratorTest, BlocksBeyondFiveHundredElementsAreRefused) {
     geometry(
         "GEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1,22,25\nXY,0,0,XY,21,0,XY,21,24,XY,0,24\n"
         "END\nEND\nELEMENT\nILOOP=21\nJLOOP=24\nLINEAR,1,1\nENDLOOPS\nEND\nEND\n");

@@ -18,7 +18,7 @@
 
 namespace kavren::testing {
 
-class GeometryTest : public ReaderTest {
+class GeneratorTest : public ReaderTest {
   protected:
     void SetUp() override {
         ReaderTest::SetUp();

@@ -19,7 +19,7 @@ std::string square_mesh() {
     return std::string(kSquareNodes) + kSquareElements + kSquareBoundary;
 }
 
-TEST_F(GeometryTest, GridFileOfTheUnitSquare) {
+TEST_F(GeneratorTest, GridFileOfTheUnitSquare) {
     geometry("GEOMETRY\n" + square_mesh() + "END\n");
     EXPECT_EQ(errors(), "");
     const std::string expected =
@@ -52,13 +52,13 @@ TEST_F(GeometryTest, GridFileOfTheUnitSquare) {
     EXPECT_EQ(cnode.NODPTR(10), 11);
 }
 
-TEST_F(GeometryTest, GridFileNameFromTheEndRecord) {
+TEST_F(GeneratorTest, GridFileNameFromTheEndRecord) {
     geometry("GEOMETRY\n" + square_mesh() + "END,GRID=MESH1\n");
     EXPECT_TRUE(std::filesystem::exists(dir / "mesh1.grid"));
     EXPECT_FALSE(std::filesystem::exists(dir / "output.grid"));
 }
 
-TEST_F(GeometryTest, QuadraticElementsHandOverSecondOrderNodes) {
+TEST_F(GeneratorTest, QuadraticElementsHandOverSecondOrderNodes) {
     geometry(
         "GEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1,5,3\nXY,0,0,XY,2,0,XY,2,1,XY,0,1\nEND\nEND\n"
         "ELEMENT\nILOOP=2\nQUADR,1,1\nEND\n"
@@ -79,7 +79,7 @@ TEST_F(GeometryTest, QuadraticElementsHandOverSecondOrderNodes) {
     EXPECT_EQ(node_lines, 15);
 }
 
-TEST_F(GeometryTest, LinearElementTakesTheMidSideNodeOfAQuadraticNeighbour) {
+TEST_F(GeneratorTest, LinearElementTakesTheMidSideNodeOfAQuadraticNeighbour) {
     geometry(
         "GEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1,5,3\nXY,0,0,XY,2,0,XY,2,1,XY,0,1\nEND\nEND\n"
         "ELEMENT\nQUADR,1,1\nLINEAR,3,1,STEP=2,2\nEND\n"
@@ -91,7 +91,7 @@ TEST_F(GeometryTest, LinearElementTakesTheMidSideNodeOfAQuadraticNeighbour) {
     for (int k : {5, 6, 7, 9}) EXPECT_EQ(celem.NICK(k, 2), 0) << k;
 }
 
-TEST_F(GeometryTest, MeshWithOpenSidesIsNotHandedOver) {
+TEST_F(GeneratorTest, MeshWithOpenSidesIsNotHandedOver) {
     cdata.NRELIN = cdata.NRELEM = 7;  // an earlier mesh
     geometry(std::string("GEOMETRY\n") + kSquareNodes + kSquareElements + "END\n");
     EXPECT_EQ(cgeost.IFL, 0);
@@ -112,7 +112,7 @@ TEST_F(GeometryTest, MeshWithOpenSidesIsNotHandedOver) {
     EXPECT_EQ(check_usable_mesh(), 0);
 }
 
-TEST_F(GeometryTest, GeometryWithoutElementsKeepsTheCurrentMesh) {
+TEST_F(GeneratorTest, GeometryWithoutElementsKeepsTheCurrentMesh) {
     cdata.NRELIN = cdata.NRELEM = 1;
     cdata.NRNODS = cdata.NRDOF = 4;
     cpoint.NPNOD = cpoint.NPDOF = 5;
@@ -125,7 +125,7 @@ TEST_F(GeometryTest, GeometryWithoutElementsKeepsTheCurrentMesh) {
     EXPECT_NE(file("output.grid").find("  NUMBER OF ELEMENTS\n 1\n"), std::string::npos);
 }
 
-TEST_F(GeometryTest, HandOverForgetsThePreviousMeshAndSolutions) {
+TEST_F(GeneratorTest, HandOverForgetsThePreviousMeshAndSolutions) {
     cflags.ISOLVD = 1;
     cflags.IESTIM = 1;
     cflags.ISOLVR = 1;
@@ -153,7 +153,7 @@ TEST_F(GeometryTest, HandOverForgetsThePreviousMeshAndSolutions) {
 
 //// initial-mesh file ////
 
-class MeshFileTest : public GeometryTest {
+class MeshFileTest : public GeneratorTest {
   protected:
     void mesh_file(const std::string& text) { std::ofstream(dir / "data/m1") << text; }
 };
@@ -281,7 +281,7 @@ const OrderCase kOrder[] = {
      " ***CANNOT PERFORM MESH MODIFICATIONS UNTIL BOUNDARIES ARE DEFINED"},
 };
 
-class OrderTable : public GeometryTest, public ::testing::WithParamInterface<OrderCase> {};
+class OrderTable : public GeneratorTest, public ::testing::WithParamInterface<OrderCase> {};
 
 TEST_P(OrderTable, IsRefused) {
     geometry(std::string("GEOMETRY\n") + GetParam().deck + "END\n");
@@ -292,7 +292,7 @@ TEST_P(OrderTable, IsRefused) {
 INSTANTIATE_TEST_SUITE_P(Geometry, OrderTable, ::testing::ValuesIn(kOrder),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(GeometryTest, AfterTheCompletionNoMoreNodesOrElements) {
+TEST_F(GeneratorTest, AfterTheCompletionNoMoreNodesOrElements) {
     geometry("GEOMETRY\n" + square_mesh() + "NODES\nELEMENT\nBOUNDARY\nEND\n");
     std::string err = errors();
     EXPECT_NE(err.find(" *** INITIAL MESH HAS ALREADY BEENDEFINED ***\n"
@@ -306,7 +306,7 @@ TEST_F(GeometryTest, AfterTheCompletionNoMoreNodesOrElements) {
     EXPECT_NE(err.find(" *** BOUNDARIES ARE ALREADY DEFINED\n"), std::string::npos) << err;
 }
 
-TEST_F(GeometryTest, MeshHandsOverOnceAndEntersTheMeshLevel) {
+TEST_F(GeneratorTest, MeshHandsOverOnceAndEntersTheMeshLevel) {
     ::testing::internal::CaptureStdout();
     geometry("GEOMETRY\n" + square_mesh() + "MESH\nREFINE,1\nEND\nEND\n");
     units::flush_all();
@@ -327,7 +327,7 @@ TEST_F(GeometryTest, MeshHandsOverOnceAndEntersTheMeshLevel) {
         << err;
 }
 
-TEST_F(GeometryTest, MeshLevelRefusesADatabaseWithoutUsableMesh) {
+TEST_F(GeneratorTest, MeshLevelRefusesADatabaseWithoutUsableMesh) {
     geometry(std::string("GEOMETRY\n") + kSquareNodes + kSquareElements + "END\n");
     ASSERT_EQ(cmshst.INOMSH, 1);
     deck("END\n");
@@ -337,7 +337,7 @@ TEST_F(GeometryTest, MeshLevelRefusesADatabaseWithoutUsableMesh) {
     EXPECT_TRUE(chkfld("END", 1));
 }
 
-TEST_F(GeometryTest, ReplayUnwindsEveryLevelAtOnce) {
+TEST_F(GeneratorTest, ReplayUnwindsEveryLevelAtOnce) {
     geometry("GEOMETRY\nNODES\nGRID\nH,1\nPOINT=4,IJ=1,1,2,2\n");
     EXPECT_EQ(cbinrec.IREPLY, 1);
     EXPECT_EQ(ccon.NNODG, 0);

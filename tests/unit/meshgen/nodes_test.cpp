@@ -29,7 +29,7 @@ const PointCase kPoints[] = {
     {"pair_before_other_words", "XY,3,4,IJ,1,1", 3.0, 4.0},
 };
 
-class PointTable : public GeometryTest, public ::testing::WithParamInterface<PointCase> {};
+class PointTable : public GeneratorTest, public ::testing::WithParamInterface<PointCase> {};
 
 TEST_P(PointTable, StoresThePoint) {
     const PointCase& c = GetParam();
@@ -46,7 +46,7 @@ TEST_P(PointTable, StoresThePoint) {
 INSTANTIATE_TEST_SUITE_P(Nodes, PointTable, ::testing::ValuesIn(kPoints),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(GeometryTest, PointMovesAnExistingNodeAndIgnoresTwoPoints) {
+TEST_F(GeneratorTest, PointMovesAnExistingNodeAndIgnoresTwoPoints) {
     geometry(in_nodes("POINT\nIJ=2,2,XY=1,1\nIJ=2,2,XY=5,6\nIJ=3,3,XY=1,1,XY=2,2\nEND\n"));
     EXPECT_EQ(ccon.NNODG, 1);
     EXPECT_EQ(cnodet.XGEN(1), 5.0);
@@ -59,7 +59,7 @@ TEST_F(GeometryTest, PointMovesAnExistingNodeAndIgnoresTwoPoints) {
     EXPECT_EQ(errors(), "");
 }
 
-TEST_F(GeometryTest, PointRefusals) {
+TEST_F(GeneratorTest, PointRefusals) {
     geometry(in_nodes("POINT\nXY=1,1\nIJ=A,1,XY=1,1\nIJ=3,4,INQUIRE\nEND\n"));
     EXPECT_EQ(ccon.NNODG, 0);
     std::string err = errors();
@@ -68,7 +68,7 @@ TEST_F(GeometryTest, PointRefusals) {
     EXPECT_NE(err.find(" ** NO NODE AT IJ=(  3,  4)\n"), std::string::npos) << err;
 }
 
-TEST_F(GeometryTest, GridOfFourPointsNumbersRowByRow) {
+TEST_F(GeneratorTest, GridOfFourPointsNumbersRowByRow) {
     geometry(in_nodes("GRID\nPOINT=4,IJ=1,1,3,3\nXY,0.,0.,XY,2.,0.,XY,2.,2.,XY,0.,2.\nEND\n"));
     ASSERT_EQ(ccon.NNODG, 9) << errors();
     for (int j = 1; j <= 3; ++j)
@@ -86,7 +86,7 @@ TEST_F(GeometryTest, GridOfFourPointsNumbersRowByRow) {
         << log;
 }
 
-TEST_F(GeometryTest, GridOfEightPointsPutsCurvedSidesOnCircles) {
+TEST_F(GeneratorTest, GridOfEightPointsPutsCurvedSidesOnCircles) {
     // A quarter annulus: sides 2 and 4 are arcs of radius 2 and 1 about the origin.
     geometry(
         in_nodes("GRID\nPOINT=8,IJ=1,1,3,3\n"
@@ -106,7 +106,7 @@ TEST_F(GeometryTest, GridOfEightPointsPutsCurvedSidesOnCircles) {
     EXPECT_NEAR(cnodet.XGEN(at(2, 1)), 1.5, 1e-15);
 }
 
-TEST_F(GeometryTest, GridRefusalsLeaveTheTablesAlone) {
+TEST_F(GeneratorTest, GridRefusalsLeaveTheTablesAlone) {
     geometry(
         in_nodes("GRID\n"
                  "POINT=5,IJ=1,1,3,3\n"
@@ -134,7 +134,7 @@ TEST_F(GeometryTest, GridRefusalsLeaveTheTablesAlone) {
     EXPECT_EQ(free_slots(), MAXGNOD - 9);
 }
 
-TEST_F(GeometryTest, OverlappingGridReusesAndMovesNodes) {
+TEST_F(GeneratorTest, OverlappingGridReusesAndMovesNodes) {
     geometry(
         in_nodes("GRID\nPOINT=4,IJ=1,1,3,3\nXY,0,0,XY,2,0,XY,2,2,XY,0,2\n"
                  "POINT=4,IJ=3,1,4,3\nIJ,1,1,XY,5,0,XY,5,2,XY,0,2\nEND\n"));
@@ -147,7 +147,7 @@ TEST_F(GeometryTest, OverlappingGridReusesAndMovesNodes) {
     EXPECT_EQ(node, 12);
 }
 
-TEST_F(GeometryTest, StubLevelsSkipTheirRecordsUpToEnd) {
+TEST_F(GeneratorTest, StubLevelsSkipTheirRecordsUpToEnd) {
     ::testing::internal::CaptureStdout();
     geometry(
         in_nodes("ARC\nPOINT=3,IJ=1,1,1,5\nXY,0,0,1,1,2,0\nEND\n"
@@ -165,7 +165,7 @@ TEST_F(GeometryTest, StubLevelsSkipTheirRecordsUpToEnd) {
         << log;
 }
 
-TEST_F(GeometryTest, FirstNodesCommandResetsTheTables) {
+TEST_F(GeneratorTest, FirstNodesCommandResetsTheTables) {
     cregio.NREG = 4;
     csetf.NSET = 7;
     cprofi.NPROF = 3;

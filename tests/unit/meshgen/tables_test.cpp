@@ -8,10 +8,10 @@
 namespace kavren::testing {
 namespace {
 
-class TablesTest : public GeometryTest {
+class TablesTest : public GeneratorTest {
   protected:
     void SetUp() override {
-        GeometryTest::SetUp();
+        GeneratorTest::SetUp();
         cregion();
         csets();
         cprofs();

@@ -382,7 +382,7 @@ TEST(Geometry, MeshWithoutBoundariesIsNotHandedOverAndSolveRefuses) {
     p.files["decks/job.com"] =
         "STANDARD\nHEAT\nGEOMETRY\n" + nodes_and_elements +
         "END\n"
-        "SOLVE\n"
+        "SOLVE\nFRONTAL\n"
         "GEOMETRY\nBOUNDARY\nBOUNDARY=1\nIJ=1,1,3,1\nIJ=3,1,3,3\nIJ=1,3,3,3\nIJ=1,1,1,3\nEND\n"
         "END,GRID=SECOND\nEND\nEND\nEND\n";
     p.input = "job\n";
