@@ -1,3 +1,0 @@
-# Demo project: the command language at the main menu.
-H
-END
