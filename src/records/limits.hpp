@@ -47,3 +47,14 @@ constexpr int MAXGEOM = 1000;   // entries of the curve pool
 constexpr int MAXCURV = 50;     // curves
 
 }  // namespace kavren
+
+namespace kavren {
+
+// Frontal solver.
+constexpr int MA_PREFRONT = 288009;  // integer work of the prefront (ciwork IA)
+constexpr int MA_SOLVE = 500000;     // double work array of the solution (cwrksp)
+constexpr int MAX_DEST_ROWS = 17;    // destination codes kept per element (9 used)
+constexpr int NTEMP_ASSEMBLY = 324;  // largest element the assembly takes: 4 components x 81
+constexpr int CODE_LIMIT = 16777216;  // 2^24: destination codes pass through single precision
+
+}  // namespace kavren

@@ -1,0 +1,269 @@
+// The prefront: destination codes of every element before any number is
+// computed, their decoding at element time, and the solution entry.
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <unordered_map>
+#include <vector>
+
+#include "frontal/frontal.hpp"
+#include "frontal/frontal_internal.hpp"
+#include "records/debug.hpp"
+#include "records/frontal.hpp"
+#include "records/limits.hpp"
+#include "support/units.hpp"
+
+namespace kavren {
+
+FrontalCallbacks frontal_callbacks;
+FrontalStats frontal_stats;
+
+namespace frontal {
+
+void fs_write(std::string_view line) {
+    if (units::is_open(surfc1.NFSOUT())) {
+        units::write_line(surfc1.NFSOUT(), line);
+    } else {
+        std::fflush(stdout);
+        std::fwrite(line.data(), 1, line.size(), stderr);
+        std::fputc('\n', stderr);
+    }
+}
+
+void fs_lines(const std::vector<std::string>& lines) {
+    for (const auto& l : lines) fs_write(l);
+}
+
+void fs_format(std::string_view spec, std::initializer_list<fmt::Item> items) {
+    fs_lines(fmt::format(spec, items));
+}
+
+void fs_words(std::string_view spec, const std::vector<fmt::Item>& head, const double* w, int n) {
+    std::vector<fmt::Item> items = head;
+    for (int i = 0; i < n; ++i) items.emplace_back(w[i]);
+    fs_lines(fmt::format(spec, items));
+}
+
+void fs_words(std::string_view spec, const double* w, int n) { fs_words(spec, {}, w, n); }
+
+double seconds_now() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace frontal
+
+using namespace frontal;
+
+int prefront_multiplier(int max_node_unknowns) {
+    int m = 100;
+    while (max_node_unknowns >= m) m *= 10;
+    return m;
+}
+
+//// prefront ////
+
+// surfsp: room check of IA, the prefront, and the work-array estimates.
+void surfsp(const int* nnode, int* ia, int& msym, int& muns, int& mrhs) {
+    Surfc2& s = surfc2;
+    surfc1.IERR() = 0;
+    const int numelm = surfc1.NUMELM();
+    s.NTDEST = 0;
+    s.MLDEST = 0;
+    for (int i = 0; i < numelm; ++i) {
+        s.NTDEST += nnode[i];
+        if (nnode[i] > s.MLDEST) s.MLDEST = nnode[i];
+    }
+    const long long need = 2LL * s.MLDEST + 2LL * s.NTDEST;
+    if (need > surfc1.MA()) {
+        fs_lines({"", "", "ERROR IN SURFSP: NOT ENOUGH ROOM IN ARRAY IA"});
+        fs_format("(5x,'STORAGE REQUIRED ',i7)", {static_cast<int>(need)});
+        fs_format("(5x,'STORAGE AVAILABLE ',i7)", {surfc1.MA()});
+        surfc1.IERR() = FS_ROOM;
+        return;
+    }
+    int ntot = 0;
+    desvec(nnode, ia, ia + s.NTDEST, ia + 2 * s.NTDEST, ntot);
+    if (surfc1.IERR() != 0) return;
+    const long long ias = surfc1.IASSEM(), mdof = s.MDOF, mfw = s.MFW;
+    const long long over = static_cast<long long>(numelm) + s.MLDEST + 2 * mdof;
+    auto clamp = [](long long v) { return static_cast<int>(v > 2147483647LL ? 2147483647LL : v); };
+    mrhs = clamp(ias * mdof + mfw + 1);
+    msym = clamp(over + ias * mdof * (mdof + 1) / 2 + mfw * (mfw + 1) / 2 + mfw);
+    muns = clamp(over + ias * mdof * mdof + mfw * mfw + mfw);
+}
+
+// desvec: gives every node entry its front position and flags (already in
+// the front, last occurrence), element after element, and keeps the front
+// compact by moving the pending positions down over what each element
+// eliminates. The next occurrence of every entry is found once beforehand,
+// and the compaction visits only the entries that hold a pending position,
+// so the work grows linearly with the elements for a front of bounded width.
+void desvec(const int* nnode, int* ia, int* ibb, int* iw, int& ntot) {
+    Surfc2& s = surfc2;
+    const int numelm = surfc1.NUMELM();
+    const int nicmul = surfc1.NICMUL();
+    const int ntdest = s.NTDEST;
+
+    // next[e]: the first later entry with the same value, -1 for none (0-based).
+    std::vector<int> next(static_cast<std::size_t>(ntdest), -1);
+    {
+        std::unordered_map<int, int> seen;
+        seen.reserve(static_cast<std::size_t>(ntdest));
+        for (int e = ntdest - 1; e >= 0; --e) {
+            auto [it, fresh] = seen.try_emplace(ia[e], e);
+            if (!fresh) {
+                next[static_cast<std::size_t>(e)] = it->second;
+                it->second = e;
+            }
+        }
+    }
+    std::vector<int> pending;  // entries holding a look-ahead position
+    for (int e = 0; e < ntdest; ++e) ibb[e] = 0;
+
+    int nextpos = 1;
+    s.MFW = 0;
+    s.MDOF = 0;
+    ntot = 0;
+    int e = 0;  // entries done
+    for (int i = 1; i <= numelm; ++i) {
+        const int nn = nnode[i - 1];
+        if (nn == 0) continue;
+        const int first = e;
+        int ndi = 0, nelist = 0, neld = 0;
+        for (int k = 0; k < nn; ++k, ++e) {
+            const int v = ia[e];
+            const int ndof = v % nicmul;
+            ndi += ndof;
+            int pos, infront;
+            if (ibb[e] < 1) {
+                pos = nextpos;
+                nextpos += ndof;
+                if (nextpos - 1 > s.MFW) s.MFW = nextpos - 1;
+                infront = 0;
+            } else {
+                pos = ibb[e];
+                infront = 1;
+            }
+            const long long code = 10LL * nicmul * pos + 10LL * ndof;
+            if (code + 3 >= CODE_LIMIT) {
+                fs_lines({"", "", "     ERROR IN SURFSP: DESTINATION CODE TOO LARGE"});
+                fs_format("(5x,'FRONT POSITION',i8,'  IN ELEMENT',i8)", {pos, i});
+                fs_format("(5x,'CODES MUST STAY BELOW',i10)", {CODE_LIMIT});
+                surfc1.IERR() = FS_CODE_RANGE;
+                return;
+            }
+            ibb[e] = static_cast<int>(code);
+            const int n = next[static_cast<std::size_t>(e)];
+            if (n >= 0) {
+                ibb[n] = pos;
+                ibb[e] += infront;
+                pending.push_back(n);
+            } else {
+                ibb[e] += 2 + infront;
+                iw[2 * nelist] = pos;
+                iw[2 * nelist + 1] = ndof;
+                ++nelist;
+                neld += ndof;
+            }
+        }
+        ntot += neld;
+        if (ndi > s.MDOF) s.MDOF = ndi;
+
+        if (i < numelm && nelist > 0) {
+            nextpos -= neld;
+            std::size_t kept = 0;
+            for (int n : pending) {
+                if (n < e) continue;  // already reached
+                pending[kept++] = n;
+                const int old = ibb[n];
+                if (old == 0) continue;
+                int sub = 0;
+                for (int j = 0; j < nelist; ++j)
+                    if (iw[2 * j] <= old) sub += iw[2 * j + 1];
+                ibb[n] = old - sub;
+            }
+            pending.resize(kept);
+        }
+        frontal_callbacks.preout(i, nn, ia + first, ibb + first);
+        if (on(surfc1.IPFSDV())) {
+            std::vector<fmt::Item> items{i, nn};
+            for (int k = first; k < e; ++k) items.emplace_back(ibb[k]);
+            fs_lines(fmt::format("(1x,'DESVEC: iel,nnod',2i8,'  (Ibb(ips+i),i=1,n)', (/,10x,10i8))",
+                                 items));
+        }
+    }
+}
+
+// dest: the element's unknowns' front positions and its eliminations.
+void dest(int ne, const double* andest, int& nelim, double* ddest, double* edest) {
+    Surfc2& s = surfc2;
+    const long long m10 = 10LL * surfc1.NICMUL();
+    s.NFW = 0;
+    s.NDOFM = 0;
+    nelim = 0;
+    int i = 0, j = 0;  // 0-based write positions
+    for (int p = 0; p < ne; ++p) {
+        const long long c = static_cast<long long>(andest[p]);
+        const int flag = static_cast<int>(c % 10);
+        const int ndof = static_cast<int>((c % m10) / 10);
+        s.NDOFM += ndof;
+        const int base = static_cast<int>(c / m10) - 1;
+        if (flag > 1) nelim += ndof;
+        for (int k = 1; k <= ndof; ++k) {
+            if (flag > 1) {
+                ddest[i] = -(base + k);
+                edest[j++] = base + k;
+            } else {
+                ddest[i] = base + k;
+            }
+            ++i;
+        }
+        if (i > 0) {
+            const int hi = static_cast<int>(std::fabs(std::nearbyint(ddest[i - 1])));
+            if (hi > s.NFW) s.NFW = hi;
+        }
+    }
+    // Each elimination removes one position below the later ones.
+    for (int p = 0; p < nelim; ++p)
+        for (int q = p + 1; q < nelim; ++q)
+            if (edest[p] < edest[q]) edest[q] -= 1;
+
+    if (on(surfc1.IPFSDV())) {
+        std::vector<fmt::Item> codes;
+        for (int p = 0; p < ne; ++p) codes.emplace_back(static_cast<int>(andest[p]));
+        fs_lines(fmt::format(
+            "(/,1x,'IN DEST: NODAL DESTINATION VECTORS',10i7, 10(/,34x,10i7))", codes));
+        fs_words("(11x,'DOF DESTINATION VECTORS',10i7,10(/,35x,10i7))", ddest, s.NDOFM);
+        if (nelim > 0)
+            fs_words("(9x,'ELIM. DESTINATION VECTORS',10i7,10(/,35x,10i7))", edest, nelim);
+    }
+}
+
+//// entry ////
+
+void surfss(double* a) {
+    if (on(surfc1.IPFSS1()))
+        fs_format(
+            "(1x,'SURFSS:  ISYM,NUMELM,IRESOL,NRHS,MA,IWRT,', 'IASSEM,NFSOUT,NICMUL',/,10x,9i8)",
+            {surfc1.ISYM(), surfc1.NUMELM(), surfc1.IRESOL(), surfc1.NRHS(), surfc1.MA(),
+             surfc1.IWRT(), surfc1.IASSEM(), surfc1.NFSOUT(), surfc1.NICMUL()});
+    if (surfc1.IRESOL() == 0) {
+        complt(a);
+    } else if (surfc1.IRESOL() == 1) {
+        resol(a);
+    }
+}
+
+int locls(int i, int j) {
+    const int ai = std::abs(i), aj = std::abs(j);
+    const int m = ai > aj ? ai : aj;
+    return (ai < aj ? ai : aj) + m * (m - 1) / 2;
+}
+
+int loclu(int i, int j) { return (std::abs(i) - 1) * surfc2.NFW + std::abs(j); }
+
+int locr(int i, int j) { return (i - 1) * surfc2.MFW + std::abs(j); }
+
+}  // namespace kavren
