@@ -16,6 +16,7 @@
 #include "frontal/frontal.hpp"
 #include "records/debug.hpp"
 #include "records/frontal.hpp"
+#include "support/format.hpp"
 #include "support/units.hpp"
 
 namespace kavren::testing {
