@@ -15,6 +15,7 @@
 
 #include "frontal/frontal.hpp"
 #include "frontal/frontal_internal.hpp"
+#include "frontal/kernels.hpp"
 #include "records/debug.hpp"
 #include "records/frontal.hpp"
 #include "records/limits.hpp"
@@ -124,6 +125,18 @@ struct SlotFront {
         }
     }
 
+    // Puts the slots of z in increasing order: by a scan of the slots when
+    // most of them are in z (v non-zero exactly on z), else by sorting.
+    void order(const std::vector<double>& v) {
+        if (8 * z.size() < static_cast<std::size_t>(smax)) {
+            std::sort(z.begin(), z.end());
+            return;
+        }
+        z.clear();
+        for (int a = 1; a <= smax; ++a)
+            if (v[static_cast<std::size_t>(a)] != 0.0) z.push_back(a);
+    }
+
     // symelm: eliminates position id of a front of width n; rec(1..n) gets
     // the equation divided by the pivot, the pivot itself at id. Returns
     // false on a zero pivot.
@@ -148,18 +161,18 @@ struct SlotFront {
                 z.push_back(sa);
             }
         }
-        std::sort(z.begin(), z.end());
+        order(y);
         const double* uu = u.data();
         for (std::size_t j = 0; j < z.size(); ++j) {
             const int sb = z[j];
             const double yb = y[static_cast<std::size_t>(sb)];
             double* cb = col(sb);
-            const long cnt = static_cast<long>(j) + 1;
+            const int cnt = static_cast<int>(j) + 1;
             if (SPARSE_RATIO * cnt < sb) {
-                for (std::size_t t = 0; t <= j; ++t) cb[z[t]] -= uu[z[t]] * yb;
-                madds += static_cast<double>(cnt);
+                axpy_down_at(cb, uu, yb, z.data(), cnt);
+                madds += cnt;
             } else {
-                for (int a = 1; a <= sb; ++a) cb[a] -= uu[a] * yb;
+                axpy_down(cb, uu, yb, sb);
                 madds += sb;
             }
         }
@@ -185,7 +198,7 @@ struct SlotFront {
                 z.push_back(sa);
             }
         }
-        std::sort(z.begin(), z.end());
+        order(u);
         cols.clear();
         int k = 0;
         for (int b = 1; b <= n; ++b) {
@@ -197,12 +210,12 @@ struct SlotFront {
         }
         const double* uu = u.data();
         const bool sparse = SPARSE_RATIO * static_cast<long>(z.size()) < smax;
+        const int nz = static_cast<int>(z.size());
         for (const auto& [sb, x] : cols) {
-            double* cb = col(sb);
             if (sparse) {
-                for (int sa : z) cb[sa] -= uu[sa] * x;
+                axpy_down_at(col(sb), uu, x, z.data(), nz);
             } else {
-                for (int a = 1; a <= smax; ++a) cb[a] -= uu[a] * x;
+                axpy_down(col(sb), uu, x, smax);
             }
         }
         madds += static_cast<double>(cols.size()) * (sparse ? static_cast<double>(z.size()) : smax);

@@ -1,5 +1,6 @@
 // The prefront: destination codes of every element before any number is
 // computed, their decoding at element time, and the solution entry.
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -94,6 +95,40 @@ void surfsp(const int* nnode, int* ia, int& msym, int& muns, int& mrhs) {
     muns = clamp(over + ias * mdof * mdof + mfw * mfw + mfw);
 }
 
+namespace {
+
+// next[e] := the first entry after e with the value of entry e (0-based, -1
+// for none). Entries of ordinary meshes are found by their node number; a
+// node seen with two different unknown counts sends the search to a table of
+// whole values.
+void next_occurrences(const int* ia, int ntdest, int nicmul, std::vector<int>& next) {
+    int top = 0;
+    bool direct = true;
+    for (int e = 0; e < ntdest && direct; ++e) {
+        if (ia[e] < 0 || ia[e] / nicmul > 4 * ntdest + 100000) direct = false;
+        top = std::max(top, ia[e] / nicmul);
+    }
+    if (direct) {
+        std::vector<int> last(static_cast<std::size_t>(top) + 1, -1);
+        for (int e = ntdest - 1; e >= 0 && direct; --e) {
+            int& l = last[static_cast<std::size_t>(ia[e] / nicmul)];
+            if (l >= 0 && ia[l] != ia[e]) direct = false;
+            next[static_cast<std::size_t>(e)] = l;
+            l = e;
+        }
+        if (direct) return;
+    }
+    std::unordered_map<int, int> seen;
+    seen.reserve(static_cast<std::size_t>(ntdest));
+    for (int e = ntdest - 1; e >= 0; --e) {
+        auto [it, fresh] = seen.try_emplace(ia[e], e);
+        next[static_cast<std::size_t>(e)] = fresh ? -1 : it->second;
+        it->second = e;
+    }
+}
+
+}  // namespace
+
 // desvec: gives every node entry its front position and flags (already in
 // the front, last occurrence), element after element, and keeps the front
 // compact by moving the pending positions down over what each element
@@ -108,18 +143,16 @@ void desvec(const int* nnode, int* ia, int* ibb, int* iw, int& ntot) {
 
     // next[e]: the first later entry with the same value, -1 for none (0-based).
     std::vector<int> next(static_cast<std::size_t>(ntdest), -1);
-    {
-        std::unordered_map<int, int> seen;
-        seen.reserve(static_cast<std::size_t>(ntdest));
-        for (int e = ntdest - 1; e >= 0; --e) {
-            auto [it, fresh] = seen.try_emplace(ia[e], e);
-            if (!fresh) {
-                next[static_cast<std::size_t>(e)] = it->second;
-                it->second = e;
-            }
-        }
-    }
-    std::vector<int> pending;  // entries holding a look-ahead position
+    next_occurrences(ia, ntdest, nicmul, next);
+    // Entries holding a look-ahead position: their positions are kept here,
+    // in one compact list that the compactions walk, and the entry finds its
+    // position through slot[e] when it is reached (-1: none set).
+    struct Pending {
+        int entry;
+        int pos;
+    };
+    std::vector<Pending> pending;
+    std::vector<int> slot(static_cast<std::size_t>(ntdest), -1);
     for (int e = 0; e < ntdest; ++e) ibb[e] = 0;
 
     int nextpos = 1;
@@ -136,14 +169,17 @@ void desvec(const int* nnode, int* ia, int* ibb, int* iw, int& ntot) {
             const int v = ia[e];
             const int ndof = v % nicmul;
             ndi += ndof;
+            const int look = slot[static_cast<std::size_t>(e)] >= 0
+                                 ? pending[static_cast<std::size_t>(slot[static_cast<std::size_t>(e)])].pos
+                                 : 0;
             int pos, infront;
-            if (ibb[e] < 1) {
+            if (look < 1) {
                 pos = nextpos;
                 nextpos += ndof;
                 if (nextpos - 1 > s.MFW) s.MFW = nextpos - 1;
                 infront = 0;
             } else {
-                pos = ibb[e];
+                pos = look;
                 infront = 1;
             }
             const long long code = 10LL * nicmul * pos + 10LL * ndof;
@@ -157,9 +193,9 @@ void desvec(const int* nnode, int* ia, int* ibb, int* iw, int& ntot) {
             ibb[e] = static_cast<int>(code);
             const int n = next[static_cast<std::size_t>(e)];
             if (n >= 0) {
-                ibb[n] = pos;
+                slot[static_cast<std::size_t>(n)] = static_cast<int>(pending.size());
+                pending.push_back({n, pos});
                 ibb[e] += infront;
-                pending.push_back(n);
             } else {
                 ibb[e] += 2 + infront;
                 iw[2 * nelist] = pos;
@@ -171,18 +207,35 @@ void desvec(const int* nnode, int* ia, int* ibb, int* iw, int& ntot) {
         ntot += neld;
         if (ndi > s.MDOF) s.MDOF = ndi;
 
-        if (i < numelm && nelist > 0) {
+        // Compaction: every pending position moves down by the unknowns
+        // eliminated at or below it; entries already reached leave the list.
+        // Nodes without unknowns move nothing and are left out of the walk.
+        if (i < numelm && neld > 0) {
             nextpos -= neld;
+            int gone[2 * 64], ngone = 0;
+            for (int j = 0; j < nelist; ++j) {
+                if (iw[2 * j + 1] == 0) continue;
+                if (ngone == 64) {  // more than 64 nodes: walk the list itself
+                    ngone = -1;
+                    break;
+                }
+                gone[2 * ngone] = iw[2 * j];
+                gone[2 * ngone + 1] = iw[2 * j + 1];
+                ++ngone;
+            }
+            const int* gl = ngone >= 0 ? gone : iw;
+            const int ng = ngone >= 0 ? ngone : nelist;
             std::size_t kept = 0;
-            for (int n : pending) {
-                if (n < e) continue;  // already reached
-                pending[kept++] = n;
-                const int old = ibb[n];
-                if (old == 0) continue;
-                int sub = 0;
-                for (int j = 0; j < nelist; ++j)
-                    if (iw[2 * j] <= old) sub += iw[2 * j + 1];
-                ibb[n] = old - sub;
+            for (const Pending& pd : pending) {
+                if (pd.entry < e) continue;
+                int pos = pd.pos;
+                if (pos != 0) {
+                    int sub = 0;
+                    for (int j = 0; j < ng; ++j) sub += gl[2 * j] <= pos ? gl[2 * j + 1] : 0;
+                    pos -= sub;
+                }
+                slot[static_cast<std::size_t>(pd.entry)] = static_cast<int>(kept);
+                pending[kept++] = {pd.entry, pos};
             }
             pending.resize(kept);
         }

@@ -62,6 +62,71 @@ TEST_F(Prefront, NodeWithoutUnknownsSharesThePositionOfTheNextNewNode) {
     EXPECT_EQ(surfc2.MFW, 3);
 }
 
+// The prefront walked literally: the look-ahead scans the rest of the list
+// and the compaction every later entry up to the furthest look-ahead.
+std::vector<std::vector<int>> literal_codes(const Problem& p) {
+    std::vector<int> ia;
+    for (const auto& el : p.set.elements)
+        for (int node : el) ia.push_back(node * p.nicmul + p.set.ndof[static_cast<std::size_t>(node)]);
+    const int nt = static_cast<int>(ia.size());
+    std::vector<int> ibb(static_cast<std::size_t>(nt), 0);
+    std::vector<std::vector<int>> codes;
+    int nextpos = 1, far = 0, e = 0;
+    const int numelm = static_cast<int>(p.set.elements.size());
+    for (int i = 1; i <= numelm; ++i) {
+        const auto& el = p.set.elements[static_cast<std::size_t>(i - 1)];
+        std::vector<std::pair<int, int>> gone;
+        int neld = 0;
+        const int first = e;
+        for (std::size_t k = 0; k < el.size(); ++k, ++e) {
+            const int v = ia[static_cast<std::size_t>(e)], ndof = v % p.nicmul;
+            int pos, infront;
+            if (ibb[static_cast<std::size_t>(e)] < 1) {
+                pos = nextpos;
+                nextpos += ndof;
+                infront = 0;
+            } else {
+                pos = ibb[static_cast<std::size_t>(e)];
+                infront = 1;
+            }
+            int& code = ibb[static_cast<std::size_t>(e)];
+            code = pos * 10 * p.nicmul + ndof * 10;
+            int n = e + 1;
+            while (n < nt && ia[static_cast<std::size_t>(n)] != v) ++n;
+            if (n < nt) {
+                ibb[static_cast<std::size_t>(n)] = pos;
+                code += infront;
+                far = std::max(far, n);
+            } else {
+                code += 2 + infront;
+                gone.emplace_back(pos, ndof);
+                neld += ndof;
+            }
+        }
+        if (i < numelm && !gone.empty()) {
+            nextpos -= neld;
+            for (int n = e; n <= far; ++n) {
+                const int old = ibb[static_cast<std::size_t>(n)];
+                if (old == 0) continue;
+                for (auto [pos, nd] : gone)
+                    if (pos <= old) ibb[static_cast<std::size_t>(n)] -= nd;
+            }
+        }
+        codes.emplace_back(ibb.begin() + first, ibb.begin() + e);
+    }
+    return codes;
+}
+
+TEST_F(Prefront, CodesAreThoseOfTheLiteralWalk) {
+    for (unsigned seed = 1; seed <= 30; ++seed) {
+        Problem p;
+        p.set = seed % 3 == 0 ? grid_set(5, 4, 1 + seed % 4, 1, seed) : random_set(60, 50, 7, seed);
+        p.fill(seed);
+        ASSERT_EQ(prefront(p, SolveOptions{}), 0);
+        EXPECT_EQ(p.codes, literal_codes(p)) << seed;
+    }
+}
+
 TEST_F(Prefront, EliminationsAreRenumberedForTheGapsOfEarlierOnes) {
     struct Case {
         std::vector<double> codes, edest;
