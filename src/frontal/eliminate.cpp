@@ -40,7 +40,8 @@ struct SlotFront {
     int smax = 0;            // highest slot in use
     std::vector<double> u, y;  // slot-indexed factors of one elimination, zero elsewhere
     std::vector<int> z;        // slots with a non-zero factor
-    std::vector<std::pair<int, double>> cols;  // unsymmetric: equations to update, multiplier
+    std::vector<int> cslot;    // unsymmetric: equations to update (slots)
+    std::vector<double> cx;    // and their multipliers
     std::vector<double> xcol;  // unsymmetric: multipliers of the other equations, by position
     std::vector<int> gone;     // slots eliminated by the current element
     std::vector<double> scratch;  // the front laid out by positions (prints, IASSEM 0)
@@ -66,8 +67,10 @@ struct SlotFront {
         y.assign(static_cast<std::size_t>(mfw + 2), 0.0);
         z.clear();
         z.reserve(static_cast<std::size_t>(mfw + 1));
-        cols.clear();
-        cols.reserve(static_cast<std::size_t>(mfw + 1));
+        cslot.clear();
+        cslot.reserve(static_cast<std::size_t>(mfw + 1));
+        cx.clear();
+        cx.reserve(static_cast<std::size_t>(mfw + 1));
         xcol.assign(static_cast<std::size_t>(mfw + 2), 0.0);
         smax = 0;
         madds = 0;
@@ -145,37 +148,24 @@ struct SlotFront {
         pivot = at(s, s);
         if (!(std::fabs(pivot) > ZERO_PIVOT)) return false;
         const double* cs = col(s);
+        // The couplings into y (by slot) and the record (by position), then
+        // the record divided by the pivot in one pass.
         z.clear();
         for (int a = 1; a <= n; ++a) {
-            if (a == id) {
-                rec[a - 1] = pivot;
-                continue;
-            }
             const int sa = p2s[static_cast<std::size_t>(a)];
-            const double yv = sa < s ? cs[sa] : col(sa)[s];
-            const double uv = yv / pivot;
-            rec[a - 1] = uv;
+            const double yv = a == id ? 0.0 : sa < s ? cs[sa] : col(sa)[s];
+            rec[a - 1] = yv;
             if (yv != 0.0) {
                 y[static_cast<std::size_t>(sa)] = yv;
-                u[static_cast<std::size_t>(sa)] = uv;
                 z.push_back(sa);
             }
         }
+        divide(rec, pivot, n);
+        rec[id - 1] = pivot;
+        for (int sa : z) u[static_cast<std::size_t>(sa)] = y[static_cast<std::size_t>(sa)] / pivot;
         order(y);
-        const double* uu = u.data();
-        for (std::size_t j = 0; j < z.size(); ++j) {
-            const int sb = z[j];
-            const double yb = y[static_cast<std::size_t>(sb)];
-            double* cb = col(sb);
-            const int cnt = static_cast<int>(j) + 1;
-            if (SPARSE_RATIO * cnt < sb) {
-                axpy_down_at(cb, uu, yb, z.data(), cnt);
-                madds += cnt;
-            } else {
-                axpy_down(cb, uu, yb, sb);
-                madds += sb;
-            }
-        }
+        madds += sym_rank1(f, z.data(), static_cast<int>(z.size()), u.data(), y.data(),
+                           SPARSE_RATIO);
         for (int sa : z) u[static_cast<std::size_t>(sa)] = y[static_cast<std::size_t>(sa)] = 0.0;
         gone.push_back(s);
         return true;
@@ -199,26 +189,24 @@ struct SlotFront {
             }
         }
         order(u);
-        cols.clear();
+        cslot.clear();
+        cx.clear();
         int k = 0;
+        for (int b = 1; b <= n; ++b)
+            if (b != id) xcol[static_cast<std::size_t>(++k)] = col(p2s[static_cast<std::size_t>(b)])[s];
+        divide(xcol.data() + 1, pivot, n - 1);
+        k = 0;
         for (int b = 1; b <= n; ++b) {
             if (b == id) continue;
-            const int sb = p2s[static_cast<std::size_t>(b)];
-            const double x = col(sb)[s] / pivot;
-            xcol[static_cast<std::size_t>(++k)] = x;
-            if (x != 0.0) cols.emplace_back(sb, x);
-        }
-        const double* uu = u.data();
-        const bool sparse = SPARSE_RATIO * static_cast<long>(z.size()) < smax;
-        const int nz = static_cast<int>(z.size());
-        for (const auto& [sb, x] : cols) {
-            if (sparse) {
-                axpy_down_at(col(sb), uu, x, z.data(), nz);
-            } else {
-                axpy_down(col(sb), uu, x, smax);
+            const double x = xcol[static_cast<std::size_t>(++k)];
+            if (x != 0.0) {
+                cslot.push_back(p2s[static_cast<std::size_t>(b)]);
+                cx.push_back(x);
             }
         }
-        madds += static_cast<double>(cols.size()) * (sparse ? static_cast<double>(z.size()) : smax);
+        const bool sparse = SPARSE_RATIO * static_cast<long>(z.size()) < smax;
+        madds += uns_rank1(f, ld, cslot.data(), cx.data(), static_cast<int>(cslot.size()), z.data(),
+                           static_cast<int>(z.size()), u.data(), smax, sparse);
         for (int sa : z) u[static_cast<std::size_t>(sa)] = 0.0;
         if (keep_multipliers) {
             k = 0;

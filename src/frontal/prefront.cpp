@@ -252,17 +252,17 @@ void desvec(const int* nnode, int* ia, int* ibb, int* iw, int& ntot) {
 // dest: the element's unknowns' front positions and its eliminations.
 void dest(int ne, const double* andest, int& nelim, double* ddest, double* edest) {
     Surfc2& s = surfc2;
-    const long long m10 = 10LL * surfc1.NICMUL();
+    const int m10 = 10 * surfc1.NICMUL();  // codes stay below 2^24
     s.NFW = 0;
     s.NDOFM = 0;
     nelim = 0;
     int i = 0, j = 0;  // 0-based write positions
     for (int p = 0; p < ne; ++p) {
-        const long long c = static_cast<long long>(andest[p]);
-        const int flag = static_cast<int>(c % 10);
-        const int ndof = static_cast<int>((c % m10) / 10);
+        const int c = static_cast<int>(andest[p]);
+        const int flag = c % 10;
+        const int ndof = (c % m10) / 10;
         s.NDOFM += ndof;
-        const int base = static_cast<int>(c / m10) - 1;
+        const int base = c / m10 - 1;
         if (flag > 1) nelim += ndof;
         for (int k = 1; k <= ndof; ++k) {
             if (flag > 1) {
