@@ -29,6 +29,8 @@ namespace {
 // A column with fewer non-zero factors than 1/SPARSE_RATIO of its length is
 // updated through the list of non-zeros, otherwise along its whole length.
 constexpr int SPARSE_RATIO = 4;
+// Pivots of one chunk of symmetric eliminations.
+constexpr int CHUNK = 32;
 
 struct SlotFront {
     bool sym = true;
@@ -45,6 +47,18 @@ struct SlotFront {
     std::vector<double> xcol;  // unsymmetric: multipliers of the other equations, by position
     std::vector<int> gone;     // slots eliminated by the current element
     std::vector<double> scratch;  // the front laid out by positions (prints, IASSEM 0)
+    // Symmetric eliminations of one element go in chunks: each pivot's
+    // column is brought up to date with the chunk's earlier pivots when it is
+    // eliminated, and the rest of the front gets the whole chunk at once,
+    // every entry the chunk's updates in pivot order.
+    int chunk_limit = 1;      // pivots of a chunk
+    int kb = 0;               // pivots in the current chunk
+    long width = 0;           // words of a chunk row (mfw + 2)
+    std::vector<double> cu, cy;  // chunk rows: factors u and couplings y of each pivot, by slot
+    std::vector<char> inz;       // slot in the union of the chunk's non-zero couplings
+    std::vector<int> zu;         // that union
+    std::vector<const double*> urow;
+    std::vector<double> yval;
     double madds = 0;
 
     // Entry (a, b) of the front by slots; symmetric: a <= b.
@@ -72,6 +86,12 @@ struct SlotFront {
         cx.clear();
         cx.reserve(static_cast<std::size_t>(mfw + 1));
         xcol.assign(static_cast<std::size_t>(mfw + 2), 0.0);
+        width = mfw + 2;
+        cu.assign(static_cast<std::size_t>(CHUNK * width), 0.0);
+        cy.assign(static_cast<std::size_t>(CHUNK * width), 0.0);
+        inz.assign(static_cast<std::size_t>(mfw + 2), 0);
+        zu.clear();
+        kb = 0;
         smax = 0;
         madds = 0;
     }
@@ -169,6 +189,84 @@ struct SlotFront {
         for (int sa : z) u[static_cast<std::size_t>(sa)] = y[static_cast<std::size_t>(sa)] = 0.0;
         gone.push_back(s);
         return true;
+    }
+
+    // The symmetric elimination of position id within a chunk: its column
+    // brought up to date, the pivot tested, the record written (the equation
+    // divided by the pivot, the pivot itself at id), its factors kept for the
+    // chunk's update. False on a zero pivot.
+    bool sym_pivot(int id, int n, double* rec, double& pivot) {
+        const int s = p2s[static_cast<std::size_t>(id)];
+        double* ym = cy.data() + kb * width;
+        double* um = cu.data() + kb * width;
+        const double* cs = col(s);
+        pivot = cs[s];
+        for (int a = 1; a < s; ++a) ym[a] = cs[a];
+        for (int a = s + 1; a <= smax; ++a) ym[a] = col(a)[s];
+        for (int j = 0; j < kb; ++j) {
+            const double* uj = cu.data() + j * width;
+            const double* yj = cy.data() + j * width;
+            if (yj[s] != 0.0) {
+                axpy_down(ym, uj, yj[s], s - 1);
+                pivot -= uj[s] * yj[s];
+            }
+            if (uj[s] != 0.0) axpy_down(ym + s, yj + s, uj[s], smax - s);
+        }
+        ym[s] = 0.0;
+        for (int a = 1; a <= smax; ++a) {
+            if (!used[static_cast<std::size_t>(a)]) {
+                ym[a] = 0.0;
+            } else if (ym[a] != 0.0 && !inz[static_cast<std::size_t>(a)]) {
+                inz[static_cast<std::size_t>(a)] = 1;
+                zu.push_back(a);
+            }
+        }
+        if (!(std::fabs(pivot) > ZERO_PIVOT)) return false;
+        for (int a = 1; a <= n; ++a) rec[a - 1] = ym[p2s[static_cast<std::size_t>(a)]];
+        divide(rec, pivot, n);
+        rec[id - 1] = pivot;
+        std::copy(ym + 1, ym + smax + 1, um + 1);
+        divide(um + 1, pivot, smax);
+        ++kb;
+        gone.push_back(s);
+        return true;
+    }
+
+    // The chunk's update of the rest of the front: every column coupled with
+    // a pivot gets, entry by entry, the pivots' terms in pivot order.
+    void sym_trailing() {
+        if (kb == 0) return;
+        std::sort(zu.begin(), zu.end());
+        std::size_t live = 0;
+        for (int a : zu) {
+            inz[static_cast<std::size_t>(a)] = 0;
+            if (a <= smax && used[static_cast<std::size_t>(a)]) zu[live++] = a;
+        }
+        zu.resize(live);
+        urow.resize(static_cast<std::size_t>(kb));
+        yval.resize(static_cast<std::size_t>(kb));
+        for (std::size_t k = 0; k < zu.size(); ++k) {
+            const int b = zu[k];
+            int nt = 0;
+            for (int j = 0; j < kb; ++j) {
+                const double yb = cy[static_cast<std::size_t>(j * width + b)];
+                if (yb != 0.0) {
+                    urow[static_cast<std::size_t>(nt)] = cu.data() + j * width;
+                    yval[static_cast<std::size_t>(nt)] = yb;
+                    ++nt;
+                }
+            }
+            const int cnt = static_cast<int>(k) + 1;
+            if (SPARSE_RATIO * cnt < b) {
+                rankk_column(col(b), b, zu.data(), cnt, urow.data(), yval.data(), nt);
+                madds += static_cast<double>(cnt) * nt;
+            } else {
+                rankk_column(col(b), b, nullptr, 0, urow.data(), yval.data(), nt);
+                madds += static_cast<double>(b) * nt;
+            }
+        }
+        zu.clear();
+        kb = 0;
     }
 
     // unselm: eliminates position id; rec(1..n) gets equation id as it
@@ -356,6 +454,7 @@ void frwcp(double* elnfw, double* andest, double* ddest, double* edest, double* 
             fs_words("(1x,'FRWCP: Frnt: Assembled RHS',/, (10x,1p,10e12.5))", fr, mfw * nrhs);
 
         const bool show_le = on_elem(c.IPFSLE(), iel);
+        F.chunk_limit = show_le ? 1 : CHUNK;
         for (int m = 1; m <= nelim; ++m) {
             const int n = s.NFW;
             // Room for the equation (and, ISYM 3, its multipliers); else flush.
@@ -375,8 +474,11 @@ void frwcp(double* elnfw, double* andest, double* ddest, double* edest, double* 
             const double em = edest[m - 1];
             const int id = sym ? static_cast<int>(std::nearbyint(em)) : static_cast<int>(em);
             double pivot = 0;
-            const bool ok = sym ? F.symelm(id, n, U + r, pivot)
-                                : F.unselm(id, n, U + r, pivot, show_le);
+            // A pivot alone in its chunk takes the plain rank-one update.
+            const bool alone = F.kb == 0 && (F.chunk_limit == 1 || m == nelim);
+            const bool ok = !sym  ? F.unselm(id, n, U + r, pivot, show_le)
+                            : alone ? F.symelm(id, n, U + r, pivot)
+                                    : F.sym_pivot(id, n, U + r, pivot);
             if (on(c.IPFSPV()))
                 fs_format("(5x,'IEL,NFW,ID,PIVOT',3i5,1pe11.3)", {iel, n, id, pivot});
             if (!ok) {
@@ -390,6 +492,7 @@ void frwcp(double* elnfw, double* andest, double* ddest, double* edest, double* 
                 c.NPOSPV() += 1;
             }
             F.remove(id, n);
+            if (sym && F.kb == F.chunk_limit) F.sym_trailing();
             if (show_le) {
                 const auto& w = F.layout(n - 1, sym ? n - 1 : s.KFW);
                 fs_words("(1x,'FRWCP: iel,Andest(ie):',i8,1p,e12.4, /,10x,'Frnt: Eliminated LHS',/, (10x,1p,10e12.5))",
@@ -412,6 +515,7 @@ void frwcp(double* elnfw, double* andest, double* ddest, double* edest, double* 
             }
             s.NFW = n - 1;
         }
+        if (sym) F.sym_trailing();
         s.LFW = s.NFW;
         elnfw[iel - 1] = s.NFW;
     }
