@@ -18,8 +18,8 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <string>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "frontal/frontal.hpp"
@@ -65,9 +65,9 @@ struct Square {
     std::vector<std::vector<int>> elements;  // 9 nodes each, solver order
     std::vector<double> y;                   // node centre height, for the band numbering
     std::vector<double> x;
-    std::vector<int> offset;                 // first global unknown of each node
+    std::vector<int> offset;  // first global unknown of each node
     int nglobal = 0;
-    std::vector<std::vector<double>> kmat;   // packed lower triangles by rows
+    std::vector<std::vector<double>> kmat;  // packed lower triangles by rows
     std::vector<std::vector<double>> loads;
     std::vector<std::vector<int>> codes;
     std::vector<double> solution;
@@ -326,14 +326,17 @@ std::vector<int> band_numbering(const Square& s, int& kd) {
 }
 
 // Seconds of dpbsv (factorise and solve) on the band of the assembled matrix.
-double dpbsv_time(const Assembled& a, const std::vector<int>& perm, int kd, std::vector<double>& x) {
+double dpbsv_time(const Assembled& a, const std::vector<int>& perm, int kd,
+                  std::vector<double>& x) {
     const int n = static_cast<int>(a.rhs.size()), ld = kd + 1, one = 1;
     std::vector<double> ab(static_cast<std::size_t>(ld) * n, 0.0);
     x.assign(static_cast<std::size_t>(n), 0.0);
     for (int j = 0; j < n; ++j) {
-        x[static_cast<std::size_t>(perm[static_cast<std::size_t>(j)])] = a.rhs[static_cast<std::size_t>(j)];
+        x[static_cast<std::size_t>(perm[static_cast<std::size_t>(j)])] =
+            a.rhs[static_cast<std::size_t>(j)];
         for (int t = a.colptr[j]; t < a.colptr[j + 1]; ++t) {
-            int r = perm[static_cast<std::size_t>(a.rowind[t])], c = perm[static_cast<std::size_t>(j)];
+            int r = perm[static_cast<std::size_t>(a.rowind[t])],
+                c = perm[static_cast<std::size_t>(j)];
             if (r < c) std::swap(r, c);
             ab[static_cast<std::size_t>(c) * ld + (r - c)] = a.values[t];
         }
@@ -343,7 +346,9 @@ double dpbsv_time(const Assembled& a, const std::vector<int>& perm, int kd, std:
     dpbsv_("L", &n, &kd, &one, ab.data(), &ld, x.data(), &n, &info, 1);
     const double t = now() - t0;
     std::vector<double> back(x.size());
-    for (int j = 0; j < n; ++j) back[static_cast<std::size_t>(j)] = x[static_cast<std::size_t>(perm[static_cast<std::size_t>(j)])];
+    for (int j = 0; j < n; ++j)
+        back[static_cast<std::size_t>(j)] =
+            x[static_cast<std::size_t>(perm[static_cast<std::size_t>(j)])];
     x = back;
     return info == 0 ? t : -1.0;
 }
@@ -425,6 +430,10 @@ void squares(benchmark::internal::Benchmark* b) {
             for (int n : sizes[k]) b->Args({orders[k], n, order});
 }
 
-BENCHMARK(BM_Frontal)->Apply(squares)->ArgNames({"p", "n", "tree"})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Frontal)
+    ->Apply(squares)
+    ->ArgNames({"p", "n", "tree"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace

@@ -171,8 +171,10 @@ void frwrs(double* elnfw, double* andest, double* ddest, double* edest, double* 
             elmrhs(static_cast<int>(em), n, isym == 4 ? 1 : -1, isym == 4, fr, mfw, nrhs, U + p,
                    B + s.IB);
             if (on_elem(c.IPFSRE(), iel))
-                fs_words("(1x,'FRWRS:  iel,Andest(ie):',i8,1p,e12.4, /,10x,'Frnt: Eliminated RHS',/, (10x,1p,10e12.5))",
-                         {iel, em}, fr, mfw * nrhs);
+                fs_words(
+                    "(1x,'FRWRS:  iel,Andest(ie):',i8,1p,e12.4, /,10x,'Frnt: Eliminated RHS',/, "
+                    "(10x,1p,10e12.5))",
+                    {iel, em}, fr, mfw * nrhs);
             s.IB += nrhs;
             if (isym == 4) {
                 p += n + s.NRHSF;
@@ -202,8 +204,8 @@ namespace frontal {
 // bckwrd: the elements in reverse; each element's eliminations undone last
 // first, every stored equation solved for its unknown, and the element's
 // solution gathered from the rebuilt front.
-void bckwrd(double* elnfw, double* andest, double* ddest, double* edest, double* elem,
-            double* sol, double* bbuf, double* ubuf) {
+void bckwrd(double* elnfw, double* andest, double* ddest, double* edest, double* elem, double* sol,
+            double* bbuf, double* ubuf) {
     Surfc2& s = surfc2;
     Surfc1& c = surfc1;
     const int nrhs = c.NRHS();
@@ -272,8 +274,8 @@ void bckwrd(double* elnfw, double* andest, double* ddest, double* edest, double*
             for (int r = 0; r < nrhs; ++r)
                 for (int k = 0; k < ndofm; ++k)
                     elem[static_cast<long>(r) * ndofm + k] =
-                        sol[static_cast<long>(r) * s.MFW +
-                            static_cast<int>(std::fabs(ddest[k])) - 1];
+                        sol[static_cast<long>(r) * s.MFW + static_cast<int>(std::fabs(ddest[k])) -
+                            1];
             frontal_callbacks.solout(iel, ndofm, nrhs, ddest, elem);
             if (on_elem(c.IPFSXX(), iel))
                 fs_words("(1x,'BCKWRD: (Elem(i),i=1,lenx)',/, (10x,1p,10e12.5))", elem,

@@ -37,23 +37,23 @@ struct SlotFront {
     double* f = nullptr;  // the front matrix area
     long ld = 0;          // leading dimension of the unsymmetric front (MFW)
     int mfw = 0;
-    std::vector<int> p2s;    // p2s[position] = slot, positions and slots from 1
-    std::vector<char> used;  // used[slot]
-    int smax = 0;            // highest slot in use
-    std::vector<double> u, y;  // slot-indexed factors of one elimination, zero elsewhere
-    std::vector<int> z;        // slots with a non-zero factor
-    std::vector<int> cslot;    // unsymmetric: equations to update (slots)
-    std::vector<double> cx;    // and their multipliers
-    std::vector<double> xcol;  // unsymmetric: multipliers of the other equations, by position
-    std::vector<int> gone;     // slots eliminated by the current element
+    std::vector<int> p2s;         // p2s[position] = slot, positions and slots from 1
+    std::vector<char> used;       // used[slot]
+    int smax = 0;                 // highest slot in use
+    std::vector<double> u, y;     // slot-indexed factors of one elimination, zero elsewhere
+    std::vector<int> z;           // slots with a non-zero factor
+    std::vector<int> cslot;       // unsymmetric: equations to update (slots)
+    std::vector<double> cx;       // and their multipliers
+    std::vector<double> xcol;     // unsymmetric: multipliers of the other equations, by position
+    std::vector<int> gone;        // slots eliminated by the current element
     std::vector<double> scratch;  // the front laid out by positions (prints, IASSEM 0)
     // Symmetric eliminations of one element go in chunks: each pivot's
     // column is brought up to date with the chunk's earlier pivots when it is
     // eliminated, and the rest of the front gets the whole chunk at once,
     // every entry the chunk's updates in pivot order.
-    int chunk_limit = 1;      // pivots of a chunk
-    int kb = 0;               // pivots in the current chunk
-    long width = 0;           // words of a chunk row (mfw + 2)
+    int chunk_limit = 1;         // pivots of a chunk
+    int kb = 0;                  // pivots in the current chunk
+    long width = 0;              // words of a chunk row (mfw + 2)
     std::vector<double> cu, cy;  // chunk rows: factors u and couplings y of each pivot, by slot
     std::vector<char> inz;       // slot in the union of the chunk's non-zero couplings
     std::vector<int> zu;         // that union
@@ -184,8 +184,8 @@ struct SlotFront {
         rec[id - 1] = pivot;
         for (int sa : z) u[static_cast<std::size_t>(sa)] = y[static_cast<std::size_t>(sa)] / pivot;
         order(y);
-        madds += sym_rank1(f, z.data(), static_cast<int>(z.size()), u.data(), y.data(),
-                           SPARSE_RATIO);
+        madds +=
+            sym_rank1(f, z.data(), static_cast<int>(z.size()), u.data(), y.data(), SPARSE_RATIO);
         for (int sa : z) u[static_cast<std::size_t>(sa)] = y[static_cast<std::size_t>(sa)] = 0.0;
         gone.push_back(s);
         return true;
@@ -291,7 +291,8 @@ struct SlotFront {
         cx.clear();
         int k = 0;
         for (int b = 1; b <= n; ++b)
-            if (b != id) xcol[static_cast<std::size_t>(++k)] = col(p2s[static_cast<std::size_t>(b)])[s];
+            if (b != id)
+                xcol[static_cast<std::size_t>(++k)] = col(p2s[static_cast<std::size_t>(b)])[s];
         divide(xcol.data() + 1, pivot, n - 1);
         k = 0;
         for (int b = 1; b <= n; ++b) {
@@ -309,7 +310,8 @@ struct SlotFront {
         if (keep_multipliers) {
             k = 0;
             for (int b = 1; b <= n; ++b)
-                if (b != id) col(p2s[static_cast<std::size_t>(b)])[s] = xcol[static_cast<std::size_t>(++k)];
+                if (b != id)
+                    col(p2s[static_cast<std::size_t>(b)])[s] = xcol[static_cast<std::size_t>(++k)];
         }
         gone.push_back(s);
         return true;
@@ -324,7 +326,8 @@ struct SlotFront {
         if (sym) {
             for (int b = 1; b <= n; ++b)
                 for (int a = 1; a <= b; ++a)
-                    scratch.push_back(at(p2s[static_cast<std::size_t>(a)], p2s[static_cast<std::size_t>(b)]));
+                    scratch.push_back(
+                        at(p2s[static_cast<std::size_t>(a)], p2s[static_cast<std::size_t>(b)]));
             return scratch;
         }
         for (int b = 1; b <= n; ++b) {
@@ -375,8 +378,8 @@ void print_buffers(const double* ubuf, int from_l, bool end) {
 }
 
 // frwcp: the forward pass over all elements.
-void frwcp(double* elnfw, double* andest, double* ddest, double* edest, double* elem,
-           double* front, double* ubuf) {
+void frwcp(double* elnfw, double* andest, double* ddest, double* edest, double* elem, double* front,
+           double* ubuf) {
     Surfc2& s = surfc2;
     Surfc1& c = surfc1;
     const int isym = c.ISYM();
@@ -429,8 +432,7 @@ void frwcp(double* elnfw, double* andest, double* ddest, double* edest, double* 
             if (on_elem(c.IPFSLH(), iel))
                 fs_words("(1x,'FRWCP: Elem: Element LHS',/,(10x,1p,10e12.5))", elk, mke);
             if (on_elem(c.IPFSRH(), iel))
-                fs_words("(1x,'FRWCP: Elem: Element RHS',/,(10x,1p,10e12.5))", elr,
-                         ndofm * nrhs);
+                fs_words("(1x,'FRWCP: Elem: Element RHS',/,(10x,1p,10e12.5))", elr, ndofm * nrhs);
             for (int k = 0; k < ndofm; ++k) ddest[k] = std::fabs(ddest[k]);
             if (ndofm > NTEMP_ASSEMBLY) {
                 fs_write(sym ? " THE TEMP ARRAY: ntemp MUST BE INCREASED IN SYMASM"
@@ -476,7 +478,7 @@ void frwcp(double* elnfw, double* andest, double* ddest, double* edest, double* 
             double pivot = 0;
             // A pivot alone in its chunk takes the plain rank-one update.
             const bool alone = F.kb == 0 && (F.chunk_limit == 1 || m == nelim);
-            const bool ok = !sym  ? F.unselm(id, n, U + r, pivot, show_le)
+            const bool ok = !sym    ? F.unselm(id, n, U + r, pivot, show_le)
                             : alone ? F.symelm(id, n, U + r, pivot)
                                     : F.sym_pivot(id, n, U + r, pivot);
             if (on(c.IPFSPV()))
@@ -495,16 +497,20 @@ void frwcp(double* elnfw, double* andest, double* ddest, double* edest, double* 
             if (sym && F.kb == F.chunk_limit) F.sym_trailing();
             if (show_le) {
                 const auto& w = F.layout(n - 1, sym ? n - 1 : s.KFW);
-                fs_words("(1x,'FRWCP: iel,Andest(ie):',i8,1p,e12.4, /,10x,'Frnt: Eliminated LHS',/, (10x,1p,10e12.5))",
-                         {iel, em}, w.data(), static_cast<int>(w.size()));
+                fs_words(
+                    "(1x,'FRWCP: iel,Andest(ie):',i8,1p,e12.4, /,10x,'Frnt: Eliminated LHS',/, "
+                    "(10x,1p,10e12.5))",
+                    {iel, em}, w.data(), static_cast<int>(w.size()));
             }
             s.IU += n + nrhs;
             if (nrhs > 0) {
                 const double* colw = sym ? U + r : F.xcol.data() + 1;
                 elmrhs(id, n, 1, sym, fr, mfw, nrhs, colw, U + r + n);
                 if (on_elem(c.IPFSRE(), iel))
-                    fs_words("(1x,'FRWCP:  iel,Andest(ie):',i8,1p,e12.4, /,10x,'Frnt: Eliminated RHS',/, (10x,1p,10e12.5))",
-                             {iel, em}, fr, mfw * nrhs);
+                    fs_words(
+                        "(1x,'FRWCP:  iel,Andest(ie):',i8,1p,e12.4, /,10x,'Frnt: Eliminated "
+                        "RHS',/, (10x,1p,10e12.5))",
+                        {iel, em}, fr, mfw * nrhs);
             }
             if (isym == 3) {
                 const int nl = std::max(n - 1, 1);
@@ -571,9 +577,10 @@ void complt(double* a) {
     s.MBUF = narrow(mbuf);
 
     if (on(c.IPFSTM())) {
-        fs_lines({"", "",
-                  sym ? "     SYMMETRIC FORWARD ELIMINATION" : "     UNSYMMETRIC FORWARD ELIMINATION",
-                  ""});
+        fs_lines(
+            {"", "",
+             sym ? "     SYMMETRIC FORWARD ELIMINATION" : "     UNSYMMETRIC FORWARD ELIMINATION",
+             ""});
         if (isym == 1 || isym == 2) fs_lines({"     RESOLUTION INACTIVATED", ""});
         fs_format("(4x,a22,i7)", {"OVER HEAD:", narrow(over)});
         fs_format("(4x,a22,i7)", {"ELEMENT:", s.MELEM});
@@ -586,8 +593,10 @@ void complt(double* a) {
     const long long need = mfw + nrhs + (isym == 3 ? mfw : 0);
     if (mbuf < need) {
         c.IERR() = FS_BUFFER;
-        fs_format("(/,/,5x,'ERROR IN SURFS: NOT ENOUGH ROOM IN BUFFER',/,12x,'MINIMUM SIZE OF WORK ARRAY  = ',i7)",
-                  {narrow(c.MA() + need - mbuf)});
+        fs_format(
+            "(/,/,5x,'ERROR IN SURFS: NOT ENOUGH ROOM IN BUFFER',/,12x,'MINIMUM SIZE OF WORK ARRAY "
+            " = ',i7)",
+            {narrow(c.MA() + need - mbuf)});
         return;
     }
     // Area starts (from 1) of the work array.

@@ -33,8 +33,8 @@ struct FrontalCallbacks {
                    double* elr) = nullptr;
     // Takes element iel's solution: ndofm values per right-hand side in the
     // order of ddest (IASSEM 0: the front solution, MFW words a right-hand side).
-    void (*solout)(int iel, int ndofm, int nrhs, const double* ddest, const double* elsol) =
-        nullptr;
+    void (*solout)(int iel, int ndofm, int nrhs, const double* ddest,
+                   const double* elsol) = nullptr;
 };
 extern FrontalCallbacks frontal_callbacks;
 
@@ -92,9 +92,9 @@ void zdirio(std::string_view unname, std::string_view commnd, int& irec, int& le
 
 // Counters of the last complete solution, for benchmarks and tests.
 struct FrontalStats {
-    double madds = 0;            // multiply-adds of the front updates
-    double forward_seconds = 0;  // wall time of the forward elimination
-    double backward_seconds = 0; // wall time of the back substitution
+    double madds = 0;             // multiply-adds of the front updates
+    double forward_seconds = 0;   // wall time of the forward elimination
+    double backward_seconds = 0;  // wall time of the back substitution
 };
 extern FrontalStats frontal_stats;
 

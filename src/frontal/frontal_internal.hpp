@@ -26,8 +26,12 @@ void fs_words(std::string_view spec, const std::vector<fmt::Item>& head, const d
 
 // Print switch conventions: on for every element when 1, for element iel
 // only when -iel.
-inline bool on(int flag) { return flag == 1; }
-inline bool on_elem(int flag, int iel) { return flag == 1 || flag == -iel; }
+inline bool on(int flag) {
+    return flag == 1;
+}
+inline bool on_elem(int flag, int iel) {
+    return flag == 1 || flag == -iel;
+}
 
 // Seconds of wall time, for the timing lines.
 double seconds_now();
@@ -44,10 +48,12 @@ void zeror(double* fr, int mfw, int nrhs, int lfw, int nfw);
 void semrhs(const double* ddest, const double* elr, double* fr, int ndofm, int mfw, int nrhs);
 
 // Back substitution over all elements in reverse (both solutions).
-void bckwrd(double* elnfw, double* andest, double* ddest, double* edest, double* elem,
-            double* sol, double* bbuf, double* ubuf);
+void bckwrd(double* elnfw, double* andest, double* ddest, double* edest, double* elem, double* sol,
+            double* bbuf, double* ubuf);
 
 // The scratch-file code of a zdirio failure as the solver's IERR.
-inline int file_error(int code) { return 10 * code; }
+inline int file_error(int code) {
+    return 10 * code;
+}
 
 }  // namespace kavren::frontal

@@ -8,8 +8,12 @@ namespace {
 // plain double would.
 typedef double V4 __attribute__((vector_size(32)));
 
-inline void load4(V4& v, const double* p) { __builtin_memcpy(&v, p, sizeof v); }
-inline void store4(double* p, const V4& v) { __builtin_memcpy(p, &v, sizeof v); }
+inline void load4(V4& v, const double* p) {
+    __builtin_memcpy(&v, p, sizeof v);
+}
+inline void store4(double* p, const V4& v) {
+    __builtin_memcpy(p, &v, sizeof v);
+}
 
 }  // namespace
 

@@ -23,8 +23,8 @@ double uns_rank1(double* f, long ld, const int* cols, const double* x, int ncols
 // Rank-k update of one column c (slots from 1): c(a) -= u_t(a) * y(t) for
 // t = 0..nt-1 in this order, for a = 1..n (dense) or for the nz slots idx
 // (sparse, idx not null). u(t) points at the row of pivot t (slots from 1).
-void rankk_column(double* c, int n, const int* idx, int nz, const double* const* u,
-                  const double* y, int nt);
+void rankk_column(double* c, int n, const int* idx, int nz, const double* const* u, const double* y,
+                  int nt);
 
 // v(0..n-1) := v / d, each value divided (not multiplied by 1/d).
 void divide(double* v, double d, int n);

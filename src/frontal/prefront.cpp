@@ -46,7 +46,9 @@ void fs_words(std::string_view spec, const std::vector<fmt::Item>& head, const d
     fs_lines(fmt::format(spec, items));
 }
 
-void fs_words(std::string_view spec, const double* w, int n) { fs_words(spec, {}, w, n); }
+void fs_words(std::string_view spec, const double* w, int n) {
+    fs_words(spec, {}, w, n);
+}
 
 double seconds_now() {
     using namespace std::chrono;
@@ -169,9 +171,10 @@ void desvec(const int* nnode, int* ia, int* ibb, int* iw, int& ntot) {
             const int v = ia[e];
             const int ndof = v % nicmul;
             ndi += ndof;
-            const int look = slot[static_cast<std::size_t>(e)] >= 0
-                                 ? pending[static_cast<std::size_t>(slot[static_cast<std::size_t>(e)])].pos
-                                 : 0;
+            const int look =
+                slot[static_cast<std::size_t>(e)] >= 0
+                    ? pending[static_cast<std::size_t>(slot[static_cast<std::size_t>(e)])].pos
+                    : 0;
             int pos, infront;
             if (look < 1) {
                 pos = nextpos;
@@ -286,8 +289,8 @@ void dest(int ne, const double* andest, int& nelim, double* ddest, double* edest
     if (on(surfc1.IPFSDV())) {
         std::vector<fmt::Item> codes;
         for (int p = 0; p < ne; ++p) codes.emplace_back(static_cast<int>(andest[p]));
-        fs_lines(fmt::format(
-            "(/,1x,'IN DEST: NODAL DESTINATION VECTORS',10i7, 10(/,34x,10i7))", codes));
+        fs_lines(
+            fmt::format("(/,1x,'IN DEST: NODAL DESTINATION VECTORS',10i7, 10(/,34x,10i7))", codes));
         fs_words("(11x,'DOF DESTINATION VECTORS',10i7,10(/,35x,10i7))", ddest, s.NDOFM);
         if (nelim > 0)
             fs_words("(9x,'ELIM. DESTINATION VECTORS',10i7,10(/,35x,10i7))", edest, nelim);
@@ -315,8 +318,12 @@ int locls(int i, int j) {
     return (ai < aj ? ai : aj) + m * (m - 1) / 2;
 }
 
-int loclu(int i, int j) { return (std::abs(i) - 1) * surfc2.NFW + std::abs(j); }
+int loclu(int i, int j) {
+    return (std::abs(i) - 1) * surfc2.NFW + std::abs(j);
+}
 
-int locr(int i, int j) { return (i - 1) * surfc2.MFW + std::abs(j); }
+int locr(int i, int j) {
+    return (i - 1) * surfc2.MFW + std::abs(j);
+}
 
 }  // namespace kavren

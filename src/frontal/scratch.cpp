@@ -24,7 +24,7 @@ using namespace frontal;
 
 namespace {
 
-constexpr int LENWRD = 8;     // bytes per word
+constexpr int LENWRD = 8;      // bytes per word
 constexpr int MAXREC = 10000;  // bytes of the largest physical record
 
 // Per unit: physical records per logical record, data words in the first
@@ -39,7 +39,9 @@ constexpr int FIRST_UNIT = 18;
 constexpr int LAST_UNIT = 26;
 UnitState states[LAST_UNIT - FIRST_UNIT + 1];
 
-UnitState& state(int unit) { return states[unit - FIRST_UNIT]; }
+UnitState& state(int unit) {
+    return states[unit - FIRST_UNIT];
+}
 
 // lbuf: the unit of a buffer letter for the current ISYM, 0 for an unknown letter.
 int lbuf(char letter, int isym) {
@@ -100,8 +102,7 @@ void zdirio(std::string_view unname, std::string_view commnd, int& irec, int& le
     const std::string_view cmd = trimmed(commnd);
     const char letter = name.size() == 1 ? name[0] : '?';
     const int unit = lbuf(letter, surfc1.ISYM());
-    const bool known =
-        cmd == "OPEN" || cmd == "WRITE" || cmd == "READ" || cmd == "CLOSE";
+    const bool known = cmd == "OPEN" || cmd == "WRITE" || cmd == "READ" || cmd == "CLOSE";
     if (unit == 0 || !known) {
         fs_write(" IO PROBLEMS: UNKNOWN COMMAND");
         fs_format("(/,/,5x,'UNNAME,COMMND,IREC,LEN,NTAPE ',a1,2x,a8,3i6)",
@@ -134,8 +135,7 @@ void zdirio(std::string_view unname, std::string_view commnd, int& irec, int& le
         units::close(unit);
         st = UnitState{};
     } else if (cmd == "WRITE") {
-        const long long capacity =
-            st.lenf + static_cast<long long>(st.nbuf - 1) * (st.lenf + 1);
+        const long long capacity = st.lenf + static_cast<long long>(st.nbuf - 1) * (st.lenf + 1);
         first = (irec - 1) * st.nbuf + 1;
         if (irec < 1 || len < 0 || len > capacity || !units::is_open(unit)) {
             write_failed(letter, unit, irec, len, -1);
@@ -164,9 +164,9 @@ void zdirio(std::string_view unname, std::string_view commnd, int& irec, int& le
         if (irec < 0) irec = st.irsave;
         first = (irec - 1) * st.nbuf + 1;
         std::vector<double> rec0(static_cast<std::size_t>(st.lenf) + 1);
-        bool ok = irec >= 1 && units::is_open(unit) &&
-                  units::read_record(unit, first, rec0.data(), rec0.size() * LENWRD) ==
-                      units::Status::ok;
+        bool ok =
+            irec >= 1 && units::is_open(unit) &&
+            units::read_record(unit, first, rec0.data(), rec0.size() * LENWRD) == units::Status::ok;
         if (ok) {
             len = static_cast<int>(rec0[0]);
             const int n0 = std::min(len, st.lenf);

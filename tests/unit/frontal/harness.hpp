@@ -4,13 +4,14 @@
 // its solution, and a dense solve of the assembled system to compare with.
 #pragma once
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "frontal/frontal.hpp"
@@ -73,8 +74,7 @@ inline ElementSet random_set(int nnod, int nel, int maxnodes, unsigned seed, int
             std::shuffle(all.begin(), all.end(), g);
             el.assign(all.begin(), all.begin() + k);
             // Nodes not yet used go into the elements in turn.
-            if (next_unused < nnod &&
-                std::find(el.begin(), el.end(), next_unused + 1) == el.end())
+            if (next_unused < nnod && std::find(el.begin(), el.end(), next_unused + 1) == el.end())
                 el[0] = next_unused + 1;
             ++next_unused;
         }
@@ -95,15 +95,15 @@ struct Problem {
     bool sym = true;
     int nrhs = 1;
     int nicmul = 100;
-    std::vector<int> offset;                 // first global unknown of each node
+    std::vector<int> offset;  // first global unknown of each node
     int nglobal = 0;
     std::vector<std::vector<double>> kmat;   // full element matrices, row-major
     std::vector<std::vector<double>> loads;  // element loads, nrhs blocks
     // Solver side.
-    std::vector<std::vector<int>> codes;     // destination codes by element
-    std::vector<double> x;                   // solution, nrhs blocks of nglobal
+    std::vector<std::vector<int>> codes;  // destination codes by element
+    std::vector<double> x;                // solution, nrhs blocks of nglobal
     int solout_calls = 0;
-    bool consistent = true;                  // shared unknowns got one value
+    bool consistent = true;  // shared unknowns got one value
 
     int eldofs(int e) const {
         int n = 0;
@@ -141,7 +141,8 @@ struct Problem {
             if (sym)
                 for (int r = 0; r < n; ++r)
                     for (int c = r + 1; c < n; ++c)
-                        k[static_cast<std::size_t>(r * n + c)] = k[static_cast<std::size_t>(c * n + r)];
+                        k[static_cast<std::size_t>(r * n + c)] =
+                            k[static_cast<std::size_t>(c * n + r)];
             for (int r = 0; r < n; ++r) {
                 double sum = 0;
                 for (int c = 0; c < n; ++c)
@@ -167,36 +168,52 @@ struct Problem {
     // The assembled system solved densely (partial pivoting), nrhs blocks.
     std::vector<double> dense_solution() const {
         const int n = nglobal;
-        std::vector<double> a(static_cast<std::size_t>(n) * n, 0.0), b(static_cast<std::size_t>(n) * nrhs, 0.0);
+        std::vector<double> a(static_cast<std::size_t>(n) * n, 0.0),
+            b(static_cast<std::size_t>(n) * nrhs, 0.0);
         for (std::size_t e = 0; e < set.elements.size(); ++e) {
             const auto g = globals(static_cast<int>(e));
             const int m = static_cast<int>(g.size());
             for (int r = 0; r < m; ++r) {
                 for (int c = 0; c < m; ++c)
-                    a[static_cast<std::size_t>(g[r]) * n + g[c]] += kmat[e][static_cast<std::size_t>(r * m + c)];
+                    a[static_cast<std::size_t>(g[r]) * n + g[c]] +=
+                        kmat[e][static_cast<std::size_t>(r * m + c)];
                 for (int q = 0; q < nrhs; ++q)
-                    b[static_cast<std::size_t>(q) * n + g[r]] += loads[e][static_cast<std::size_t>(q * m + r)];
+                    b[static_cast<std::size_t>(q) * n + g[r]] +=
+                        loads[e][static_cast<std::size_t>(q * m + r)];
             }
         }
         for (int k = 0; k < n; ++k) {
             int piv = k;
             for (int i = k + 1; i < n; ++i)
-                if (std::fabs(a[static_cast<std::size_t>(i) * n + k]) > std::fabs(a[static_cast<std::size_t>(piv) * n + k])) piv = i;
+                if (std::fabs(a[static_cast<std::size_t>(i) * n + k]) >
+                    std::fabs(a[static_cast<std::size_t>(piv) * n + k]))
+                    piv = i;
             if (piv != k) {
-                for (int c = 0; c < n; ++c) std::swap(a[static_cast<std::size_t>(k) * n + c], a[static_cast<std::size_t>(piv) * n + c]);
-                for (int q = 0; q < nrhs; ++q) std::swap(b[static_cast<std::size_t>(q) * n + k], b[static_cast<std::size_t>(q) * n + piv]);
+                for (int c = 0; c < n; ++c)
+                    std::swap(a[static_cast<std::size_t>(k) * n + c],
+                              a[static_cast<std::size_t>(piv) * n + c]);
+                for (int q = 0; q < nrhs; ++q)
+                    std::swap(b[static_cast<std::size_t>(q) * n + k],
+                              b[static_cast<std::size_t>(q) * n + piv]);
             }
             for (int i = k + 1; i < n; ++i) {
-                const double f = a[static_cast<std::size_t>(i) * n + k] / a[static_cast<std::size_t>(k) * n + k];
+                const double f =
+                    a[static_cast<std::size_t>(i) * n + k] / a[static_cast<std::size_t>(k) * n + k];
                 if (f == 0.0) continue;
-                for (int c = k; c < n; ++c) a[static_cast<std::size_t>(i) * n + c] -= f * a[static_cast<std::size_t>(k) * n + c];
-                for (int q = 0; q < nrhs; ++q) b[static_cast<std::size_t>(q) * n + i] -= f * b[static_cast<std::size_t>(q) * n + k];
+                for (int c = k; c < n; ++c)
+                    a[static_cast<std::size_t>(i) * n + c] -=
+                        f * a[static_cast<std::size_t>(k) * n + c];
+                for (int q = 0; q < nrhs; ++q)
+                    b[static_cast<std::size_t>(q) * n + i] -=
+                        f * b[static_cast<std::size_t>(q) * n + k];
             }
         }
         for (int q = 0; q < nrhs; ++q)
             for (int k = n - 1; k >= 0; --k) {
                 double s = b[static_cast<std::size_t>(q) * n + k];
-                for (int c = k + 1; c < n; ++c) s -= a[static_cast<std::size_t>(k) * n + c] * b[static_cast<std::size_t>(q) * n + c];
+                for (int c = k + 1; c < n; ++c)
+                    s -= a[static_cast<std::size_t>(k) * n + c] *
+                         b[static_cast<std::size_t>(q) * n + c];
                 b[static_cast<std::size_t>(q) * n + k] = s / a[static_cast<std::size_t>(k) * n + k];
             }
         return b;
@@ -267,10 +284,12 @@ inline void cb_solout(int iel, int ndofm, int nrhs, const double* ddest, const d
     const auto g = p.globals(iel - 1);
     for (int q = 0; q < nrhs; ++q)
         for (int k = 0; k < ndofm; ++k) {
-            const double v = surfc1.IASSEM() == 1
-                                 ? elsol[q * ndofm + k]
-                                 : elsol[q * surfc2.MFW + static_cast<int>(std::fabs(ddest[k])) - 1];
-            double& x = p.x[static_cast<std::size_t>(q) * p.nglobal + g[static_cast<std::size_t>(k)]];
+            const double v =
+                surfc1.IASSEM() == 1
+                    ? elsol[q * ndofm + k]
+                    : elsol[q * surfc2.MFW + static_cast<int>(std::fabs(ddest[k])) - 1];
+            double& x =
+                p.x[static_cast<std::size_t>(q) * p.nglobal + g[static_cast<std::size_t>(k)]];
             if (!std::isnan(x) && x != v) p.consistent = false;
             x = v;
         }
@@ -336,10 +355,12 @@ inline int prefront(Problem& p, const SolveOptions& o, int ma_int = 0) {
     std::vector<int> nnode, ia;
     for (const auto& el : p.set.elements) {
         nnode.push_back(static_cast<int>(el.size()));
-        for (int node : el) ia.push_back(node * p.nicmul + p.set.ndof[static_cast<std::size_t>(node)]);
+        for (int node : el)
+            ia.push_back(node * p.nicmul + p.set.ndof[static_cast<std::size_t>(node)]);
     }
     if (ma_int == 0)
-        ma_int = 2 * static_cast<int>(ia.size()) + 2 * *std::max_element(nnode.begin(), nnode.end());
+        ma_int =
+            2 * static_cast<int>(ia.size()) + 2 * *std::max_element(nnode.begin(), nnode.end());
     ia.resize(static_cast<std::size_t>(std::max<long>(ma_int, static_cast<long>(ia.size()))));
     surfc1.MA() = ma_int;
     int msym = 0, muns = 0, mrhs = 0;

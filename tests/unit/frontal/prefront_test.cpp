@@ -11,7 +11,7 @@ namespace kavren::testing {
 namespace {
 
 class Prefront : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { reset_messages(); }
 };
 
@@ -67,7 +67,8 @@ TEST_F(Prefront, NodeWithoutUnknownsSharesThePositionOfTheNextNewNode) {
 std::vector<std::vector<int>> literal_codes(const Problem& p) {
     std::vector<int> ia;
     for (const auto& el : p.set.elements)
-        for (int node : el) ia.push_back(node * p.nicmul + p.set.ndof[static_cast<std::size_t>(node)]);
+        for (int node : el)
+            ia.push_back(node * p.nicmul + p.set.ndof[static_cast<std::size_t>(node)]);
     const int nt = static_cast<int>(ia.size());
     std::vector<int> ibb(static_cast<std::size_t>(nt), 0);
     std::vector<std::vector<int>> codes;
@@ -153,9 +154,9 @@ TEST_F(Prefront, WorkSpaceOfTheCapacityMeshIsRefused) {
     int a, b, c;
     surfsp(nnode.data(), ia.data(), a, b, c);
     EXPECT_EQ(surfc1.IERR(), FS_ROOM);
-    EXPECT_EQ(messages(), (std::vector<std::string>{"", "", "ERROR IN SURFSP: NOT ENOUGH ROOM IN ARRAY IA",
-                                                     "     STORAGE REQUIRED  288018",
-                                                     "     STORAGE AVAILABLE  288009"}));
+    EXPECT_EQ(messages(), (std::vector<std::string>{
+                              "", "", "ERROR IN SURFSP: NOT ENOUGH ROOM IN ARRAY IA",
+                              "     STORAGE REQUIRED  288018", "     STORAGE AVAILABLE  288009"}));
 }
 
 TEST_F(Prefront, CodesReachingTwoToThe24AreRefused) {
@@ -323,8 +324,9 @@ TEST_F(Prefront, ZeroAndNaNPivotsRefuseTheSolve) {
             o.isym = sym ? 1 : 2;
             EXPECT_EQ(run(p, o), c.ierr) << c.pivot;
             if (c.ierr != 0) {
-                EXPECT_EQ(messages(), (std::vector<std::string>{
-                                          "", "", "     ERROR IN FRWCP: ZERO PIVOT IN ELEMENT:   1"}));
+                EXPECT_EQ(messages(),
+                          (std::vector<std::string>{
+                              "", "", "     ERROR IN FRWCP: ZERO PIVOT IN ELEMENT:   1"}));
                 EXPECT_EQ(p.solout_calls, 0);
             }
         }
@@ -356,12 +358,28 @@ TEST_F(Prefront, ResolutionRefusals) {
         int ierr;
         std::vector<std::string> lines;
     } cases[] = {
-        {"plain mode", 2, 2, 1, 0, FS_NO_RESOLUTION,
+        {"plain mode",
+         2,
+         2,
+         1,
+         0,
+         FS_NO_RESOLUTION,
          {"", "", head + " RESOLUTION INACTIVATED (IE: ISYM=2 OR 1)"}},
         {"no loads", 4, 4, 0, 0, FS_NO_RHS, {"", "", head + " 0 RHS"}},
-        {"other loads", 4, 4, 2, 0, FS_RHS_CHANGED,
-         {"", "", head + " ANOTHER NUMBER OF RHS", "            NUMBER OF RHS OF THE COMPLETE SOLUTION =  1"}},
-        {"less room", 3, 3, 1, -1, FS_BUFFER,
+        {"other loads",
+         4,
+         4,
+         2,
+         0,
+         FS_RHS_CHANGED,
+         {"", "", head + " ANOTHER NUMBER OF RHS",
+          "            NUMBER OF RHS OF THE COMPLETE SOLUTION =  1"}},
+        {"less room",
+         3,
+         3,
+         1,
+         -1,
+         FS_BUFFER,
          {"", "", head + " LESS WORKSPACE THAN WAS PREVIOUSLY ALLOCATED"}},
     };
     for (const auto& c : cases) {
@@ -401,7 +419,7 @@ TEST_F(Prefront, ResolutionWithMoreLoadsThanItsBufferHoldsIsRefused) {
     EXPECT_EQ(solve(p, o, work), FS_TOO_MANY_RHS);
     // Buffer of a re-solution: the room the matrices had, 1 + 1 words.
     EXPECT_EQ(messages(), (std::vector<std::string>{"", "", "     ERROR: TOO MANY RHS",
-                                                     "            MAXIMUM NUMBER OF RHS = 2"}));
+                                                    "            MAXIMUM NUMBER OF RHS = 2"}));
 }
 
 //// prints ////
@@ -426,8 +444,10 @@ TEST_F(Prefront, EveryPrintLeavesTheSolutionAlone) {
         EXPECT_EQ(p.x, quiet) << isym;
         const auto lines = messages();
         EXPECT_GT(lines.size(), 100u);
-        for (const char* want : {" FRWCP: Frnt: Assembled LHS", " BCKWRD: (Elem(i),i=1,lenx)",
-                                 " FRWCP: Elem: Element LHS", " ZDIRIO: Unname,Commnd,ntape,Irec,Len,irecp,nbuf(iunit),lenf(iunit)"})
+        for (const char* want :
+             {" FRWCP: Frnt: Assembled LHS", " BCKWRD: (Elem(i),i=1,lenx)",
+              " FRWCP: Elem: Element LHS",
+              " ZDIRIO: Unname,Commnd,ntape,Irec,Len,irecp,nbuf(iunit),lenf(iunit)"})
             EXPECT_TRUE(has_line(lines, want)) << want;
         if (isym >= 3) {
             o.iresol = 1;

@@ -1,7 +1,6 @@
 // The scratch-file layer of the frontal solver: record layout, reads and
 // writes of long records, and its failures.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <numeric>
@@ -12,7 +11,7 @@ namespace kavren::testing {
 namespace {
 
 class Scratch : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         reset_messages();
         surfc1.NFSOUT() = TEST_FSOUT;
@@ -38,8 +37,8 @@ TEST_F(Scratch, RecordLengthsSplitLongRecords) {
         ASSERT_EQ(cmd("U", "OPEN", irec, len, nullptr), 0);
         const auto lines = messages();
         ASSERT_EQ(lines.size(), 2u);
-        EXPECT_EQ(lines[1], fmt::line("(10x,a1,1x,a8,6i8)",
-                                      {"U", "OPEN", 19, 0, c.l, 0, c.nbuf, c.lenf}));
+        EXPECT_EQ(lines[1],
+                  fmt::line("(10x,a1,1x,a8,6i8)", {"U", "OPEN", 19, 0, c.l, 0, c.nbuf, c.lenf}));
     }
 }
 
@@ -68,7 +67,8 @@ TEST_F(Scratch, LongRecordsComeBackWholeAndLastFirst) {
     const auto lines = messages();
     irec = 2;
     ASSERT_EQ(cmd("U", "READ", irec, len, buf.data()), 0);
-    EXPECT_EQ(messages().back(), fmt::line("(10x,a1,1x,a8,6i8)", {"U", "READ", 19, 2, 3000, 4, 3, 1249}));
+    EXPECT_EQ(messages().back(),
+              fmt::line("(10x,a1,1x,a8,6i8)", {"U", "READ", 19, 2, 3000, 4, 3, 1249}));
     EXPECT_EQ(buf, recs[1]);
     // The file lives only on its unit.
     struct stat st;
@@ -86,10 +86,10 @@ TEST_F(Scratch, SecondOpenDiscardsTheRecords) {
     reset_messages();
     irec = 1;
     EXPECT_EQ(cmd("B", "READ", irec, len, v), 3);
-    EXPECT_EQ(messages(), (std::vector<std::string>{
-                              " ERROR IN READING FROM DIRECT ACCESS FILE", "", "",
-                              "                     BUFFER - B  UNIT -  18",
-                              "                     RECORD -     1  LENGTH -      10"}));
+    EXPECT_EQ(messages(),
+              (std::vector<std::string>{" ERROR IN READING FROM DIRECT ACCESS FILE", "", "",
+                                        "                     BUFFER - B  UNIT -  18",
+                                        "                     RECORD -     1  LENGTH -      10"}));
 }
 
 TEST_F(Scratch, UnitsFollowTheMode) {
@@ -104,7 +104,8 @@ TEST_F(Scratch, UnitsFollowTheMode) {
         surfc1.ISYM() = c.isym;
         int irec = 0, len = 5;
         ASSERT_EQ(cmd(c.name, "OPEN", irec, len, nullptr), 0);
-        EXPECT_EQ(messages().back(), fmt::line("(10x,a1,1x,a8,6i8)", {c.name, "OPEN", c.unit, 0, 5, 0, 1, 5}));
+        EXPECT_EQ(messages().back(),
+                  fmt::line("(10x,a1,1x,a8,6i8)", {c.name, "OPEN", c.unit, 0, 5, 0, 1, 5}));
         ASSERT_EQ(cmd(c.name, "CLOSE", irec, len, nullptr), 0);
         EXPECT_FALSE(units::is_open(c.unit));
     }

@@ -53,7 +53,7 @@ long smallest_ma(Problem& p, const SolveOptions& o) {
 }
 
 class FrontalSolve : public ::testing::TestWithParam<std::tuple<int, bool>> {
-protected:
+  protected:
     void SetUp() override { reset_messages(); }
 };
 
