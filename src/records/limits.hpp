@@ -79,4 +79,11 @@ constexpr int MAX_ELFUN = 81;       // shape functions of one component on one e
 constexpr int MAX_ELVAR = MAX_EQNS * MAX_ELFUN;  // unknowns of one element, all components
 constexpr int CHPINT_WORDS = 10200;  // integral tables and work area of the start-up tables
 
+// Frontal solver.
+constexpr int MA_PREFRONT = 288009;  // integer work of the prefront (ciwork IA)
+constexpr int MA_SOLVE = 500000;     // double work array of the solution (cwrksp)
+constexpr int MAX_DEST_ROWS = 17;    // destination codes kept per element (9 used)
+constexpr int NTEMP_ASSEMBLY = 324;  // largest element the assembly takes: 4 components x 81
+constexpr int CODE_LIMIT = 16777216;  // 2^24: destination codes pass through single precision
+
 }  // namespace kavren

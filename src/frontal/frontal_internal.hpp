@@ -1,0 +1,59 @@
+// What the frontal solver's files share: message output on NFSOUT, the print
+// switches, thresholds and the kernels that more than one pass uses.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "support/format.hpp"
+
+namespace kavren::frontal {
+
+// A pivot of magnitude at most this value (1e-30 as a single-precision
+// constant) refuses the solve.
+constexpr double ZERO_PIVOT = 1.0000000031710769e-30;
+
+// Writes one line on unit NFSOUT (standard error when that unit is not open).
+void fs_write(std::string_view line);
+void fs_lines(const std::vector<std::string>& lines);
+// Writes the lines of a format with its items on NFSOUT.
+void fs_format(std::string_view spec, std::initializer_list<fmt::Item> items);
+// A title format followed by n words of w, e.g. "(1x,'T',/,(10x,1p,10e12.5))".
+void fs_words(std::string_view spec, const double* w, int n);
+// The same with leading integer and double items before the words.
+void fs_words(std::string_view spec, const std::vector<fmt::Item>& head, const double* w, int n);
+
+// Print switch conventions: on for every element when 1, for element iel
+// only when -iel.
+inline bool on(int flag) {
+    return flag == 1;
+}
+inline bool on_elem(int flag, int iel) {
+    return flag == 1 || flag == -iel;
+}
+
+// Seconds of wall time, for the timing lines.
+double seconds_now();
+
+// Eliminates the unknown at position id (front width n) from the front
+// right-hand sides fr (nrhs columns of mfw words) with the factor words col
+// read with stride; skip_pivot steps over the pivot word of a symmetric
+// equation. out(1..nrhs) := the pivot equation's right-hand sides.
+void elmrhs(int id, int n, int stride, bool skip_pivot, double* fr, int mfw, int nrhs,
+            const double* col, double* out);
+// Clears positions lfw+1..nfw of every right-hand side of fr.
+void zeror(double* fr, int mfw, int nrhs, int lfw, int nfw);
+// Adds the element loads elr into fr at the positions ddest (made positive).
+void semrhs(const double* ddest, const double* elr, double* fr, int ndofm, int mfw, int nrhs);
+
+// Back substitution over all elements in reverse (both solutions).
+void bckwrd(double* elnfw, double* andest, double* ddest, double* edest, double* elem, double* sol,
+            double* bbuf, double* ubuf);
+
+// The scratch-file code of a zdirio failure as the solver's IERR.
+inline int file_error(int code) {
+    return 10 * code;
+}
+
+}  // namespace kavren::frontal

@@ -1,0 +1,329 @@
+// The prefront: destination codes of every element before any number is
+// computed, their decoding at element time, and the solution entry.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <unordered_map>
+#include <vector>
+
+#include "frontal/frontal.hpp"
+#include "frontal/frontal_internal.hpp"
+#include "records/debug.hpp"
+#include "records/frontal.hpp"
+#include "records/limits.hpp"
+#include "support/units.hpp"
+
+namespace kavren {
+
+FrontalCallbacks frontal_callbacks;
+FrontalStats frontal_stats;
+
+namespace frontal {
+
+void fs_write(std::string_view line) {
+    if (units::is_open(surfc1.NFSOUT())) {
+        units::write_line(surfc1.NFSOUT(), line);
+    } else {
+        std::fflush(stdout);
+        std::fwrite(line.data(), 1, line.size(), stderr);
+        std::fputc('\n', stderr);
+    }
+}
+
+void fs_lines(const std::vector<std::string>& lines) {
+    for (const auto& l : lines) fs_write(l);
+}
+
+void fs_format(std::string_view spec, std::initializer_list<fmt::Item> items) {
+    fs_lines(fmt::format(spec, items));
+}
+
+void fs_words(std::string_view spec, const std::vector<fmt::Item>& head, const double* w, int n) {
+    std::vector<fmt::Item> items = head;
+    for (int i = 0; i < n; ++i) items.emplace_back(w[i]);
+    fs_lines(fmt::format(spec, items));
+}
+
+void fs_words(std::string_view spec, const double* w, int n) {
+    fs_words(spec, {}, w, n);
+}
+
+double seconds_now() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace frontal
+
+using namespace frontal;
+
+int prefront_multiplier(int max_node_unknowns) {
+    int m = 100;
+    while (max_node_unknowns >= m) m *= 10;
+    return m;
+}
+
+//// prefront ////
+
+// surfsp: room check of IA, the prefront, and the work-array estimates.
+void surfsp(const int* nnode, int* ia, int& msym, int& muns, int& mrhs) {
+    Surfc2& s = surfc2;
+    surfc1.IERR() = 0;
+    const int numelm = surfc1.NUMELM();
+    s.NTDEST = 0;
+    s.MLDEST = 0;
+    for (int i = 0; i < numelm; ++i) {
+        s.NTDEST += nnode[i];
+        if (nnode[i] > s.MLDEST) s.MLDEST = nnode[i];
+    }
+    const long long need = 2LL * s.MLDEST + 2LL * s.NTDEST;
+    if (need > surfc1.MA()) {
+        fs_lines({"", "", "ERROR IN SURFSP: NOT ENOUGH ROOM IN ARRAY IA"});
+        fs_format("(5x,'STORAGE REQUIRED ',i7)", {static_cast<int>(need)});
+        fs_format("(5x,'STORAGE AVAILABLE ',i7)", {surfc1.MA()});
+        surfc1.IERR() = FS_ROOM;
+        return;
+    }
+    int ntot = 0;
+    desvec(nnode, ia, ia + s.NTDEST, ia + 2 * s.NTDEST, ntot);
+    if (surfc1.IERR() != 0) return;
+    const long long ias = surfc1.IASSEM(), mdof = s.MDOF, mfw = s.MFW;
+    const long long over = static_cast<long long>(numelm) + s.MLDEST + 2 * mdof;
+    auto clamp = [](long long v) { return static_cast<int>(v > 2147483647LL ? 2147483647LL : v); };
+    mrhs = clamp(ias * mdof + mfw + 1);
+    msym = clamp(over + ias * mdof * (mdof + 1) / 2 + mfw * (mfw + 1) / 2 + mfw);
+    muns = clamp(over + ias * mdof * mdof + mfw * mfw + mfw);
+}
+
+namespace {
+
+// next[e] := the first entry after e with the value of entry e (0-based, -1
+// for none). Entries of ordinary meshes are found by their node number; a
+// node seen with two different unknown counts sends the search to a table of
+// whole values.
+void next_occurrences(const int* ia, int ntdest, int nicmul, std::vector<int>& next) {
+    int top = 0;
+    bool direct = true;
+    for (int e = 0; e < ntdest && direct; ++e) {
+        if (ia[e] < 0 || ia[e] / nicmul > 4 * ntdest + 100000) direct = false;
+        top = std::max(top, ia[e] / nicmul);
+    }
+    if (direct) {
+        std::vector<int> last(static_cast<std::size_t>(top) + 1, -1);
+        for (int e = ntdest - 1; e >= 0 && direct; --e) {
+            int& l = last[static_cast<std::size_t>(ia[e] / nicmul)];
+            if (l >= 0 && ia[l] != ia[e]) direct = false;
+            next[static_cast<std::size_t>(e)] = l;
+            l = e;
+        }
+        if (direct) return;
+    }
+    std::unordered_map<int, int> seen;
+    seen.reserve(static_cast<std::size_t>(ntdest));
+    for (int e = ntdest - 1; e >= 0; --e) {
+        auto [it, fresh] = seen.try_emplace(ia[e], e);
+        next[static_cast<std::size_t>(e)] = fresh ? -1 : it->second;
+        it->second = e;
+    }
+}
+
+}  // namespace
+
+// desvec: gives every node entry its front position and flags (already in
+// the front, last occurrence), element after element, and keeps the front
+// compact by moving the pending positions down over what each element
+// eliminates. The next occurrence of every entry is found once beforehand,
+// and the compaction visits only the entries that hold a pending position,
+// so the work grows linearly with the elements for a front of bounded width.
+void desvec(const int* nnode, int* ia, int* ibb, int* iw, int& ntot) {
+    Surfc2& s = surfc2;
+    const int numelm = surfc1.NUMELM();
+    const int nicmul = surfc1.NICMUL();
+    const int ntdest = s.NTDEST;
+
+    // next[e]: the first later entry with the same value, -1 for none (0-based).
+    std::vector<int> next(static_cast<std::size_t>(ntdest), -1);
+    next_occurrences(ia, ntdest, nicmul, next);
+    // Entries holding a look-ahead position: their positions are kept here,
+    // in one compact list that the compactions walk, and the entry finds its
+    // position through slot[e] when it is reached (-1: none set).
+    struct Pending {
+        int entry;
+        int pos;
+    };
+    std::vector<Pending> pending;
+    std::vector<int> slot(static_cast<std::size_t>(ntdest), -1);
+    for (int e = 0; e < ntdest; ++e) ibb[e] = 0;
+
+    int nextpos = 1;
+    s.MFW = 0;
+    s.MDOF = 0;
+    ntot = 0;
+    int e = 0;  // entries done
+    for (int i = 1; i <= numelm; ++i) {
+        const int nn = nnode[i - 1];
+        if (nn == 0) continue;
+        const int first = e;
+        int ndi = 0, nelist = 0, neld = 0;
+        for (int k = 0; k < nn; ++k, ++e) {
+            const int v = ia[e];
+            const int ndof = v % nicmul;
+            ndi += ndof;
+            const int look =
+                slot[static_cast<std::size_t>(e)] >= 0
+                    ? pending[static_cast<std::size_t>(slot[static_cast<std::size_t>(e)])].pos
+                    : 0;
+            int pos, infront;
+            if (look < 1) {
+                pos = nextpos;
+                nextpos += ndof;
+                if (nextpos - 1 > s.MFW) s.MFW = nextpos - 1;
+                infront = 0;
+            } else {
+                pos = look;
+                infront = 1;
+            }
+            const long long code = 10LL * nicmul * pos + 10LL * ndof;
+            if (code + 3 >= CODE_LIMIT) {
+                fs_lines({"", "", "     ERROR IN SURFSP: DESTINATION CODE TOO LARGE"});
+                fs_format("(5x,'FRONT POSITION',i8,'  IN ELEMENT',i8)", {pos, i});
+                fs_format("(5x,'CODES MUST STAY BELOW',i10)", {CODE_LIMIT});
+                surfc1.IERR() = FS_CODE_RANGE;
+                return;
+            }
+            ibb[e] = static_cast<int>(code);
+            const int n = next[static_cast<std::size_t>(e)];
+            if (n >= 0) {
+                slot[static_cast<std::size_t>(n)] = static_cast<int>(pending.size());
+                pending.push_back({n, pos});
+                ibb[e] += infront;
+            } else {
+                ibb[e] += 2 + infront;
+                iw[2 * nelist] = pos;
+                iw[2 * nelist + 1] = ndof;
+                ++nelist;
+                neld += ndof;
+            }
+        }
+        ntot += neld;
+        if (ndi > s.MDOF) s.MDOF = ndi;
+
+        // Compaction: every pending position moves down by the unknowns
+        // eliminated at or below it; entries already reached leave the list.
+        // Nodes without unknowns move nothing and are left out of the walk.
+        if (i < numelm && neld > 0) {
+            nextpos -= neld;
+            int gone[2 * 64], ngone = 0;
+            for (int j = 0; j < nelist; ++j) {
+                if (iw[2 * j + 1] == 0) continue;
+                if (ngone == 64) {  // more than 64 nodes: walk the list itself
+                    ngone = -1;
+                    break;
+                }
+                gone[2 * ngone] = iw[2 * j];
+                gone[2 * ngone + 1] = iw[2 * j + 1];
+                ++ngone;
+            }
+            const int* gl = ngone >= 0 ? gone : iw;
+            const int ng = ngone >= 0 ? ngone : nelist;
+            std::size_t kept = 0;
+            for (const Pending& pd : pending) {
+                if (pd.entry < e) continue;
+                int pos = pd.pos;
+                if (pos != 0) {
+                    int sub = 0;
+                    for (int j = 0; j < ng; ++j) sub += gl[2 * j] <= pos ? gl[2 * j + 1] : 0;
+                    pos -= sub;
+                }
+                slot[static_cast<std::size_t>(pd.entry)] = static_cast<int>(kept);
+                pending[kept++] = {pd.entry, pos};
+            }
+            pending.resize(kept);
+        }
+        frontal_callbacks.preout(i, nn, ia + first, ibb + first);
+        if (on(surfc1.IPFSDV())) {
+            std::vector<fmt::Item> items{i, nn};
+            for (int k = first; k < e; ++k) items.emplace_back(ibb[k]);
+            fs_lines(fmt::format("(1x,'DESVEC: iel,nnod',2i8,'  (Ibb(ips+i),i=1,n)', (/,10x,10i8))",
+                                 items));
+        }
+    }
+}
+
+// dest: the element's unknowns' front positions and its eliminations.
+void dest(int ne, const double* andest, int& nelim, double* ddest, double* edest) {
+    Surfc2& s = surfc2;
+    const int m10 = 10 * surfc1.NICMUL();  // codes stay below 2^24
+    s.NFW = 0;
+    s.NDOFM = 0;
+    nelim = 0;
+    int i = 0, j = 0;  // 0-based write positions
+    for (int p = 0; p < ne; ++p) {
+        const int c = static_cast<int>(andest[p]);
+        const int flag = c % 10;
+        const int ndof = (c % m10) / 10;
+        s.NDOFM += ndof;
+        const int base = c / m10 - 1;
+        if (flag > 1) nelim += ndof;
+        for (int k = 1; k <= ndof; ++k) {
+            if (flag > 1) {
+                ddest[i] = -(base + k);
+                edest[j++] = base + k;
+            } else {
+                ddest[i] = base + k;
+            }
+            ++i;
+        }
+        if (i > 0) {
+            const int hi = static_cast<int>(std::fabs(std::nearbyint(ddest[i - 1])));
+            if (hi > s.NFW) s.NFW = hi;
+        }
+    }
+    // Each elimination removes one position below the later ones.
+    for (int p = 0; p < nelim; ++p)
+        for (int q = p + 1; q < nelim; ++q)
+            if (edest[p] < edest[q]) edest[q] -= 1;
+
+    if (on(surfc1.IPFSDV())) {
+        std::vector<fmt::Item> codes;
+        for (int p = 0; p < ne; ++p) codes.emplace_back(static_cast<int>(andest[p]));
+        fs_lines(
+            fmt::format("(/,1x,'IN DEST: NODAL DESTINATION VECTORS',10i7, 10(/,34x,10i7))", codes));
+        fs_words("(11x,'DOF DESTINATION VECTORS',10i7,10(/,35x,10i7))", ddest, s.NDOFM);
+        if (nelim > 0)
+            fs_words("(9x,'ELIM. DESTINATION VECTORS',10i7,10(/,35x,10i7))", edest, nelim);
+    }
+}
+
+//// entry ////
+
+void surfss(double* a) {
+    if (on(surfc1.IPFSS1()))
+        fs_format(
+            "(1x,'SURFSS:  ISYM,NUMELM,IRESOL,NRHS,MA,IWRT,', 'IASSEM,NFSOUT,NICMUL',/,10x,9i8)",
+            {surfc1.ISYM(), surfc1.NUMELM(), surfc1.IRESOL(), surfc1.NRHS(), surfc1.MA(),
+             surfc1.IWRT(), surfc1.IASSEM(), surfc1.NFSOUT(), surfc1.NICMUL()});
+    if (surfc1.IRESOL() == 0) {
+        complt(a);
+    } else if (surfc1.IRESOL() == 1) {
+        resol(a);
+    }
+}
+
+int locls(int i, int j) {
+    const int ai = std::abs(i), aj = std::abs(j);
+    const int m = ai > aj ? ai : aj;
+    return (ai < aj ? ai : aj) + m * (m - 1) / 2;
+}
+
+int loclu(int i, int j) {
+    return (std::abs(i) - 1) * surfc2.NFW + std::abs(j);
+}
+
+int locr(int i, int j) {
+    return (i - 1) * surfc2.MFW + std::abs(j);
+}
+
+}  // namespace kavren

@@ -1,0 +1,194 @@
+// The frontal solver's scratch files: one direct-access file per buffer,
+// logical records of any length up to the buffer's, split into physical
+// records of at most 10000 bytes. The files have no name in the working
+// directory: each is created in the temporary directory and unlinked at once,
+// so it lives only while its unit is open, at most until the run ends.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "frontal/frontal.hpp"
+#include "frontal/frontal_internal.hpp"
+#include "records/debug.hpp"
+#include "support/units.hpp"
+
+namespace kavren {
+
+using namespace frontal;
+
+namespace {
+
+constexpr int LENWRD = 8;      // bytes per word
+constexpr int MAXREC = 10000;  // bytes of the largest physical record
+
+// Per unit: physical records per logical record, data words in the first
+// physical record, highest logical record written since the file was opened.
+struct UnitState {
+    int nbuf = 0;
+    int lenf = 0;
+    int irsave = 0;
+    int recl = 0;
+};
+constexpr int FIRST_UNIT = 18;
+constexpr int LAST_UNIT = 26;
+UnitState states[LAST_UNIT - FIRST_UNIT + 1];
+
+UnitState& state(int unit) {
+    return states[unit - FIRST_UNIT];
+}
+
+// lbuf: the unit of a buffer letter for the current ISYM, 0 for an unknown letter.
+int lbuf(char letter, int isym) {
+    const int k = letter == 'U' ? 0 : letter == 'B' ? 1 : letter == 'L' ? 2 : -1;
+    if (k < 0) return 0;
+    static const int table[3][3] = {{19, 18, 20}, {21, 22, 23}, {24, 25, 26}};
+    const int row = isym == 3 ? 1 : isym == 4 ? 2 : 0;
+    return table[row][k];
+}
+
+std::string_view trimmed(std::string_view s) {
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
+
+// A fresh, already unlinked file on unit lun with records of recl bytes.
+bool open_scratch(int lun, int recl) {
+    if (recl <= 0) return false;
+    const char* dir = std::getenv("TMPDIR");
+    std::string path = std::string(dir && *dir ? dir : "/tmp") + "/kavren-scratch-XXXXXX";
+    std::vector<char> name(path.begin(), path.end());
+    name.push_back('\0');
+    const int fd = mkstemp(name.data());
+    if (fd < 0) return false;
+    ::close(fd);
+    const bool ok = units::open_direct(lun, name.data(), recl);
+    ::unlink(name.data());
+    return ok;
+}
+
+void open_failed(char letter, int unit) {
+    fs_write(" ERROR IN OPENING DIRECT ACCESS FILE");
+    fs_format("(/,/,5x,'TAPE NAME',a8,2x,'UNIT - ',i3)", {std::string_view(&letter, 1), unit});
+}
+
+void write_failed(char letter, int unit, int irec, int len, int iostat) {
+    fs_write(" ERROR IN WRITING TO DIRECT ACCESS FILE");
+    fs_format(
+        "(/,/,5x,'                BUFFER - ',a8,2x,'UNIT - ',i3,/,5x,'                RECORD - ',"
+        "i5,2x,'LENGTH - ',i7,/,5x,'                IOSTAT - ',i32)",
+        {std::string_view(&letter, 1), unit, irec, len, iostat});
+}
+
+void read_failed(char letter, int unit, int irec, int len) {
+    fs_write(" ERROR IN READING FROM DIRECT ACCESS FILE");
+    fs_format(
+        "(/,/,5x,'                BUFFER - ',a1,2x,'UNIT - ',i3,/,5x,'                RECORD - ',"
+        "i5,2x,'LENGTH - ',i7)",
+        {std::string_view(&letter, 1), unit, irec, len});
+}
+
+}  // namespace
+
+void zdirio(std::string_view unname, std::string_view commnd, int& irec, int& len, double* buf,
+            int& ierr) {
+    ierr = 0;
+    const std::string_view name = trimmed(unname);
+    const std::string_view cmd = trimmed(commnd);
+    const char letter = name.size() == 1 ? name[0] : '?';
+    const int unit = lbuf(letter, surfc1.ISYM());
+    const bool known = cmd == "OPEN" || cmd == "WRITE" || cmd == "READ" || cmd == "CLOSE";
+    if (unit == 0 || !known) {
+        fs_write(" IO PROBLEMS: UNKNOWN COMMAND");
+        fs_format("(/,/,5x,'UNNAME,COMMND,IREC,LEN,NTAPE ',a1,2x,a8,3i6)",
+                  {unname.substr(0, 1), commnd.substr(0, 8), irec, len, unit});
+        ierr = 5;
+        return;
+    }
+    UnitState& st = state(unit);
+    int first = 0;  // first physical record used, for the trace
+
+    if (cmd == "OPEN") {
+        units::close(unit);
+        const long long h = (static_cast<long long>(len) + 1) * LENWRD;
+        if (h < MAXREC) {
+            st.recl = static_cast<int>(h);
+            st.nbuf = 1;
+            st.lenf = len;
+        } else {
+            st.recl = MAXREC;
+            st.nbuf = static_cast<int>(h / MAXREC + 1);
+            st.lenf = MAXREC / LENWRD - 1;
+        }
+        st.irsave = 0;
+        if (!open_scratch(unit, st.recl)) {
+            open_failed(letter, unit);
+            ierr = 1;
+            return;
+        }
+    } else if (cmd == "CLOSE") {
+        units::close(unit);
+        st = UnitState{};
+    } else if (cmd == "WRITE") {
+        const long long capacity = st.lenf + static_cast<long long>(st.nbuf - 1) * (st.lenf + 1);
+        first = (irec - 1) * st.nbuf + 1;
+        if (irec < 1 || len < 0 || len > capacity || !units::is_open(unit)) {
+            write_failed(letter, unit, irec, len, -1);
+            ierr = 2;
+            return;
+        }
+        std::vector<double> rec0(static_cast<std::size_t>(st.lenf) + 1);
+        rec0[0] = len;
+        const int n0 = std::min(len, st.lenf);
+        std::copy(buf, buf + n0, rec0.begin() + 1);
+        errno = 0;
+        bool ok = units::write_record(unit, first, rec0.data(),
+                                      static_cast<std::size_t>(n0 + 1) * LENWRD);
+        int rp = first + 1;
+        for (int k = n0; ok && k < len; k += st.lenf + 1, ++rp) {
+            const int n = std::min(st.lenf + 1, len - k);
+            ok = units::write_record(unit, rp, buf + k, static_cast<std::size_t>(n) * LENWRD);
+        }
+        if (!ok) {
+            write_failed(letter, unit, irec, len, errno != 0 ? errno : -1);
+            ierr = 2;
+            return;
+        }
+        st.irsave = std::max(st.irsave, irec);
+    } else {  // READ
+        if (irec < 0) irec = st.irsave;
+        first = (irec - 1) * st.nbuf + 1;
+        std::vector<double> rec0(static_cast<std::size_t>(st.lenf) + 1);
+        bool ok =
+            irec >= 1 && units::is_open(unit) &&
+            units::read_record(unit, first, rec0.data(), rec0.size() * LENWRD) == units::Status::ok;
+        if (ok) {
+            len = static_cast<int>(rec0[0]);
+            const int n0 = std::min(len, st.lenf);
+            std::copy(rec0.begin() + 1, rec0.begin() + 1 + n0, buf);
+            int rp = first + 1;
+            for (int k = n0; ok && k < len; k += st.lenf + 1, ++rp) {
+                const int n = std::min(st.lenf + 1, len - k);
+                ok = units::read_record(unit, rp, buf + k, static_cast<std::size_t>(n) * LENWRD) ==
+                     units::Status::ok;
+            }
+        }
+        if (!ok) {
+            read_failed(letter, unit, irec, len);
+            ierr = 3;
+            return;
+        }
+    }
+    if (on(surfc1.IPFSZD()))
+        fs_format(
+            "(1x,'ZDIRIO: Unname,Commnd,ntape,Irec,', 'Len,irecp,nbuf(iunit),lenf(iunit)',/,10x,a1,"
+            "1x,a8,6i8)",
+            {unname.substr(0, 1), commnd.substr(0, 8), unit, irec, len, first, st.nbuf, st.lenf});
+}
+
+}  // namespace kavren
