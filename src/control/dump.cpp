@@ -67,8 +67,8 @@ constexpr int H_SLOTS = 2, H_INITIAL = 3, H_FAMILIES = 4, H_NODES = 6, H_DOFS = 
               H_BOUNDARIES = 10;
 
 std::array<int, SAVE_HEADER> capacities(int icolu) {
-    return {ICOLU_ROWS * MXEQNS_MAX, MAXSLOT, MAXIEL,         MAXFAM, SAVE_CARRIED_5,
-            MAXNOD,                  MAXDOF,  SAVE_CARRIED_8, icolu,  MAX_BOUNDARY};
+    return {ICOLU_ROWS * MXEQNS_MAX, MAXSLOT, MAXIEL,      MAXFAM, SAVE_CARRIED_5, MAXNOD, MAXDOF,
+            SAVE_CARRIED_8,          icolu,   MAX_BOUNDARY};
 }
 
 // Bytes of one formatted block: 64 lines of a blank and four 22-column values.
@@ -142,8 +142,7 @@ bool write_stream(const double* uold, const double* unew, int icolu) {
     for (int i = 1; i <= mx; ++i)
         for (int j = 1; j <= mx; ++j) w.integer(ceqsys.ICOUPL(j, i));
     w.integer(csymet.ISYMET);
-    for (int v : {cdata.NRELEM, cdata.NRELIN, cdata.NRNODS, cdata.NRDOF, cdata.NRFAM})
-        w.integer(v);
+    for (int v : {cdata.NRELEM, cdata.NRELIN, cdata.NRNODS, cdata.NRDOF, cdata.NRFAM}) w.integer(v);
     for (int e = 1; e <= cdata.NRELIN; ++e) w.integer(ctree.NFSON(e));
     for (int f = 1; f <= MAXFAM; ++f)
         for (int r = 1; r <= 5; ++r) w.integer(ctree.TREE(r, f));
@@ -310,7 +309,9 @@ class StreamReader {
     }
     bool status(int s) {
         if (s == REBUF_END) return fail("IT ENDS BEFORE ITS DATA");
-        if (s == REBUF_BAD) return fail("IT HOLDS A VALUE THAT IS NOT A NUMBER, OR NOT AN INTEGER WHERE ONE IS DUE");
+        if (s == REBUF_BAD)
+            return fail(
+                "IT HOLDS A VALUE THAT IS NOT A NUMBER, OR NOT AN INTEGER WHERE ONE IS DUE");
         return true;
     }
     bool integer(int& v) {
@@ -370,8 +371,7 @@ class StreamReader {
                         c.NRFAM <= head(H_FAMILIES) && c.NRELEM == c.NRELIN + c.NRFAM &&
                         c.NRELEM <= head(H_SLOTS) && c.NRNODS >= 1 && c.NRNODS <= head(H_NODES) &&
                         c.NRDOF >= 1 && c.NRDOF <= head(H_DOFS);
-        if (!ok)
-            return fail("ITS COUNTS NRELEM, NRELIN, NRNODS, NRDOF, NRFAM DO NOT FIT TOGETHER");
+        if (!ok) return fail("ITS COUNTS NRELEM, NRELIN, NRNODS, NRDOF, NRFAM DO NOT FIT TOGETHER");
         for (int e = 1; e <= c.NRELIN; ++e)
             if (!integer(m_.tree.NFSON(e))) return false;
         return true;

@@ -23,9 +23,9 @@ bool write_block() {
     if (cdump.IUNFOR == 1) {
         for (int l = 0; l < SAVE_LINES && ok; ++l) {
             const int i = 4 * l + 1;
-            ok = units::write_line(cinout.LUSAVE, fmt::line("(1X,4E22.14)",
-                                                            {b.BUF(i), b.BUF(i + 1), b.BUF(i + 2),
-                                                             b.BUF(i + 3)}));
+            ok = units::write_line(
+                cinout.LUSAVE,
+                fmt::line("(1X,4E22.14)", {b.BUF(i), b.BUF(i + 1), b.BUF(i + 2), b.BUF(i + 3)}));
         }
     } else {
         ok = units::write_record(cinout.LUSAVE, b.IREC, b.BUF.data(), SAVE_RECLEN);

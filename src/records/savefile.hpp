@@ -27,11 +27,11 @@ struct Cstore {
     Arr1<int, STORE_ENTRIES> KEY;    // key of the entry's block
     Arr1<int, STORE_ENTRIES> START;  // its first position in the buffer
     Arr1<int, STORE_ENTRIES> NEXT;   // next older entry of the same list; next free entry
-    int NEWER = 0;    // newest entry written since the last wrap, 0 when none
-    int OLDER = 0;    // newest entry written before it, 0 when none
-    int IFREE = 0;    // first free entry, 0 when the table is full
-    int NXTPOS = 1;   // next free position of the buffer
-    int LBUF = 0;     // length of the buffer; 0 until the store is started
+    int NEWER = 0;                   // newest entry written since the last wrap, 0 when none
+    int OLDER = 0;                   // newest entry written before it, 0 when none
+    int IFREE = 0;                   // first free entry, 0 when the table is full
+    int NXTPOS = 1;                  // next free position of the buffer
+    int LBUF = 0;                    // length of the buffer; 0 until the store is started
 };
 
 extern Cbuff1 cbuff1;
