@@ -624,8 +624,10 @@ bool has_option(const char* word) {
 //// public routines ////
 
 int dumpout(double* uold, double* unew, int icolu, const std::string& fname) {
+    // The arrays hold a row for every dof; the problem choice set MXEQNS.
+    assert(icolu >= MAXDOF);
     if (check_usable_mesh() != 0) return 1;
-    assert(ceqsys.MXEQNS >= 1 && ceqsys.MXEQNS <= MXEQNS_MAX);  // set by the problem choice
+    assert(ceqsys.MXEQNS >= 1 && ceqsys.MXEQNS <= MXEQNS_MAX);
     // What was saved before stays until the new file is complete.
     const std::string temp = fname + ".tmp";
     std::string reason;
@@ -646,6 +648,7 @@ int dumpout(double* uold, double* unew, int icolu, const std::string& fname) {
 }
 
 int dumpin(double* uold, double* unew, int icolu, const std::string& fname) {
+    assert(icolu >= MAXDOF);  // a row for every dof the file may hold
     if (!open_for_reading(fname)) {
         nothing_recovered(fname, "IT CANNOT BE OPENED");
         return 1;
