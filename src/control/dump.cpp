@@ -275,11 +275,12 @@ bool extend_free_list(int& head, Next next, int bound, int last) {
         head = bound + 1;
     } else {
         int end = head;
-        for (int steps = 1; next(end) != 0; ++steps) {
-            if (end < 1 || end > bound || steps > bound) return false;
-            end = next(end);
+        for (int steps = 0;; ++steps) {
+            if (end < 1 || end > bound || steps >= bound) return false;
+            const int n = next(end);
+            if (n == 0) break;
+            end = n;
         }
-        if (end < 1 || end > bound) return false;
         next(end) = bound + 1;
     }
     for (int i = bound + 1; i < last; ++i) next(i) = i + 1;

@@ -623,6 +623,8 @@ TEST_F(DumpTest, DamagedFilesAreRefusedAndTheDataStayAsTheyWere) {
          "ELEMENT TREE IS INCONSISTENT"},
         {"free-node list in a loop", [](Synthetic& s) { s.v[s.at["nodptr"] + 7] = 7; },
          "FREE LIST OF FAMILIES OR NODES IS BROKEN"},
+        {"free-node list leaving the table", [](Synthetic& s) { s.v[s.at["nodptr"] + 7] = 100000; },
+         "FREE LIST OF FAMILIES OR NODES IS BROKEN"},
         {"free-family list in a loop", [](Synthetic& s) { s.v[s.at["tree"] + 5 * 2 + 1] = 2; },
          "DATABASE IS INCONSISTENT: FREE-FAMILY LIST RUNS INTO A LOOP"},
         {"node beyond the table", [](Synthetic& s) { s.v[s.at["elements"]] = 2100; },
