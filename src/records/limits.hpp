@@ -87,3 +87,21 @@ constexpr int NTEMP_ASSEMBLY = 324;  // largest element the assembly takes: 4 co
 constexpr int CODE_LIMIT = 16777216;  // 2^24: destination codes pass through single precision
 
 }  // namespace kavren
+
+namespace kavren {
+
+// Save file.
+constexpr int SAVE_BLOCK = 256;         // values of one block (a direct-access record of 2048 bytes)
+constexpr int SAVE_RECLEN = SAVE_BLOCK * 8;  // bytes of one direct-access record
+constexpr int SAVE_LINES = SAVE_BLOCK / 4;   // lines of a formatted block, four values a line
+constexpr int SAVE_HEADER = 10;         // capacities at the head of the stream
+constexpr int SAVE_CARRIED_5 = 10000;   // header word 5: carried and compared, bounds nothing read
+constexpr int SAVE_CARRIED_8 = 500000;  // header word 8: carried and compared, bounds nothing read
+constexpr int MAX_CHAIN = (MAXP - 1) * (MAXP - 1);  // dofs of the longest chain (interior, order 8)
+constexpr int STORE_ENTRIES = 1000;     // entries of the ring-buffer store's table
+
+// Error estimates.
+constexpr int NEST_ELEMENT = 4;  // estimates kept per element
+constexpr int NEST_GLOBAL = 5;   // global estimates
+
+}  // namespace kavren
