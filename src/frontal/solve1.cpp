@@ -32,13 +32,11 @@ namespace {
 Arr2<double, MAXDOF, MXEQNS_MAX> unew_before;
 
 void keep_unew(int neq) {
-    for (int k = 1; k <= neq; ++k)
-        std::copy_n(&cunew.UNEW(1, k), MAXDOF, &unew_before(1, k));
+    for (int k = 1; k <= neq; ++k) std::copy_n(&cunew.UNEW(1, k), MAXDOF, &unew_before(1, k));
 }
 
 void restore_unew(int neq) {
-    for (int k = 1; k <= neq; ++k)
-        std::copy_n(&unew_before(1, k), MAXDOF, &cunew.UNEW(1, k));
+    for (int k = 1; k <= neq; ++k) std::copy_n(&unew_before(1, k), MAXDOF, &cunew.UNEW(1, k));
 }
 
 bool selected(int flag, int n) {

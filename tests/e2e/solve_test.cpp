@@ -67,7 +67,8 @@ TEST_P(SolveMesh, FrontalSolvesOnceAndThenFindsNothingChanged) {
     EXPECT_EQ(count(out, "  IN PROCESS OF CALCULATING NEW SOLUTION:"), 1) << show(r);
     EXPECT_EQ(count(out, "  CALCULATIONS COMPLETE!"), 1) << show(r);
     auto done = std::find(out.begin(), out.end(), "  CALCULATIONS COMPLETE!");
-    auto again = std::find(out.begin(), out.end(), "  NOTHING HAS BEEN CHANGED SINCE LAST SOLUTION!");
+    auto again =
+        std::find(out.begin(), out.end(), "  NOTHING HAS BEEN CHANGED SINCE LAST SOLUTION!");
     EXPECT_TRUE(done < again) << show(r);
     // The second solve is refused with errors; nothing else went wrong.
     auto err = r.lines("decks/job.err");

@@ -79,9 +79,9 @@ std::vector<Case> cases() {
 
 // A problem whose nine coefficients and three loads are all non-zero and
 // differ between components, so that every block and every load is distinct.
-void coupled_mcoeff(int ld, double x, double y, double* a11, double* a12, double* a21,
-                    double* a22, double* b1, double* b2, double* d1, double* d2, double* c,
-                    double* rh, double* rhx, double* rhy) {
+void coupled_mcoeff(int ld, double x, double y, double* a11, double* a12, double* a21, double* a22,
+                    double* b1, double* b2, double* d1, double* d2, double* c, double* rh,
+                    double* rhx, double* rhy) {
     const int n = ceqsys.NREQNS;
     double* arrays[9] = {a11, a12, a21, a22, b1, b2, d1, d2, c};
     for (int t = 0; t < 9; ++t)
@@ -180,14 +180,13 @@ TEST_F(ConstrainedTest, AWallOfOrderOneMovesHalfTheHangingVertexOntoItsFather) {
     std::vector<double> w(static_cast<std::size_t>(MAX_ELFUN) * MAX_ELFUN), v(MAX_ELFUN);
     elmcon(q, n, n, k.data(), f.data(), MAX_ELFUN, w.data(), v.data(), inf);
     auto K = [&](int i, int j) { return k[static_cast<std::size_t>(i + j * n)]; };
-    EXPECT_DOUBLE_EQ(K(fa, fa),
-                     K0(fa, fa) + 0.5 * (K0(fa, h) + K0(h, fa)) + 0.25 * K0(h, h));
+    EXPECT_DOUBLE_EQ(K(fa, fa), K0(fa, fa) + 0.5 * (K0(fa, h) + K0(h, fa)) + 0.25 * K0(h, h));
     EXPECT_DOUBLE_EQ(K(h, h), 0.25 * K0(h, h));
     EXPECT_DOUBLE_EQ(K(s, h), 0.5 * K0(s, h));
     EXPECT_DOUBLE_EQ(K(h, s), 0.5 * K0(h, s));
     EXPECT_DOUBLE_EQ(K(s, s), K0(s, s));
-    EXPECT_DOUBLE_EQ(f[static_cast<std::size_t>(fa)], f0[static_cast<std::size_t>(fa)] +
-                                                          0.5 * f0[static_cast<std::size_t>(h)]);
+    EXPECT_DOUBLE_EQ(f[static_cast<std::size_t>(fa)],
+                     f0[static_cast<std::size_t>(fa)] + 0.5 * f0[static_cast<std::size_t>(h)]);
     EXPECT_DOUBLE_EQ(f[static_cast<std::size_t>(h)], 0.5 * f0[static_cast<std::size_t>(h)]);
 }
 
@@ -267,9 +266,8 @@ TEST_F(ConstrainedTest, MelmconLeavesTheElementsValuesAndSize) {
     ceqsys.NREQNS = 1;
     fill_random_solution(9);
     Cxkyk& e = cxkyk;
-    ASSERT_EQ(
-        melmcon(q, MAX_ELVAR, e.XK.data(), e.YK.data(), MAX_ELFUN, e.W.data(), e.V.data()),
-        ELEM_DONE);
+    ASSERT_EQ(melmcon(q, MAX_ELVAR, e.XK.data(), e.YK.data(), MAX_ELFUN, e.W.data(), e.V.data()),
+              ELEM_DONE);
     // The quarter is 1 by 0.25 after the map.
     EXPECT_DOUBLE_EQ(celsize.ELSIZE, 1.0);
     for (int c = 1; c <= 4; ++c) {
@@ -291,9 +289,8 @@ TEST_F(ConstrainedTest, AnInvertedElementIsRefusedByName) {
     b.map([](double x, double y) { return std::array<double, 2>{-x, y}; });
     ASSERT_EQ(b.build(), "");
     Cxkyk& e = cxkyk;
-    EXPECT_EQ(
-        melmcon(1, MAX_ELVAR, e.XK.data(), e.YK.data(), MAX_ELFUN, e.W.data(), e.V.data()),
-        ELEM_BAD_JACOBIAN);
+    EXPECT_EQ(melmcon(1, MAX_ELVAR, e.XK.data(), e.YK.data(), MAX_ELFUN, e.W.data(), e.V.data()),
+              ELEM_BAD_JACOBIAN);
     EXPECT_EQ(last_error_line(), " *** MELEM: NON-POSITIVE JACOBIAN IN ELEMENT      1");
 }
 

@@ -88,7 +88,8 @@ inline std::vector<double> congruence(const std::vector<double>& t, int n, const
         for (int a = 0; a < n; ++a) {
             double s = 0.0;
             for (int i = 0; i < n; ++i)
-                s += t[static_cast<std::size_t>(i + a * n)] * kt[static_cast<std::size_t>(i + b * n)];
+                s += t[static_cast<std::size_t>(i + a * n)] *
+                     kt[static_cast<std::size_t>(i + b * n)];
             r[static_cast<std::size_t>(a + b * n)] = s;
         }
     return r;
@@ -98,7 +99,8 @@ inline std::vector<double> congruence(const std::vector<double>& t, int n, const
 inline std::vector<double> transposed_times(const std::vector<double>& t, int n, const double* f) {
     std::vector<double> r(static_cast<std::size_t>(n), 0.0);
     for (int a = 0; a < n; ++a)
-        for (int i = 0; i < n; ++i) r[static_cast<std::size_t>(a)] += t[static_cast<std::size_t>(i + a * n)] * f[i];
+        for (int i = 0; i < n; ++i)
+            r[static_cast<std::size_t>(a)] += t[static_cast<std::size_t>(i + a * n)] * f[i];
     return r;
 }
 

@@ -116,10 +116,10 @@ struct PolyCase {
     std::string name;
     int neq, isymet;
     int nx, ny, steps;
-    int lo, hi;          // orders of the elements
-    int degree;          // of w in x and in y
+    int lo, hi;  // orders of the elements
+    int degree;  // of w in x and in y
     int bottom, right, top, left;
-    int nicmul;          // the multiplier the node unknowns need
+    int nicmul;  // the multiplier the node unknowns need
 };
 
 TEST_F(Solve1Test, APolynomialOfTheSpaceIsReproducedOnMeshesWithHangingNodes) {
