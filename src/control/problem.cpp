@@ -4,6 +4,7 @@
 #include "control/problem.hpp"
 
 #include <algorithm>
+#include <cassert>
 #include <initializer_list>
 #include <string>
 #include <type_traits>
@@ -16,6 +17,7 @@
 #include "extension/extension.hpp"
 #include "frontal/solve1.hpp"
 #include "graphics/echo.hpp"
+#include "hpmesh/tree.hpp"
 #include "meshgen/geometry.hpp"
 #include "meshgen/handover.hpp"
 #include "plot/post.hpp"
@@ -579,8 +581,7 @@ void solve() {
 int getsoln(int isol) {
     if (isol == 1) {
         cdec.IDEC = 0;
-        solve1();
-        return cflags.ISOLVD == 1 && cflags.ISOLVR == 1 ? 0 : 1;
+        return solve1();
     }
     if (isol == 3) {
         // The parameters stand in cslvdefs; no iterative solver is built in.
@@ -601,12 +602,13 @@ void side_kinds(int nside, const int* nbound, int* kinds) {
 }
 
 void decod2(int nel, int nside, int* kinds) {
-    // STUB: the boundary number of each side comes from the mesh database:
-    // neigbr(nel) for its neighbours and, for a side without one, findty
-    // (then side_kinds). The database is not built yet, so no element exists
-    // and every side reads as one with a neighbour.
-    (void)nel;
-    for (int i = 0; i < 2 * nside; ++i) kinds[i] = 0;
+    assert(nside >= 1 && nside <= 4);
+    Arr1<int, 8> neig;
+    neigbr(nel, neig);
+    int nbound[4] = {0, 0, 0, 0};
+    for (int i = 1; i <= nside; ++i)
+        if (neig(i) == 0) findty(nel, i, nbound[i - 1]);
+    side_kinds(nside, nbound, kinds);
 }
 
 void stub_level(std::string_view name) {

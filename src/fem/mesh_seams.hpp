@@ -5,7 +5,7 @@
 // (for bcoef1).
 //
 // element_values and meeting_boundary_side answer from a test hook when one is
-// installed; their default answers are stubs until the mesh database lands.
+// installed, else from the mesh database.
 #pragma once
 
 namespace kavren {

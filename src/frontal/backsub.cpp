@@ -132,6 +132,10 @@ void frwrs(double* elnfw, double* andest, double* ddest, double* edest, double* 
         } else {
             frontal_callbacks.solin2(iel, 1, ndofm, nrhs, ddest, fr, fr);
         }
+        if (c.IERR() == FS_ELEMENT) {
+            fs_format("(/,/,5x,'ERROR IN FRWRS:',' ELEMENT REFUSED:',i6)", {iel});
+            return;
+        }
         if (on_elem(c.IPFSST(), iel))
             fs_format("(1x,'FRWRS: iel,NRHS,NDOFM,NFW,LFW,NE', /,10x,10i8)",
                       {iel, nrhs, ndofm, s.NFW, s.LFW, nelim});

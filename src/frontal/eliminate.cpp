@@ -425,6 +425,10 @@ void frwcp(double* elnfw, double* andest, double* ddest, double* edest, double* 
             frontal_callbacks.solin2(iel, 2, ndofm, nrhs, ddest, w.data(), fr);
             F.unlayout(s.NFW, w);
         }
+        if (c.IERR() == FS_ELEMENT) {
+            fs_format("(/,/,5x,'ERROR IN FRWCP:',' ELEMENT REFUSED:',i6)", {iel});
+            return;
+        }
         if (on_elem(c.IPFSST(), iel))
             fs_format("(1x,'FRWCP: iel,NRHS,NDOFM,NFW,KFW,LFW,NE,mke,mkf', /,10x,10i8)",
                       {iel, nrhs, ndofm, s.NFW, s.KFW, s.LFW, nelim, mke, s.MKF});

@@ -28,7 +28,8 @@ struct FrontalCallbacks {
     // Element iel in solver order. iask 2: the matrix into elk and the ndofm
     // loads per right-hand side into elr; iask 1 (re-solution): the loads only,
     // into elr. With IASSEM 0, elk and elr are the front matrix and the front
-    // right-hand sides themselves and ddest carries its signs.
+    // right-hand sides themselves and ddest carries its signs. A call-back that
+    // cannot deliver its element sets IERR to FS_ELEMENT: the solve stops there.
     void (*solin2)(int iel, int iask, int ndofm, int nrhs, double* ddest, double* elk,
                    double* elr) = nullptr;
     // Takes element iel's solution: ndofm values per right-hand side in the
@@ -47,6 +48,7 @@ constexpr int FS_TOO_MANY_RHS = 5;   // re-solution buffer shorter than NRHS
 constexpr int FS_BUFFER = 6;         // buffer too short, or a re-solution with less room
 constexpr int FS_RHS_CHANGED = 7;    // re-solution with another number of right-hand sides
 constexpr int FS_CODE_RANGE = 8;     // a destination code would reach 2^24
+constexpr int FS_ELEMENT = 9;        // solin2 refused its element (set by the call-back)
 // Scratch-file failures give 10 times the file code (10 open, 20 write, 30 read,
 // 50 unknown command).
 
