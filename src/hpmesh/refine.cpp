@@ -1,0 +1,348 @@
+// h-refinement into four sons.
+#include "hpmesh/refine.hpp"
+
+#include <algorithm>
+#include <cassert>
+#include <cstdlib>
+
+#include "hpmesh/family.hpp"
+#include "hpmesh/geometry.hpp"
+#include "hpmesh/journal.hpp"
+#include "hpmesh/mesh_debug.hpp"
+#include "hpmesh/primitives.hpp"
+#include "hpmesh/transfer.hpp"
+#include "hpmesh/tree.hpp"
+#include "records/limits.hpp"
+#include "records/mesh.hpp"
+
+namespace kavren {
+
+namespace {
+
+DebugSwitch break_debug("BREAK");
+DebugSwitch break1_debug("BREAK1");
+DebugSwitch split2_debug("SPLIT2");
+
+// Master points of split2's new nodes: the lower, right, upper and left inner
+// half-edges, then the centres of the sons at the father's vertices 1..4.
+constexpr double XSI[8][2] = {{0.0, -0.5}, {0.5, 0.0},   {0.0, 0.5},  {-0.5, 0.0},
+                              {-0.5, -0.5}, {0.5, -0.5}, {0.5, 0.5}, {-0.5, 0.5}};
+
+}  // namespace
+
+int split2(const Arr1<int, 9>& lnodes, const Arr1<int, 9>& lorder, Arr1<int, 8>& nf, int& nodof,
+           double* uold, double* unew, int icolu) {
+    const int nordcent = std::max(1, lorder(9));
+    const int nordx = std::max({1, lorder(5), lorder(7), lorder(9)});
+    const int nordy = std::max({1, lorder(6), lorder(8), lorder(9)});
+    const bool debug = split2_debug.value() == 1;
+    if (debug) {
+        dbg_int("SPLIT2", "NORDCENT", nordcent);
+        dbg_int("SPLIT2", "NORDXMAX", nordx);
+        dbg_int("SPLIT2", "NORDYMAX", nordy);
+    }
+
+    // The father's node positions, an absent edge node at its side's middle,
+    // an absent interior node at the mean of the vertices.
+    Arr2<double, 2, 9> p;
+    father_positions(lnodes, p);
+
+    MeshTransaction t;
+    int rc = MESH_DONE;
+    if (lnodes(9) < 1) {
+        Arr1<int, 4> nv;
+        for (int k = 1; k <= 4; ++k) nv(k) = lnodes(k);
+        rc = genod2(nv, 1, nodof, uold, unew, icolu);
+    } else {
+        // The interior node becomes the centre vertex: it keeps its position
+        // and its first dof, the rest of its chain goes to the free-dof list.
+        const int node = lnodes(9);
+        int len = 0, last = 0;
+        ndofr(node, len, last);
+        const int first = cnode.NODPTR(node);
+        if (len > 1) {
+            jset(cnu.NU(last), cpoint.NPDOF);
+            jset(cpoint.NPDOF, cnu.NU(first));
+            jset(cnu.NU(first), 0);
+            jset(cdata.NRDOF, cdata.NRDOF - (len - 1));
+        }
+        nodof = node * 100 + 1;
+    }
+
+    nf.fill(0);
+    for (int j = 1; j <= 8 && rc == MESH_DONE; ++j) {
+        const int order = j >= 5 ? nordcent : (j % 2 == 1 ? nordy : nordx);
+        if (order < 2) continue;
+        const int ndof = j >= 5 ? (order - 1) * (order - 1) : order - 1;
+        int node = 0;
+        rc = take_node(ndof, node);
+        if (rc != MESH_DONE) break;
+        double x = 0.0, y = 0.0;
+        for (int k = 1; k <= 9; ++k) {
+            const double f = funsh2(k, XSI[j - 1][0], XSI[j - 1][1]);
+            x += p(1, k) * f;
+            y += p(2, k) * f;
+        }
+        jset(cnode.XNOD(1, node), x);
+        jset(cnode.XNOD(2, node), y);
+        nf(j) = node * 100 + order;
+    }
+    if (rc != MESH_DONE) {
+        t.rollback();
+        return rc;
+    }
+    if (debug) {
+        for (int k = 1; k <= 9; ++k) {
+            dbg_int("SPLIT2", "THE OLD NODE, I=", k);
+            dbg_real("SPLIT2", "XNOD", p(1, k));
+            dbg_real("SPLIT2", "YNOD", p(2, k));
+        }
+        dbg_line("COORDINATES OF NEW NODES:");
+        dbg_ints("SPLIT2", "NF1-NF8", nf.data(), 8);
+    }
+    return MESH_DONE;
+}
+
+namespace {
+
+// The side rules of a split: side i of the father (ends a, b in the side's
+// direction), its sons k1 at vertex i and k2 at vertex i mod 4 + 1.
+int split_side(int i, const Arr1<int, 8>& neig, const Arr1<int, 8>& nside, const Arr1<int, 9>& lnodes,
+               const Arr1<int, 9>& lorder, int k1, int k2, double* uold, double* unew, int icolu,
+               bool debug) {
+    const int i1 = i % 4 + 1;
+    const int a = i <= 2 ? lnodes(i) : lnodes(i1);
+    const int b = i <= 2 ? lnodes(i1) : lnodes(i);
+    const int p = lorder(i + 4);
+    if (debug) {
+        dbg_line("SIDE=");
+        dbg_int("BREAK", "I", i);
+        dbg_int("BREAK", "I1", i1);
+        dbg_int("BREAK", "K1", k1);
+        dbg_int("BREAK", "K2", k2);
+    }
+    if (neig(i) != 0 && neig(i + 4) == 0) {
+        // The neighbour of the same size keeps the side whole.
+        if (debug) dbg_line("COSTRAINED NODE INTRODUCED...");
+        jset(celem.NICK(i1, k1), -1);
+        jset(celem.NICK(i, k2), -1);
+        jset(celem.NICK(i + 4, k1), p > 1 ? -p : 0);
+        jset(celem.NICK(i + 4, k2), p > 1 ? -p : 0);
+        return MESH_DONE;
+    }
+    if (debug) dbg_line(neig(i) == 0 ? "NODES ON BOUNDARY GENERATED..." : "TWO NEIGHBORS CASE...");
+    int mid = 0, half1 = 0, half2 = 0;
+    if (p < 2) {
+        if (debug) dbg_line("LINEAR NODE GENERATED...");
+        if (const int rc = genod1(a, b, 1, mid, uold, unew, icolu); rc != MESH_DONE) return rc;
+    } else {
+        if (debug) dbg_line("HIGHER ORDER NODE SPLIT...");
+        int h_a = 0, h_b = 0;
+        if (const int rc = split1(lnodes(i + 4), a, b, mid, h_a, h_b, uold, unew, icolu);
+            rc != MESH_DONE)
+            return rc;
+        // The half at end a belongs to the son holding a.
+        half1 = i <= 2 ? h_a : h_b;
+        half2 = i <= 2 ? h_b : h_a;
+        if (debug) {
+            dbg_line("OUTPUT FROM SPLIT1...");
+            dbg_int("BREAK", "NODOF", mid);
+            dbg_int("BREAK", "NODOF1", h_a);
+        }
+    }
+    jset(celem.NICK(i1, k1), mid);
+    jset(celem.NICK(i, k2), mid);
+    jset(celem.NICK(i + 4, k1), half1);
+    jset(celem.NICK(i + 4, k2), half2);
+    if (neig(i + 4) != 0) {
+        // The two smaller neighbours name the new vertex and half-edges in
+        // place of their constrained entries.
+        const int s = nside(i);
+        const int sl1 = slot_of(neig(i)), sl2 = slot_of(neig(i + 4));
+        jset(celem.NICK(s, sl1), mid);
+        jset(celem.NICK(s % 4 + 1, sl2), mid);
+        if (p >= 2) {
+            jset(celem.NICK(nside(i) + 4, sl1), half1);
+            jset(celem.NICK(nside(i + 4) + 4, sl2), half2);
+        }
+    }
+    return MESH_DONE;
+}
+
+int break_steps(int nel, double* uold, double* unew, int icolu) {
+    const bool debug = break_debug.on(nel);
+    const bool dialogs = break_debug.value() == 1;
+    const bool debug1 = break1_debug.value() == 1;
+    if (debug) {
+        dbg_int("BREAK", "MXEQNS", ceqsys.MXEQNS);
+        dbg_int("BREAK", "NEL", nel);
+    }
+    if (dialogs) nickname_dialog("BREAK", "CHECK NICKNAMES...");
+    if (debug1) dof_dialog("BREAKIN1", "CHECK DOF OF ANY ELEMENT");
+
+    // Capacities the primitives do not check: families, slots, levels.
+    if (const int rc = check_new_families(nel, 3, 1, 1); rc != MESH_DONE) return rc;
+
+    // The father's function on the patch of the sons, from both arrays,
+    // before anything changes.
+    ElementVector ev;
+    SonPatch pnew, pold;
+    breakin1(nel, unew, icolu, ev, pnew);
+    breakin2(nel, ev, pnew);
+    breakin3(nel, ev, pnew);
+    breakin1(nel, uold, icolu, ev, pold);
+    breakin2(nel, ev, pold);
+    breakin3(nel, ev, pold);
+
+    Arr1<int, 8> neig, nside;
+    neigbr(nel, neig);
+    for (int q = 1; q <= 8; ++q) nside(q) = neig(q) != 0 ? ((q - 1) % 4 + 2) % 4 + 1 : 0;
+    const int slot = slot_of(nel);
+    Arr1<int, 9> lnodes, lorder;
+    for (int k = 1; k <= 9; ++k) {
+        lnodes(k) = node_of(celem.NICK(k, slot));
+        lorder(k) = order_of(celem.NICK(k, slot));
+        jset(celem.NICK(k, slot), 0);
+    }
+    int lordmax = 1;
+    for (int k = 5; k <= 9; ++k) lordmax = std::max(lordmax, std::abs(lorder(k)));
+
+    const int f1 = take_family(nel, 1);
+    const int e1 = cdata.NRELIN + 2 * f1 - 1;
+    const int f2 = take_family(e1, 2);
+    const int f3 = take_family(e1 + 1, 2);
+    const int e11 = cdata.NRELIN + 2 * f2 - 1;
+    const int e21 = cdata.NRELIN + 2 * f3 - 1;
+    // Slots of the sons at the father's vertices 1..4, and the sons in the
+    // order of the lattice write-back.
+    Arr1<int, 4> nsons, sonsel;
+    nsons(1) = slot;
+    nsons(2) = cdata.NRELIN + f2;
+    nsons(3) = cdata.NRELIN + f3;
+    nsons(4) = cdata.NRELIN + f1;
+    sonsel(1) = e11;
+    sonsel(2) = e11 + 1;
+    sonsel(3) = e21;
+    sonsel(4) = e21 + 1;
+
+    Arr1<int, 4> kinds;
+    side_boundary_numbers(nel, neig, kinds);
+    if (debug) {
+        dbg_ints("BREAK", "NEIG", neig.data(), 8);
+        dbg_ints("BREAK", "NSIDE", nside.data(), 8);
+        dbg_ints("BREAK", "LNODES", lnodes.data(), 9);
+        dbg_ints("BREAK", "LORDER", lorder.data(), 9);
+        dbg_ints("BREAK", "NSONS", nsons.data(), 4);
+        dbg_ints("BREAK", "KIND", kinds.data(), 4);
+        dbg_int("BREAK", "LORDMAX", lordmax);
+    }
+
+    for (int k = 1; k <= 4; ++k) {
+        for (int m = 1; m <= 9; ++m) jset(celem.NICK(m, nsons(k)), 0);
+        jset(celem.NICK(k, nsons(k)), lnodes(k) * 100 + 1);
+    }
+
+    int centre = 0;
+    if (lordmax == 1) {
+        if (debug) dbg_line("BEFORE CALLING GENOD2...");
+        Arr1<int, 4> nv;
+        for (int k = 1; k <= 4; ++k) nv(k) = lnodes(k);
+        if (const int rc = genod2(nv, 1, centre, uold, unew, icolu); rc != MESH_DONE) return rc;
+        if (debug) dbg_line("AFTER GENOD2...");
+    } else {
+        if (debug) dbg_line("BEFORE CALLING SPLIT2...");
+        Arr1<int, 8> nf;
+        if (const int rc = split2(lnodes, lorder, nf, centre, uold, unew, icolu); rc != MESH_DONE)
+            return rc;
+        // Inner half-edges: son k's side k+1 and son k+1's side k+3 (cyclic).
+        jset(celem.NICK(6, nsons(1)), nf(1));
+        jset(celem.NICK(7, nsons(2)), nf(2));
+        jset(celem.NICK(8, nsons(3)), nf(3));
+        jset(celem.NICK(5, nsons(4)), nf(4));
+        jset(celem.NICK(8, nsons(2)), nf(1));
+        jset(celem.NICK(5, nsons(3)), nf(2));
+        jset(celem.NICK(6, nsons(4)), nf(3));
+        jset(celem.NICK(7, nsons(1)), nf(4));
+        for (int k = 1; k <= 4; ++k) jset(celem.NICK(9, nsons(k)), nf(k + 4));
+    }
+    for (int k = 1; k <= 4; ++k) jset(celem.NICK((k + 1) % 4 + 1, nsons(k)), centre);
+    if (dialogs) nickname_dialog("BREAK", "CHECK NICKNAMES AFTER SPLITTING CENTRAL NODE:");
+
+    for (int i = 1; i <= 4; ++i) {
+        jset(cside.KIND, kinds(i));
+        if (const int rc = split_side(i, neig, nside, lnodes, lorder, nsons(i), nsons(i % 4 + 1),
+                                      uold, unew, icolu, debug);
+            rc != MESH_DONE)
+            return rc;
+    }
+    if (dialogs) nickname_dialog("BREAK", "CHECK NICKNAMES AFTER SPLITTING SIDE NODES:");
+
+    if (debug1) {
+        dbg_ints("BREAK1", "NSONSEL", sonsel.data(), 4);
+        dbg_block("BREAK1", "UCORN1", pnew.UCORNS.data(), 9, 9, 4);
+        dbg_block("BREAK1", "UEDGE1", pnew.UEDGES.data(), 7, 7, 12);
+        dbg_block("BREAK1", "UCENTR1", pnew.CENTRE.data(), 7, 7, 7);
+        dof_dialog("BREAKIN1", "CHECK DOF OF ANY ELEMENT");
+    }
+    // Both arrays receive the sons' values, whatever IDEC is.
+    write_four_sons(sonsel, pnew, unew, icolu);
+    write_four_sons(sonsel, pold, uold, icolu);
+    if (debug1) dof_dialog("BREAKIN1", "CHECK DOF OF ANY ELEMENT");
+    return MESH_DONE;
+}
+
+}  // namespace
+
+int break_element(int nel, double* uold, double* unew, int icolu) {
+    MeshTransaction t;
+    const int rc = break_steps(nel, uold, unew, icolu);
+    if (rc != MESH_DONE) t.rollback();
+    return rc;
+}
+
+// The closure: the element on top of the stack is split once none of its
+// sides is half of a larger neighbour's side; such a neighbour is pushed and
+// examined first. After a split the element below is examined afresh.
+int refine(int nel, double* uold, double* unew, int icolu) {
+    MeshTransaction t;
+    int nelstk[REFINE_STACK + 1] = {};
+    Arr2<int, 8, REFINE_STACK + 1> neiga;
+    auto neighbours = [&neiga](int e, int col) {
+        Arr1<int, 8> n;
+        neigbr(e, n);
+        for (int q = 1; q <= 8; ++q) neiga(q, col) = n(q);
+    };
+    int k = 1;
+    nelstk[1] = nel;
+    neighbours(nel, 1);
+    int rc = MESH_DONE;
+    while (rc == MESH_DONE) {
+        bool pushed = false;
+        for (int i = 1; i <= 4 && rc == MESH_DONE; ++i) {
+            if (neiga(i, k) == 0 || neiga(i + 4, k) != 0) continue;
+            const int n = neiga(i, k);
+            neighbours(n, k + 1);
+            const int is = (i + 1) % 4 + 1;
+            if (neiga(is + 4, k + 1) == 0) continue;
+            if (k + 1 > REFINE_STACK) {
+                rc = MESH_STACK_FULL;
+                break;
+            }
+            nelstk[++k] = n;
+            pushed = true;
+            break;
+        }
+        if (pushed || rc != MESH_DONE) continue;
+        rc = break_element(nelstk[k], uold, unew, icolu);
+        if (rc != MESH_DONE || k == 1) break;
+        --k;
+        neighbours(nelstk[k], k);
+    }
+    if (rc != MESH_DONE) {
+        t.rollback();
+        mesh_refused("REFINE", nel, rc);
+    }
+    return rc;
+}
+
+}  // namespace kavren
