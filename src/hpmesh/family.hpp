@@ -19,4 +19,16 @@ int take_family(int father, int ixy);
 // node at the mean of the four vertices.
 void father_positions(const Arr1<int, 9>& lnodes, Arr2<double, 2, 9>& p);
 
+// The side rules of a split, for side i of the father (nodes lnodes, orders
+// lorder, neighbours neig with their facing sides nside) and its sons in
+// slots k1 (holding vertex i) and k2 (holding vertex i mod 4 + 1), once KIND
+// holds the side's boundary number: a side shared with one neighbour of the
+// same size leaves a hanging vertex and constrained half-edges in the sons;
+// otherwise the side's middle gets a vertex (genod1, or split1 of its edge
+// node) that the sons and any two smaller neighbours name. debug prints the
+// steps under "BREAK".
+int split_father_side(int i, const Arr1<int, 8>& neig, const Arr1<int, 8>& nside,
+                      const Arr1<int, 9>& lnodes, const Arr1<int, 9>& lorder, int k1, int k2,
+                      double* uold, double* unew, int icolu, bool debug);
+
 }  // namespace kavren

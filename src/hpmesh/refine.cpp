@@ -105,70 +105,6 @@ int split2(const Arr1<int, 9>& lnodes, const Arr1<int, 9>& lorder, Arr1<int, 8>&
 
 namespace {
 
-// The side rules of a split: side i of the father (ends a, b in the side's
-// direction), its sons k1 at vertex i and k2 at vertex i mod 4 + 1.
-int split_side(int i, const Arr1<int, 8>& neig, const Arr1<int, 8>& nside, const Arr1<int, 9>& lnodes,
-               const Arr1<int, 9>& lorder, int k1, int k2, double* uold, double* unew, int icolu,
-               bool debug) {
-    const int i1 = i % 4 + 1;
-    const int a = i <= 2 ? lnodes(i) : lnodes(i1);
-    const int b = i <= 2 ? lnodes(i1) : lnodes(i);
-    const int p = lorder(i + 4);
-    if (debug) {
-        dbg_line("SIDE=");
-        dbg_int("BREAK", "I", i);
-        dbg_int("BREAK", "I1", i1);
-        dbg_int("BREAK", "K1", k1);
-        dbg_int("BREAK", "K2", k2);
-    }
-    if (neig(i) != 0 && neig(i + 4) == 0) {
-        // The neighbour of the same size keeps the side whole.
-        if (debug) dbg_line("COSTRAINED NODE INTRODUCED...");
-        jset(celem.NICK(i1, k1), -1);
-        jset(celem.NICK(i, k2), -1);
-        jset(celem.NICK(i + 4, k1), p > 1 ? -p : 0);
-        jset(celem.NICK(i + 4, k2), p > 1 ? -p : 0);
-        return MESH_DONE;
-    }
-    if (debug) dbg_line(neig(i) == 0 ? "NODES ON BOUNDARY GENERATED..." : "TWO NEIGHBORS CASE...");
-    int mid = 0, half1 = 0, half2 = 0;
-    if (p < 2) {
-        if (debug) dbg_line("LINEAR NODE GENERATED...");
-        if (const int rc = genod1(a, b, 1, mid, uold, unew, icolu); rc != MESH_DONE) return rc;
-    } else {
-        if (debug) dbg_line("HIGHER ORDER NODE SPLIT...");
-        int h_a = 0, h_b = 0;
-        if (const int rc = split1(lnodes(i + 4), a, b, mid, h_a, h_b, uold, unew, icolu);
-            rc != MESH_DONE)
-            return rc;
-        // The half at end a belongs to the son holding a.
-        half1 = i <= 2 ? h_a : h_b;
-        half2 = i <= 2 ? h_b : h_a;
-        if (debug) {
-            dbg_line("OUTPUT FROM SPLIT1...");
-            dbg_int("BREAK", "NODOF", mid);
-            dbg_int("BREAK", "NODOF1", h_a);
-        }
-    }
-    jset(celem.NICK(i1, k1), mid);
-    jset(celem.NICK(i, k2), mid);
-    jset(celem.NICK(i + 4, k1), half1);
-    jset(celem.NICK(i + 4, k2), half2);
-    if (neig(i + 4) != 0) {
-        // The two smaller neighbours name the new vertex and half-edges in
-        // place of their constrained entries.
-        const int s = nside(i);
-        const int sl1 = slot_of(neig(i)), sl2 = slot_of(neig(i + 4));
-        jset(celem.NICK(s, sl1), mid);
-        jset(celem.NICK(s % 4 + 1, sl2), mid);
-        if (p >= 2) {
-            jset(celem.NICK(nside(i) + 4, sl1), half1);
-            jset(celem.NICK(nside(i + 4) + 4, sl2), half2);
-        }
-    }
-    return MESH_DONE;
-}
-
 int break_steps(int nel, double* uold, double* unew, int icolu) {
     const bool debug = break_debug.on(nel);
     const bool dialogs = break_debug.value() == 1;
@@ -270,7 +206,7 @@ int break_steps(int nel, double* uold, double* unew, int icolu) {
 
     for (int i = 1; i <= 4; ++i) {
         jset(cside.KIND, kinds(i));
-        if (const int rc = split_side(i, neig, nside, lnodes, lorder, nsons(i), nsons(i % 4 + 1),
+        if (const int rc = split_father_side(i, neig, nside, lnodes, lorder, nsons(i), nsons(i % 4 + 1),
                                       uold, unew, icolu, debug);
             rc != MESH_DONE)
             return rc;
