@@ -13,6 +13,7 @@
 #include "fem/shape.hpp"
 #include "hpmesh/constraints.hpp"
 #include "hpmesh/dbcheck.hpp"
+#include "records/control.hpp"
 #include "records/mesh.hpp"
 
 namespace kavren::testing {
@@ -118,10 +119,8 @@ inline void expect_same_solution(const std::vector<Probe>& before, bool check_un
     }
 }
 
-// Every record a mesh change may write.
+// Every record a mesh change may write, and the flags it must leave alone.
 struct DatabaseCopy {
-    Cdata data;
-    Cpoint point;
     std::vector<char> bytes;
 
     static void append(std::vector<char>& b, const void* p, std::size_t n) {
@@ -139,9 +138,11 @@ struct DatabaseCopy {
         append(b, &cuold, sizeof cuold);
         append(b, &cunew, sizeof cunew);
         append(b, &cside, sizeof cside);
+        append(b, &cneig, sizeof cneig);
+        append(b, &cflags, sizeof cflags);
         return b;
     }
-    DatabaseCopy() : data(cdata), point(cpoint), bytes(all_bytes()) {}
+    DatabaseCopy() : bytes(all_bytes()) {}
     // True when the records are byte for byte as they were.
     bool unchanged() const { return all_bytes() == bytes; }
 };
