@@ -2,6 +2,7 @@
 #include "hpmesh/enrich.hpp"
 
 #include <algorithm>
+#include <cassert>
 
 #include "hpmesh/geometry.hpp"
 #include "hpmesh/journal.hpp"
@@ -42,6 +43,7 @@ struct Wall {
 };
 
 void fetch(int nel, Element& e) {
+    assert(is_active(nel));  // the callers test it
     e.nel = nel;
     e.slot = slot_of(nel);
     neigbr(nel, e.neig);
@@ -145,8 +147,7 @@ int set_own_edge(Element& e, int i, int m, double* uold, double* unew, int icolu
         p2(c) = e.vpos(c, i1);
     }
     int nodof = 0;
-    const int rc =
-        genod1_between(e.vnode(i), e.vnode(i1), p1, p2, m, nodof, uold, unew, icolu);
+    const int rc = genod1_between(e.vnode(i), e.vnode(i1), p1, p2, m, nodof, uold, unew, icolu);
     if (rc == MESH_DONE) set_nick(e.slot, i + 4, nodof);
     return rc;
 }

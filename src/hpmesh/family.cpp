@@ -60,9 +60,9 @@ void father_positions(const Arr1<int, 9>& lnodes, Arr2<double, 2, 9>& p) {
 // A is the end where the side's coordinate is -1: vertex i for sides 1 and 2,
 // vertex i mod 4 + 1 for sides 3 and 4; the half at A belongs to the son
 // holding A.
-int split_father_side(int i, const Arr1<int, 8>& neig, const Arr1<int, 8>& nside, const Arr1<int, 9>& lnodes,
-               const Arr1<int, 9>& lorder, int k1, int k2, double* uold, double* unew, int icolu,
-               bool debug) {
+int split_father_side(int i, const Arr1<int, 8>& neig, const Arr1<int, 8>& nside,
+                      const Arr1<int, 9>& lnodes, const Arr1<int, 9>& lorder, int k1, int k2,
+                      double* uold, double* unew, int icolu, bool debug) {
     const int i1 = i % 4 + 1;
     const int a = i <= 2 ? lnodes(i) : lnodes(i1);
     const int b = i <= 2 ? lnodes(i1) : lnodes(i);

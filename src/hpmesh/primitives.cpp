@@ -24,6 +24,19 @@ int slot_of(int nel) {
     return slot;
 }
 
+bool is_active(int nel) {
+    int fs = 0;
+    findfs(nel, fs);
+    return fs == 0;
+}
+
+bool is_unconstrained(int nel) {
+    const int slot = slot_of(nel);
+    for (int k = 1; k <= 9; ++k)
+        if (celem.NICK(k, slot) < 0) return false;
+    return true;
+}
+
 int node_of(int nick) {
     int node = 0, order = 0;
     decode(nick, node, order);
@@ -109,8 +122,8 @@ bool place_on_curve(int n1, int n2, int node) {
 // steps of genod1 and genod2, after the node is placed. rule(val, u) gives the
 // values of one component column.
 template <typename Rule>
-int finish_new_node(int node, int ndof, int iord, int& nodof, double* uold, double* unew,
-                    int icolu, Rule rule) {
+int finish_new_node(int node, int ndof, int iord, int& nodof, double* uold, double* unew, int icolu,
+                    Rule rule) {
     if (cpoint.NPDOF == 0) return MESH_NO_DOF;
     jset(cdata.NRDOF, cdata.NRDOF + ndof);
     if (const int rc = take_chain(node, ndof); rc != MESH_DONE) return rc;

@@ -21,6 +21,11 @@ namespace kavren {
 //// element helpers of the change routines ////
 
 int slot_of(int nel);
+// nel has no sons.
+bool is_active(int nel);
+// No local node of active element nel is constrained: none of its
+// neighbours is larger (what a split needs).
+bool is_unconstrained(int nel);
 int node_of(int nick);
 int order_of(int nick);
 // Order of the interior node of active element nel, 0 when it has none.

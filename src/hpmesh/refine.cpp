@@ -25,7 +25,7 @@ DebugSwitch split2_debug("SPLIT2");
 
 // Master points of split2's new nodes: the lower, right, upper and left inner
 // half-edges, then the centres of the sons at the father's vertices 1..4.
-constexpr double XSI[8][2] = {{0.0, -0.5}, {0.5, 0.0},   {0.0, 0.5},  {-0.5, 0.0},
+constexpr double XSI[8][2] = {{0.0, -0.5},  {0.5, 0.0},  {0.0, 0.5}, {-0.5, 0.0},
                               {-0.5, -0.5}, {0.5, -0.5}, {0.5, 0.5}, {-0.5, 0.5}};
 
 }  // namespace
@@ -106,6 +106,8 @@ int split2(const Arr1<int, 9>& lnodes, const Arr1<int, 9>& lorder, Arr1<int, 8>&
 namespace {
 
 int break_steps(int nel, double* uold, double* unew, int icolu) {
+    // refine splits the larger neighbours first.
+    assert(is_active(nel) && is_unconstrained(nel));
     const bool debug = break_debug.on(nel);
     const bool dialogs = break_debug.value() == 1;
     const bool debug1 = break1_debug.value() == 1;
@@ -206,8 +208,8 @@ int break_steps(int nel, double* uold, double* unew, int icolu) {
 
     for (int i = 1; i <= 4; ++i) {
         jset(cside.KIND, kinds(i));
-        if (const int rc = split_father_side(i, neig, nside, lnodes, lorder, nsons(i), nsons(i % 4 + 1),
-                                      uold, unew, icolu, debug);
+        if (const int rc = split_father_side(i, neig, nside, lnodes, lorder, nsons(i),
+                                             nsons(i % 4 + 1), uold, unew, icolu, debug);
             rc != MESH_DONE)
             return rc;
     }
@@ -240,6 +242,7 @@ int break_element(int nel, double* uold, double* unew, int icolu) {
 // sides is half of a larger neighbour's side; such a neighbour is pushed and
 // examined first. After a split the element below is examined afresh.
 int refine(int nel, double* uold, double* unew, int icolu) {
+    assert(is_active(nel));  // the callers test it
     MeshTransaction t;
     int nelstk[REFINE_STACK + 1] = {};
     Arr2<int, 8, REFINE_STACK + 1> neiga;

@@ -2,6 +2,7 @@
 #include "hpmesh/refinexy.hpp"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdlib>
 
 #include "hpmesh/family.hpp"
@@ -85,6 +86,8 @@ namespace {
 int breakxy_steps(int nels, double* uold, double* unew, int icolu) {
     const int nel = std::abs(nels);
     const int ixy = nels > 0 ? 1 : 2;
+    // refinexy cuts the larger neighbours first.
+    assert(is_active(nel) && is_unconstrained(nel));
     const bool debug = break_debug.on(nel);
     const bool dialogs = break_debug.value() == 1;
     const bool debug1 = break1_debug.value() == 1;
@@ -147,8 +150,7 @@ int breakxy_steps(int nels, double* uold, double* unew, int icolu) {
 
     if (lordmax != 1) {
         int nf1 = 0, nf2 = 0, nf3 = 0;
-        if (const int rc = split2xy(lnodes, lorder, ixy, nf1, nf2, nf3); rc != MESH_DONE)
-            return rc;
+        if (const int rc = split2xy(lnodes, lorder, ixy, nf1, nf2, nf3); rc != MESH_DONE) return rc;
         jset(celem.NICK(ixy == 1 ? 7 : 6, s1), nf1);
         jset(celem.NICK(ixy == 1 ? 5 : 8, s2), nf1);
         jset(celem.NICK(9, s1), nf2);
@@ -170,8 +172,8 @@ int breakxy_steps(int nels, double* uold, double* unew, int icolu) {
         const int k1 = i <= 2 ? s1 : s2;
         const int k2 = i <= 2 ? s2 : s1;
         jset(cside.KIND, kinds(i));
-        if (const int rc = split_father_side(i, neig, nside, lnodes, lorder, k1, k2, uold, unew,
-                                             icolu, debug);
+        if (const int rc =
+                split_father_side(i, neig, nside, lnodes, lorder, k1, k2, uold, unew, icolu, debug);
             rc != MESH_DONE)
             return rc;
     }
@@ -211,6 +213,7 @@ int breakxy(int nels, double* uold, double* unew, int icolu) {
 // pushed, to be cut in the direction that halves that side. After a cut the
 // element below is examined afresh.
 int refinexy(int nel, int ixy, double* uold, double* unew, int icolu) {
+    assert(is_active(nel) && (ixy == 1 || ixy == 2));  // the callers test the element
     MeshTransaction t;
     int nelstk[REFINE_STACK + 1] = {};
     Arr2<int, 8, REFINE_STACK + 1> neiga;

@@ -14,10 +14,10 @@ namespace kavren {
 // array, all four components: the 4 vertex values, the dofs of sides 1..4,
 // then the interior block, xi index fastest.
 struct ElementVector {
-    int NEL = 0;                              // the element, 0 none
-    int NDOFE = 0;                            // local dofs per component
-    Arr1<int, 9> NDOFL;                       // dofs of each local node
-    Arr2<double, MAXLDOF, MXEQNS_MAX> UE;     // the values, component c in column c
+    int NEL = 0;                           // the element, 0 none
+    int NDOFE = 0;                         // local dofs per component
+    Arr1<int, 9> NDOFL;                    // dofs of each local node
+    Arr2<double, MAXLDOF, MXEQNS_MAX> UE;  // the values, component c in column c
 };
 // Fills ev for element nel from the flat solution array u (component k of
 // dof d at u[(d-1) + icolu*(k-1)]).

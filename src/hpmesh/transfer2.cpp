@@ -22,7 +22,7 @@ namespace {
 // (5 columns, 3 rows), by lattice column i and row j.
 constexpr int LNS[4][6] = {
     {0, 0, 0, 0, 0, 0}, {0, 1, 8, 3, 11, 5}, {0, 7, 14, 10, 15, 13}, {0, 2, 9, 4, 12, 6}};
-constexpr int LNS1[6][4] = {{0, 0, 0, 0}, {0, 1, 9, 4},   {0, 7, 14, 12},
+constexpr int LNS1[6][4] = {{0, 0, 0, 0},  {0, 1, 9, 4},   {0, 7, 14, 12},
                             {0, 2, 10, 5}, {0, 8, 15, 13}, {0, 3, 11, 6}};
 constexpr int INNER_EDGE = 4;  // position 10, the new inner edge, as an edge index
 

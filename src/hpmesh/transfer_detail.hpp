@@ -11,8 +11,8 @@ constexpr int NLB[10] = {0, 1, 1, 3, 3, 1, 2, 3, 2, 2};
 
 // Where the father's coefficients lie in its element vector.
 struct FatherLayout {
-    int n[6] = {};      // n[s]: coefficients of side s (order - 1), n[5] of the interior per direction
-    int ni = 0;         // n[5]
+    int n[6] = {};  // n[s]: coefficients of side s (order - 1), n[5] of the interior per direction
+    int ni = 0;     // n[5]
     int first[6] = {};  // first[s]: row of side s's first coefficient; first[5] the interior block
 };
 // From the father's nicknames: absolute orders, an absent node counting as 1.

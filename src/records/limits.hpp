@@ -84,8 +84,8 @@ constexpr int CHPINT_WORDS = 10200;  // integral tables and work area of the sta
 namespace kavren {
 
 // Refinement and enrichment.
-constexpr int REFINE_STACK = 9;            // elements waiting in a refinement (the asked one included)
-constexpr int MAX_SIDE_DOF = MAXP - 1;     // dofs of one edge node (order MAXP)
-constexpr int MAX_UNIFORM_CODE = 11110;    // order codes up to this are a uniform order
+constexpr int REFINE_STACK = 9;          // elements waiting in a refinement, the asked one included
+constexpr int MAX_SIDE_DOF = MAXP - 1;   // dofs of one edge node (order MAXP)
+constexpr int MAX_UNIFORM_CODE = 11110;  // order codes up to this are a uniform order
 
 }  // namespace kavren

@@ -4,9 +4,9 @@
 
 #include <cmath>
 #include <map>
+#include <random>
 #include <set>
 #include <tuple>
-#include <random>
 
 #include "hpmesh/journal.hpp"
 #include "hpmesh/tree.hpp"
@@ -43,9 +43,9 @@ TEST_F(EnrichTest, OrderCodesAreValidated) {
         int code;
         bool valid;
     };
-    const Case cases[] = {{-3, false},   {0, false},     {1, false},     {2, true},
-                          {8, true},     {9, false},     {11110, false}, {11111, true},
-                          {88888, true}, {88889, false}, {18081, false}, {91111, false},
+    const Case cases[] = {{-3, false},    {0, false},     {1, false},     {2, true},
+                          {8, true},      {9, false},     {11110, false}, {11111, true},
+                          {88888, true},  {88889, false}, {18081, false}, {91111, false},
                           {100000, false}};
     MeshBuilder b(1, 1);
     b.order(1, 3);
@@ -74,7 +74,8 @@ TEST_F(EnrichTest, NodeAndDofCountsFollowTheOrders) {
     EXPECT_EQ(cdata.NRDOF, nrdof + 12);
     ASSERT_EQ(do_enrich(1, 23458), MESH_DONE);
     EXPECT_EQ(cdata.NRDOF, nrdof + 1 + 2 + 3 + 4 + 49);
-    for (int k = 5; k <= 9; ++k) EXPECT_EQ(order(1, k), (std::array<int, 10>{0, 0, 0, 0, 0, 2, 3, 4, 5, 8})[k]);
+    for (int k = 5; k <= 9; ++k)
+        EXPECT_EQ(order(1, k), (std::array<int, 10>{0, 0, 0, 0, 0, 2, 3, 4, 5, 8})[k]);
     // All digits 1: every edge and interior node goes.
     ASSERT_EQ(do_enrich(1, 11111), MESH_DONE);
     EXPECT_EQ(cdata.NRNODS, nrnods);
@@ -228,8 +229,10 @@ TEST_F(EnrichTest, RandomEnrichmentsKeepTheFunctionOrItsKeptCoefficients) {
         for (int step = 0; step < 6; ++step) {
             int nel = 0, pick = static_cast<int>(gen() % cdata.NRELEM);
             for (int i = 0; i <= pick; ++i) nel = nelcon(nel);
-            if (gen() % 2) b.try_split4(nel);
-            else b.try_split(nel, 1 + static_cast<int>(gen() % 2));
+            if (gen() % 2)
+                b.try_split4(nel);
+            else
+                b.try_split(nel, 1 + static_cast<int>(gen() % 2));
         }
         int nel = 0;
         for (int i = 0; i < cdata.NRELEM; ++i) b.order(nel = nelcon(nel), 1 + gen() % 4);

@@ -50,8 +50,7 @@ TEST_F(PrimitiveTest, NewVertexAndEdgeAndInteriorNodes) {
     // A vertex between vertices 1 and 3 takes the mean of their values.
     MeshTransaction t;
     int nodof = 0;
-    ASSERT_EQ(genod1(node(1), node(3), 1, nodof, uold_flat(), unew_flat(), icolu.ICOLU),
-              MESH_DONE);
+    ASSERT_EQ(genod1(node(1), node(3), 1, nodof, uold_flat(), unew_flat(), icolu.ICOLU), MESH_DONE);
     const int v = nodof / 100;
     EXPECT_EQ(nodof % 100, 1);
     EXPECT_DOUBLE_EQ(cnode.XNOD(1, v), 0.5);
@@ -65,8 +64,7 @@ TEST_F(PrimitiveTest, NewVertexAndEdgeAndInteriorNodes) {
     EXPECT_EQ(cdata.NRNODS, nrnods);
 
     // An edge node of order 4 on side 1: 3 dofs, all 0.
-    ASSERT_EQ(genod1(node(1), node(2), 4, nodof, uold_flat(), unew_flat(), icolu.ICOLU),
-              MESH_DONE);
+    ASSERT_EQ(genod1(node(1), node(2), 4, nodof, uold_flat(), unew_flat(), icolu.ICOLU), MESH_DONE);
     celem.NICK(5, 1) = nodof;
     EXPECT_EQ(nodof % 100, 4);
     ASSERT_EQ(chain(nodof / 100).size(), 3u);
@@ -207,11 +205,10 @@ TEST_F(PrimitiveTest, ExhaustedListsRefuseWithoutChange) {
         DatabaseCopy before;
         EXPECT_EQ(genod1(node(1), node(2), 5, nodof, uold_flat(), unew_flat(), icolu.ICOLU),
                   MESH_NO_DOF);
-        EXPECT_EQ(split1(node(5), node(1), node(2), nodof, h1, h2, uold_flat(), unew_flat(),
-                         icolu.ICOLU),
-                  MESH_NO_DOF);
-        EXPECT_EQ(modnod(node(9), 4, 2, nodof, uold_flat(), unew_flat(), icolu.ICOLU),
-                  MESH_NO_DOF);
+        EXPECT_EQ(
+            split1(node(5), node(1), node(2), nodof, h1, h2, uold_flat(), unew_flat(), icolu.ICOLU),
+            MESH_NO_DOF);
+        EXPECT_EQ(modnod(node(9), 4, 2, nodof, uold_flat(), unew_flat(), icolu.ICOLU), MESH_NO_DOF);
         EXPECT_TRUE(before.unchanged());
     }
     cnu.NU(cut) = after;
@@ -221,9 +218,9 @@ TEST_F(PrimitiveTest, ExhaustedListsRefuseWithoutChange) {
     cnode.NODPTR(n1) = 0;
     {
         DatabaseCopy before;
-        EXPECT_EQ(split1(node(5), node(1), node(2), nodof, h1, h2, uold_flat(), unew_flat(),
-                         icolu.ICOLU),
-                  MESH_NO_NODE);
+        EXPECT_EQ(
+            split1(node(5), node(1), node(2), nodof, h1, h2, uold_flat(), unew_flat(), icolu.ICOLU),
+            MESH_NO_NODE);
         EXPECT_TRUE(before.unchanged());
     }
     cpoint.NPNOD = 0;

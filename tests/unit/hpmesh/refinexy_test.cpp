@@ -46,7 +46,8 @@ TEST_F(RefineXYTest, AnOrderOneElementOnTheBoundary) {
     EXPECT_EQ(cdata.NRELEM, 2);
     EXPECT_EQ(cdata.NRFAM, 1);
     EXPECT_EQ(ctree.NFSON(1), 2);
-    for (int r = 1; r <= 5; ++r) EXPECT_EQ(ctree.TREE(r, 1), (std::array<int, 6>{0, 1, 0, 0, 1, 0})[r]);
+    for (int r = 1; r <= 5; ++r)
+        EXPECT_EQ(ctree.TREE(r, 1), (std::array<int, 6>{0, 1, 0, 0, 1, 0})[r]);
     EXPECT_EQ(slot(2), 1);
     EXPECT_EQ(slot(3), 2);
     // The middle of side 2 is made first, then that of side 4.
@@ -66,17 +67,20 @@ TEST_F(RefineXYTest, OrdersPositionsAndCountsOfTheInnerNodes) {
         double inner[2], son1[2], son2[2];
         int dnodes, ddofs;
     };
+    // clang-format off
     const Case cases[] = {
-        {"order 2, direction 1", 1, {2, 2, 2, 2}, 2, 2, 2, {0.5, 0.5}, {0.5, 0.25}, {0.5, 0.75},
-         6, 6},
-        {"order 2, direction 2", 2, {2, 2, 2, 2}, 2, 2, 2, {0.5, 0.5}, {0.25, 0.5}, {0.75, 0.5},
-         6, 6},
-        {"mixed orders, direction 1", 1, {3, 2, 4, 2}, 3, 4, 3, {0.5, 0.5}, {0.5, 0.25},
-         {0.5, 0.75}, 6, 3 + 2 * 4 + 2 * 2 - 4},
-        {"mixed orders, direction 2", 2, {3, 2, 4, 2}, 3, 3, 3, {0.5, 0.5}, {0.25, 0.5},
-         {0.75, 0.5}, 6, 2 + 2 * 4 + 3 + 4 - 4},
-        {"one side of order 2, direction 1", 1, {2, 1, 1, 1}, 1, 2, 0, {0.5, 0.5}, {}, {}, 3, 3},
+        {"order 2, direction 1", 1, {2, 2, 2, 2}, 2, 2, 2,
+         {0.5, 0.5}, {0.5, 0.25}, {0.5, 0.75}, 6, 6},
+        {"order 2, direction 2", 2, {2, 2, 2, 2}, 2, 2, 2,
+         {0.5, 0.5}, {0.25, 0.5}, {0.75, 0.5}, 6, 6},
+        {"mixed orders, direction 1", 1, {3, 2, 4, 2}, 3, 4, 3,
+         {0.5, 0.5}, {0.5, 0.25}, {0.5, 0.75}, 6, 3 + 2 * 4 + 2 * 2 - 4},
+        {"mixed orders, direction 2", 2, {3, 2, 4, 2}, 3, 3, 3,
+         {0.5, 0.5}, {0.25, 0.5}, {0.75, 0.5}, 6, 2 + 2 * 4 + 3 + 4 - 4},
+        {"one side of order 2, direction 1", 1, {2, 1, 1, 1}, 1, 2, 0,
+         {0.5, 0.5}, {}, {}, 3, 3},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         MeshBuilder b(1, 1);
