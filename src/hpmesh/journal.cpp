@@ -27,6 +27,12 @@ Journal& journal() {
     return j;
 }
 
+std::string with_number(const char* before, int n, const char* after) {
+    std::string s(before);
+    s.append(std::to_string(n)).append(after);
+    return s;
+}
+
 }  // namespace
 
 void jset(int& ref, int value) {
@@ -75,17 +81,17 @@ std::string mesh_refusal_reason(int code) {
         case MESH_NO_FAMILY:
             return "NO FREE FAMILY LEFT";
         case MESH_NO_SLOT:
-            return "NO ELEMENT SLOT LEFT (" + std::to_string(MAXSLOT) + " SLOTS)";
+            return with_number("NO ELEMENT SLOT LEFT (", MAXSLOT, " SLOTS)");
         case MESH_NO_NODE:
-            return "NO FREE NODE LEFT (" + std::to_string(MAXNOD) + " NODES)";
+            return with_number("NO FREE NODE LEFT (", MAXNOD, " NODES)");
         case MESH_NO_DOF:
-            return "NO FREE DEGREE OF FREEDOM LEFT (" + std::to_string(MAXDOF) + ")";
+            return with_number("NO FREE DEGREE OF FREEDOM LEFT (", MAXDOF, ")");
         case MESH_TOO_DEEP:
-            return "A SON WOULD LIE MORE THAN " + std::to_string(NEIGBR_DEPTH) +
-                   " LEVELS DEEP IN ONE DIRECTION";
+            return with_number("A SON WOULD LIE MORE THAN ", NEIGBR_DEPTH,
+                               " LEVELS DEEP IN ONE DIRECTION");
         case MESH_STACK_FULL:
-            return "MORE THAN " + std::to_string(REFINE_STACK - 1) +
-                   " LARGER NEIGHBOURS WOULD HAVE TO BE SPLIT FIRST";
+            return with_number("MORE THAN ", REFINE_STACK - 1,
+                               " LARGER NEIGHBOURS WOULD HAVE TO BE SPLIT FIRST");
         case MESH_BAD_ORDER:
             return "INVALID ORDER CODE";
         default:
@@ -94,10 +100,12 @@ std::string mesh_refusal_reason(int code) {
 }
 
 void mesh_refused(std::string_view action, int nel, int code, int value) {
-    std::string text = std::string(action) + " OF ELEMENT " + std::to_string(nel) +
-                       " REFUSED: " + mesh_refusal_reason(code);
-    if (code == MESH_BAD_ORDER) text += " " + std::to_string(value);
-    text += "; THE MESH IS UNCHANGED";
+    // Built by appending: g++ 12 warns wrongly about "literal" + string.
+    std::string text(action);
+    text.append(" OF ELEMENT ").append(std::to_string(nel)).append(" REFUSED: ");
+    text.append(mesh_refusal_reason(code));
+    if (code == MESH_BAD_ORDER) text.append(" ").append(std::to_string(value));
+    text.append("; THE MESH IS UNCHANGED");
     ffldou(0, MSG_ERROR, text);
 }
 

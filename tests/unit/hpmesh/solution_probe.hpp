@@ -120,31 +120,44 @@ inline void expect_same_solution(const std::vector<Probe>& before, bool check_un
 }
 
 // Every record a mesh change may write, and the flags it must leave alone.
-struct DatabaseCopy {
-    std::vector<char> bytes;
-
-    static void append(std::vector<char>& b, const void* p, std::size_t n) {
-        const char* c = static_cast<const char*>(p);
-        b.insert(b.end(), c, c + n);
+class DatabaseCopy {
+  public:
+    DatabaseCopy() {
+        std::size_t total = 0;
+        for_each_record([&](const void*, std::size_t n) { total += n; });
+        bytes_.reserve(total);
+        for_each_record([&](const void* p, std::size_t n) {
+            const char* c = static_cast<const char*>(p);
+            bytes_.insert(bytes_.end(), c, c + n);
+        });
     }
-    static std::vector<char> all_bytes() {
-        std::vector<char> b;
-        append(b, &cdata, sizeof cdata);
-        append(b, &cpoint, sizeof cpoint);
-        append(b, &celem, sizeof celem);
-        append(b, &ctree, sizeof ctree);
-        append(b, &cnode, sizeof cnode);
-        append(b, &cnu, sizeof cnu);
-        append(b, &cuold, sizeof cuold);
-        append(b, &cunew, sizeof cunew);
-        append(b, &cside, sizeof cside);
-        append(b, &cneig, sizeof cneig);
-        append(b, &cflags, sizeof cflags);
-        return b;
-    }
-    DatabaseCopy() : bytes(all_bytes()) {}
     // True when the records are byte for byte as they were.
-    bool unchanged() const { return all_bytes() == bytes; }
+    bool unchanged() const {
+        std::size_t at = 0;
+        bool same = true;
+        for_each_record([&](const void* p, std::size_t n) {
+            same = same && std::memcmp(bytes_.data() + at, p, n) == 0;
+            at += n;
+        });
+        return same;
+    }
+
+  private:
+    template <typename Fn>
+    static void for_each_record(Fn fn) {
+        fn(&cdata, sizeof cdata);
+        fn(&cpoint, sizeof cpoint);
+        fn(&celem, sizeof celem);
+        fn(&ctree, sizeof ctree);
+        fn(&cnode, sizeof cnode);
+        fn(&cnu, sizeof cnu);
+        fn(&cuold, sizeof cuold);
+        fn(&cunew, sizeof cunew);
+        fn(&cside, sizeof cside);
+        fn(&cneig, sizeof cneig);
+        fn(&cflags, sizeof cflags);
+    }
+    std::vector<char> bytes_;
 };
 
 }  // namespace kavren::testing
