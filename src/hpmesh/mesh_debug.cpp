@@ -42,6 +42,10 @@ void dbg_line(std::string_view text) {
     write_terminal(fmt::list({text}));
 }
 
+void dbg_line(std::string_view text, int v) {
+    write_terminal(fmt::list({text, v}));
+}
+
 namespace {
 
 // Reads NELP; 0 when the record names none (or a replay unwinds).

@@ -35,8 +35,9 @@ void dbg_reals(std::string_view routine, std::string_view label, const double* a
 // The block (1..i2, 1..j2) of an array with leading dimension ld.
 void dbg_block(std::string_view routine, std::string_view label, const double* a, int ld, int i2,
                int j2);
-// A list-directed line of text.
+// A list-directed line of text, and of a text and a number.
 void dbg_line(std::string_view text);
+void dbg_line(std::string_view text, int v);
 
 // Writes heading, then asks "SET NELP=?" and shows the slot ("NO") and the
 // nicknames ("NODES") of the element read, until a number below 1 is read.

@@ -92,13 +92,16 @@ int split2(const Arr1<int, 9>& lnodes, const Arr1<int, 9>& lorder, Arr1<int, 8>&
         return rc;
     }
     if (debug) {
+        dbg_int("SPLIT2", "NODOF", nodof);
         for (int k = 1; k <= 9; ++k) {
-            dbg_int("SPLIT2", "THE OLD NODE, I=", k);
+            dbg_line("THE OLD NODE, I=", k);
             dbg_real("SPLIT2", "XNOD", p(1, k));
             dbg_real("SPLIT2", "YNOD", p(2, k));
         }
         dbg_line("COORDINATES OF NEW NODES:");
-        dbg_ints("SPLIT2", "NF1-NF8", nf.data(), 8);
+        static constexpr const char* NF[8] = {"NF1", "NF2", "NF3", "NF4",
+                                              "NF5", "NF6", "NF7", "NF8"};
+        for (int j = 1; j <= 8; ++j) dbg_int("SPLIT2", NF[j - 1], nf(j));
     }
     return MESH_DONE;
 }

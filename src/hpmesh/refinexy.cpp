@@ -69,7 +69,7 @@ int split2xy(const Arr1<int, 9>& lnodes, const Arr1<int, 9>& lorder, int ixy, in
         dbg_int("SPLIT2", "NORDYMAX", nordy);
         dbg_ints("SPLIT2", "NODOF", nf, 3);
         for (int k = 1; k <= 9; ++k) {
-            dbg_int("SPLIT2", "THE OLD NODE, I=", k);
+            dbg_line("THE OLD NODE, I=", k);
             dbg_real("SPLIT2", "XNOD", p(1, k));
             dbg_real("SPLIT2", "YNOD", p(2, k));
         }
