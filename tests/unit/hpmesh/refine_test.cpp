@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
+#include "hpmesh/enrich.hpp"
 #include "hpmesh/journal.hpp"
 #include "hpmesh/primitives.hpp"
+#include "hpmesh/refinexy.hpp"
 #include "hpmesh/tree.hpp"
 #include "hpmesh_fixture.hpp"
 #include "records/mesh.hpp"
+#include "records/meshgen.hpp"
 #include "solution_probe.hpp"
 
 namespace kavren::testing {
@@ -229,6 +233,81 @@ TEST_F(RefineTest, TransferIsExactForEveryOrderAndBothArrays) {
         ASSERT_EQ(do_refine(5), MESH_DONE);
         ASSERT_TRUE(database_consistent());
         expect_same_solution(before);
+    }
+}
+
+// One element whose side 2 (boundary 2) is an arc of the unit circle from
+// 0 to 45 degrees: new nodes on that side go onto the circle.
+void circle_side_mesh(MeshBuilder& b) {
+    const double c = std::sqrt(0.5);
+    b.map([c](double x, double y) {
+        const double px[4] = {0.0, 1.0, c, 0.0}, py[4] = {0.0, 0.0, c, 0.5};
+        const double w[4] = {(1 - x) * (1 - y), x * (1 - y), x * y, (1 - x) * y};
+        std::array<double, 2> p{0.0, 0.0};
+        for (int k = 0; k < 4; ++k) {
+            p[0] += w[k] * px[k];
+            p[1] += w[k] * py[k];
+        }
+        return p;
+    });
+    cgeomtyp.NCURV = 1;
+    cgeomtyp.IPGEOM(1) = 1;
+    cgeomtyp.NPGEOM(1) = -5;
+    const double ellipse[5] = {1.0, 1.0, 0.0, 0.0, 0.0};  // radii, centre, rotation
+    for (int i = 0; i < 5; ++i) cgeomtyp.GEOM(i + 1) = ellipse[i];
+    cgeomtyp.IBCURV(2) = 1 * 100 + 1;
+}
+
+double angle_of(int node) {
+    return std::atan2(cnode.XNOD(2, node), cnode.XNOD(1, node)) * 180.0 / std::acos(-1.0);
+}
+double radius_of(int node) {
+    return std::hypot(cnode.XNOD(1, node), cnode.XNOD(2, node));
+}
+
+TEST_F(RefineTest, NewNodesOnACurvedSideLieOnTheCurve) {
+    {
+        SCOPED_TRACE("four sons, order 1: the middle vertex");
+        MeshBuilder b(1, 1);
+        circle_side_mesh(b);
+        ASSERT_EQ(b.build(), "");
+        ASSERT_EQ(do_refine(1), MESH_DONE);
+        const int mid = celem.NICK(2, 4) / 100;  // vertex 2 of son 3 (slot 4)
+        ASSERT_GT(mid, 0);
+        EXPECT_NEAR(radius_of(mid), 1.0, 1e-6);
+        EXPECT_NEAR(angle_of(mid), 22.5, 1e-4);
+        EXPECT_TRUE(database_consistent());
+    }
+    {
+        SCOPED_TRACE("two sons, order 2: the edge node is the middle, the halves on the arc");
+        MeshBuilder b(1, 1);
+        circle_side_mesh(b);
+        b.order(1, 2);
+        ASSERT_EQ(b.build(), "");
+        // The builder put the edge node on the chord; place it on the arc first.
+        const int edge = celem.NICK(6, 1) / 100;
+        cnode.XNOD(1, edge) = std::cos(std::acos(-1.0) / 8.0);
+        cnode.XNOD(2, edge) = std::sin(std::acos(-1.0) / 8.0);
+        ASSERT_EQ(refinexy(1, 1, uold_flat(), unew_flat(), icolu.ICOLU), MESH_DONE);
+        const int lower = celem.NICK(6, 1) / 100, upper = celem.NICK(6, cdata.NRELIN + 1) / 100;
+        EXPECT_EQ(celem.NICK(3, 1) / 100, edge);
+        EXPECT_NEAR(radius_of(lower), 1.0, 1e-6);
+        EXPECT_NEAR(angle_of(lower), 11.25, 1e-4);
+        EXPECT_NEAR(radius_of(upper), 1.0, 1e-6);
+        EXPECT_NEAR(angle_of(upper), 33.75, 1e-4);
+        EXPECT_TRUE(database_consistent());
+    }
+    {
+        SCOPED_TRACE("enrichment: a new edge node");
+        MeshBuilder b(1, 1);
+        circle_side_mesh(b);
+        ASSERT_EQ(b.build(), "");
+        ASSERT_EQ(enrich(1, 12111, uold_flat(), unew_flat(), icolu.ICOLU), MESH_DONE);
+        const int edge = celem.NICK(6, 1) / 100;
+        ASSERT_GT(edge, 0);
+        EXPECT_NEAR(radius_of(edge), 1.0, 1e-6);
+        EXPECT_NEAR(angle_of(edge), 22.5, 1e-4);
+        EXPECT_TRUE(database_consistent());
     }
 }
 
