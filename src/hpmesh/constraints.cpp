@@ -6,6 +6,7 @@
 #include "control/utility.hpp"
 #include "fem/shape.hpp"
 #include "records/fem.hpp"
+#include "hpmesh/mesh_debug.hpp"
 #include "hpmesh/tree.hpp"
 #include "records/mesh.hpp"
 
@@ -22,6 +23,10 @@ constexpr int ROW_ORDER[9] = {1, 5, 2, 8, 9, 6, 4, 7, 3};
 
 constexpr int IT0[5][5] = {
     {0, 0, 0, 0, 0}, {0, 0, 1, 0, 1}, {0, 2, 0, 1, 0}, {0, 0, 2, 0, 2}, {0, 2, 0, 1, 0}};
+
+DebugSwitch logic1_debug("LOGIC1");
+DebugSwitch logic2_debug("LOGIC2");
+DebugSwitch solelm_debug("SOLELM");
 
 [[noreturn]] void cannot_represent(int nel, const std::string& what) {
     mesh_fatal("LOGIC1", "ERROR IN LOGIC1! ELEMENT " + std::to_string(nel) + ": " + what);
@@ -193,11 +198,22 @@ void logic1(int nel, Logic1& l) {
         l.LOCNOD(k) = loc;
         loc += l.LOCS(k);
     }
+    if (logic1_debug.on(nel)) {
+        dbg_int("LOGIC1", "ICON", l.ICON);
+        dbg_ints("LOGIC1", "J00", l.J00.data(), 2);
+        dbg_int("LOGIC1", "NCONWA", l.NCONWA);
+        dbg_ints("LOGIC1", "NODWAL", l.NODWAL.data(), 4);
+        dbg_ints("LOGIC1", "NODFRE", l.NODFRE.data(), 9);
+        dbg_ints("LOGIC1", "LNODS", l.LNODS.data(), 9);
+        dbg_ints("LOGIC1", "IDGS", l.IDGS.data(), 9);
+        dbg_ints("LOGIC1", "LOCNOD", l.LOCNOD.data(), 9);
+    }
 }
 
-void logic2(int /*nel*/, const Logic1& l1, Logic2& l2) {
+void logic2(int nel, const Logic1& l1, Logic2& l2) {
     l2 = Logic2{};
     if (l1.ICON == 0) return;
+    const bool debug = logic2_debug.on(nel);
     for (int w = 1; w <= l1.NCONWA; ++w) {
         const int hv = l1.NODWAL(1, w), mid = l1.NODWAL(2, w);
         l2.NWINS(1, w) = l1.LOCNOD(hv);
@@ -208,6 +224,11 @@ void logic2(int /*nel*/, const Logic1& l1, Logic2& l2) {
     for (int f = 1; f <= l1.NDFR; ++f) {
         const int k = l1.NODFRE(f);
         for (int d = 1; d <= l1.LOCS(k); ++d) l2.NFREE(++l2.NFRN) = l1.LOCNOD(k) + d - 1;
+    }
+    if (debug) {
+        dbg_ints("LOGIC2", "NDFWAL", l2.NDFWAL.data(), 2);
+        dbg_ints("LOGIC2", "NWINS", l2.NWINS.data(), 16);
+        if (l2.NFRN > 0) dbg_ints("LOGIC2", "NFREE", l2.NFREE.data(), l2.NFRN);
     }
 }
 
@@ -264,8 +285,13 @@ void solelm(int nel, int& ndofe, Arr1<int, 9>& ndofl, double* ue, const double* 
     }
     ndofe = 4;
     for (int k = 5; k <= 9; ++k) ndofe += ndofl(k);
+    const bool debug = solelm_debug.on(nel);
     if (inf.NCONS == 0) {
         for (int i = 0; i < ndofe; ++i) ue[i] = g[i];
+        if (debug) {
+            dbg_line("NO CONSTRAINTS...");
+            dbg_reals("SOLELM", "UE", ue, ndofe);
+        }
         return;
     }
     for (int i = 0; i < ndofe; ++i) ue[i] = 0.0;
@@ -280,6 +306,10 @@ void solelm(int nel, int& ndofe, Arr1<int, 9>& ndofl, double* ue, const double* 
     };
     apply_wall(inf.J00(1), inf.IHANG1, inf.LW1, inf.NW1);
     if (inf.NCONS != 1) apply_wall(inf.J00(2), inf.IHANG2, inf.LW2, inf.NW2);
+    if (debug) {
+        dbg_reals("SOLELM", "G", g, ndofe);
+        dbg_reals("SOLELM", "UE", ue, ndofe);
+    }
 }
 
 }  // namespace kavren

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "control/utility.hpp"
+#include "hpmesh/mesh_debug.hpp"
 #include "hpmesh/tree.hpp"
 #include "records/mesh.hpp"
 #include "records/meshgen.hpp"
@@ -11,6 +12,8 @@
 namespace kavren {
 
 namespace {
+
+DebugSwitch nodcor_debug("NODCOR");
 
 // Single-precision constants of the curve placement, carried in double.
 constexpr double PI_SP = 3.1415927410125732;
@@ -116,6 +119,10 @@ void nodcor(int nel, Arr2<double, 2, 9>& xnodl) {
             for (int k = 1; k <= 8; ++k) s += xnodl(c, k);
             xnodl(c, 9) = s / 8.0;
         }
+    }
+    if (nodcor_debug.on(nel)) {
+        dbg_ints("NODCOR", "LORDER", ord.data(), 9);
+        dbg_block("NODCOR", "XNODL", xnodl.data(), 2, 2, 9);
     }
 }
 

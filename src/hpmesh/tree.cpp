@@ -1,11 +1,13 @@
 // Tree services of the hp mesh database.
 #include "hpmesh/tree.hpp"
 
+#include <algorithm>
 #include <cassert>
 #include <string>
 
 #include "control/messages.hpp"
 #include "control/utility.hpp"
+#include "hpmesh/mesh_debug.hpp"
 #include "records/io.hpp"
 #include "records/mesh.hpp"
 #include "records/meshgen.hpp"
@@ -124,6 +126,8 @@ void findlvxy(int nel, int& levx, int& levy, int& nelorg) {
 
 namespace {
 
+DebugSwitch neigbr_debug("NEIGBR");
+
 [[noreturn]] void neigbr_inconsistent(int nel) {
     write_terminal("WE SHOULD NOT BE HERE - STOP");
     mesh_fatal("NEIGBR", "INCONSISTENT TREE AROUND ELEMENT " + std::to_string(nel));
@@ -142,11 +146,20 @@ void neigbr(int nel, Arr1<int, 8>& neig) {
     int ngenx = 1, ngeny = 1;
     int nelp = nel;
     bool all_found = false;
+    const bool debug = neigbr_debug.on(nel);
 
     while (nelp > nrelin) {
         int nrf = 0, nrs = 0;
         faminf(nelp, nrf, nrs);
         int ixy = ctree.TREE(4, nrf);
+        if (debug) {
+            dbg_int("NEIGBR", "NELP", nelp);
+            dbg_int("NEIGBR", "NRF", nrf);
+            dbg_int("NEIGBR", "NRS", nrs);
+            dbg_int("NEIGBR", "IXY", ixy);
+            dbg_int("NEIGBR", "NGENX", ngenx);
+            dbg_int("NEIGBR", "NGENY", ngeny);
+        }
         if ((ixy == 1 ? ngeny : ngenx) > NEIGBR_DEPTH)
             mesh_fatal("NEIGBR", "ERROR IN NEIGBR! ELEMENT " + std::to_string(nel) +
                                      " LIES TOO DEEP IN ITS TREE");
@@ -182,12 +195,20 @@ void neigbr(int nel, Arr1<int, 8>& neig) {
         }
     }
 
+    if (debug) {
+        dbg_ints("NEIGBR", "NRSONX", nrsonx.data(), std::min(ngenx, NEIGBR_DEPTH));
+        dbg_ints("NEIGBR", "NRSONY", nrsony.data(), std::min(ngeny, NEIGBR_DEPTH));
+        dbg_ints("NEIGBR", "NEIG", neig.data(), 8);
+        dbg_ints("NEIGBR", "NSIDE", nside.data(), 4);
+        dbg_ints("NEIGBR", "NEIGE", neige.data(), 4);
+    }
     for (int q = 1; q <= 8; ++q) {
         if (neig(q) == 0) continue;
         const int i = (q - 1) % 4 + 1;
         for (;;) {
             int nelson = 0;
             findfs(neig(q), nelson);
+            if (debug) dbg_int("NEIGBR", "NELSON", nelson);
             if (nelson == 0) break;
             int nfam = 0, nson = 0;
             faminf(nelson, nfam, nson);
@@ -217,6 +238,7 @@ void neigbr(int nel, Arr1<int, 8>& neig) {
             }
         }
     }
+    if (debug) dbg_ints("NEIGBR", "NEIG", neig.data(), 8);
 }
 
 // Within one initial element the facing side is the opposite one; across

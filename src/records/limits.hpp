@@ -105,3 +105,12 @@ constexpr int NEST_ELEMENT = 4;  // estimates kept per element
 constexpr int NEST_GLOBAL = 5;   // global estimates
 
 }  // namespace kavren
+
+namespace kavren {
+
+// Refinement and enrichment.
+constexpr int REFINE_STACK = 9;          // elements waiting in a refinement, the asked one included
+constexpr int MAX_SIDE_DOF = MAXP - 1;   // dofs of one edge node (order MAXP)
+constexpr int MAX_UNIFORM_CODE = 11110;  // order codes up to this are a uniform order
+
+}  // namespace kavren
