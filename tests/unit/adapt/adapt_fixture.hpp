@@ -23,6 +23,12 @@ class AdaptTest : public MeshTest {
         cndimen.NDIMEN = 2;
         cexecute = Cexecute();
     }
+    // Suites that run later expect an empty database.
+    void TearDown() override {
+        reset_database();
+        cndimen = Cndimen();
+        MeshTest::TearDown();
+    }
     // Everything written on the terminal so far.
     std::string terminal() { return file("term.txt"); }
     // Lines written on the terminal from the marked position on.
