@@ -208,12 +208,11 @@ TEST(StubLevels, RecordsOfALevelNotBuiltNeverReachTheProblemMenu) {
     auto r =
         run_kavren(with_deck("STANDARD\nELASTICITY\n"
                              "STORAGE\nSAVE\nEND\n"
-                             "EXECUTE\nSOLVE\nEND\n"
                              "POST\nSOLUTION\nEND\n"
                              "END\nEND\nEND\n"));
     ASSERT_EQ(r.status, 0) << show(r);
     auto out = r.out_lines();
-    for (const char* level : {"STORAGE", "EXECUTE", "POST"})
+    for (const char* level : {"STORAGE", "POST"})
         EXPECT_TRUE(
             contains_line(out, std::string(" ") + level +
                                    " IS NOT AVAILABLE YET: ITS RECORDS ARE DROPPED UP TO ITS END"))
