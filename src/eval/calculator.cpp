@@ -299,6 +299,10 @@ double userf(int nel, double x, double y, const double* u, const double* dudx, c
     return ivar == 0 ? 0.0 : b1.VARVAL(ivar);
 }
 
+long store_generation() {
+    return g_store_generation;
+}
+
 bool store_carries_over() {
     // Known until the store or the number of equations (which decides the
     // point's variables) changes.

@@ -34,6 +34,9 @@ double userf(int nel, double x, double y, const double* u, const double* dudx, c
 // is false).
 void userf_all(int nel, double x, double y, const double* u, const double* dudx, const double* dudy,
                const int* ivars, int n, double* values);
+// A number that changes whenever an expression enters the store, so that
+// what is known of the store (or of the names in it) can be kept until then.
+long store_generation();
 // True when a run of the stored expressions can give other values than the
 // run before it: some expression reads a variable that is neither one of the
 // point's variables, nor assigned by an earlier expression, but is assigned

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "adapt/exact.hpp"
 #include "eval_fixture.hpp"
 #include "plot/ifcompo.hpp"
 
@@ -108,6 +109,24 @@ TEST_F(EvalTest, UnassignedVariablesWarnOnceAndGiveZero) {
     EXPECT_EQ(v[2], 0.0);
     const std::string t = terminal();
     EXPECT_EQ(t, " *** WARNING: NO EXPRESSION ASSIGNS THE VARIABLE P: ITS VALUE IS 0\n");
+}
+
+TEST_F(EvalTest, ExactFindsNamesDefinedAfterItsLastCall) {
+    evpack("OMEGA=X");
+    double x = 2, y = 3, u = 0, du[2] = {-1, -1}, d2u[4];
+    exact(x, y, u, du, d2u);
+    EXPECT_EQ(du[0], 0.0);
+    evpack("OMEGAX=Y*10");
+    exact(x, y, u, du, d2u);
+    EXPECT_EQ(du[0], 30.0);
+    // A fresh evaluator: the same names in other slots.
+    initeval();
+    evpack("Q=1");
+    evpack("OMEGAX=X");
+    evpack("OMEGA=Q+Y");
+    exact(x, y, u, du, d2u);
+    EXPECT_EQ(u, 4.0);
+    EXPECT_EQ(du[0], 2.0);
 }
 
 }  // namespace
