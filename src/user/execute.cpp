@@ -102,8 +102,9 @@ void write_menu() {
 }
 
 // Reads the next action record. "@" switches between the keyboard and the
-// project deck; the end of input is read past.
-void read_action() {
+// project deck; the end of input is read past. False for "?", which the
+// reader has answered: the menu is the driver's own help.
+bool read_action() {
     for (;;) {
         int ierr = 0;
         ffldin(cinout.LUIN, cinout.LUOUT, 0, ierr);
@@ -113,7 +114,11 @@ void read_action() {
             write_terminal(" *** READING SWITCHED ***");
             continue;
         }
-        return;
+        if (chkfld("?", 1)) {
+            help(0);
+            return false;
+        }
+        return true;
     }
 }
 
@@ -184,7 +189,7 @@ void execute() {
     ask_breakpoints();
     for (;;) {
         write_menu();
-        read_action();
+        if (!read_action()) continue;
         choose_action();
         // The mesh level echoes the record that enters it; every other
         // record is echoed here, so that the command log replays the run.

@@ -127,6 +127,15 @@ TEST(Execute, LastActionWordWinsAndOtherRecordsRepeatIt) {
                                                               << r.file("decks/job.out");
 }
 
+TEST(Execute, QuestionMarkGivesHelpWithoutRepeatingTheAction) {
+    auto r = run_kavren(with_deck(kSquare + std::string(kOmegaXY) + kEnter2 + "ERREST\n?\nQUIT\n"));
+    ASSERT_EQ(r.status, 0) << show(r);
+    auto out = r.out_lines();
+    EXPECT_EQ(count(out, " TOTAL ERRORS:"), 1) << show(r);
+    EXPECT_EQ(count(out, " RETYPE COMMAND"), 2) << show(r);
+    EXPECT_EQ(count(out, " SELECT ACTION:"), 3) << show(r);
+}
+
 TEST(Execute, AdaptiveStepsBeforeAnyErrestSelectNothing) {
     auto r = run_kavren(with_deck(kSquare + std::string(kEnter2) + "ADAPTH\nADAPTP\nQUIT\n"));
     ASSERT_EQ(r.status, 0) << show(r);
