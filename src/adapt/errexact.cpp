@@ -39,9 +39,7 @@ void trace_element(int nel, const int* nord, Arr2<double, 2, 9>& xnodl, int ng) 
     dbgprint(1, "ERREX", "IDEGR", nord, nullptr, 9, 1, 9, 1, 1, 0);
     dbgprint(2, "ERREX", "XNODL", nullptr, xnodl.data(), 2, 1, 2, 1, 9, 0);
     print_int("NDOF", cpreso.NDOFE);
-    if (cpreso.NDOFE > 1)
-        dbgprint(2, "ERREX", "UELNEW", nullptr, &cpreso.UENEW(1, 1), MAXLDOF, 1, cpreso.NDOFE, 1, 1,
-                 0);
+    dbgprint(2, "ERREX", "UELNEW", nullptr, &cpreso.UENEW(1, 1), MAXLDOF, 1, cpreso.NDOFE, 1, 1, 0);
     print_int("IGA", ng, true);
 }
 
