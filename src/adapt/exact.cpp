@@ -6,6 +6,7 @@
 #include "eval/evaluator.hpp"
 #include "plot/ifcompo.hpp"
 #include "records/debug.hpp"
+#include "records/eval.hpp"
 #include "records/limits.hpp"
 #include "support/format.hpp"
 
@@ -20,6 +21,16 @@ int g_idbg = 0;
 void print_value(const char* label, double value, bool stop) {
     dbgprint(2, "EXACT", label, nullptr, &value, 1, 1, 1, 1, 1, stop ? 1 : 0);
 }
+
+// The slots of the six names, looked up again whenever the store or the
+// number of variables has changed since, which is when a name can change its
+// slot or come into being.
+struct SlotCache {
+    long generation = -1;
+    int numvar = -1;
+    int ivars[6] = {};
+};
+SlotCache g_slots;
 
 void print_index(int ivar) {
     dbgprint(1, "EXACT", "ICOMP", &ivar, nullptr, 1, 1, 1, 1, 1, 0);
@@ -47,24 +58,34 @@ void exact(double& x, double& y, double& u, double* du, double* d2u) {
         {"OMEGAY", &du[1], "DUVECT"},    {"OMEGAXX", &d2u[0], "DDUVECT"},
         {"OMEGAYY", &d2u[3], "DDUVECT"}, {"OMEGAXY", &d2u[2], "DDUVECT"},
     };
+    if (!trace) {
+        // Definitions made meanwhile count at once; one run of the store
+        // serves all six when it can.
+        if (g_slots.generation != store_generation() || g_slots.numvar != b4.NUMVAR) {
+            for (int k = 0; k < 6; ++k) g_slots.ivars[k] = ifcompo(outputs[k].name);
+            g_slots.generation = store_generation();
+            g_slots.numvar = b4.NUMVAR;
+        }
+        double values[6];
+        userf_all(1, x, y, zero, zero, zero, g_slots.ivars, 6, values);
+        for (int k = 0; k < 6; ++k) *outputs[k].place = values[k];
+        d2u[1] = d2u[2];
+        return;
+    }
     for (int k = 0; k < 6; ++k) {
         const int ivar = ifcompo(outputs[k].name);
-        if (trace && k == 0) {
+        if (k == 0) {
             write_terminal(fmt::list({"EXACT: set x=?"}));
             readr("X", x);
             y = 0.0;
         }
         *outputs[k].place = userf(1, x, y, zero, zero, zero, ivar);
-        if (trace) {
-            print_index(ivar);
-            print_value(outputs[k].label, *outputs[k].place, true);
-        }
+        print_index(ivar);
+        print_value(outputs[k].label, *outputs[k].place, true);
     }
     d2u[1] = d2u[2];
-    if (trace) {
-        write_terminal(fmt::list({"ON EXIT"}));
-        dbgprint(2, "EXACT", "DDUVECT", nullptr, du, 2, 1, 2, 1, 1, 1);
-    }
+    write_terminal(fmt::list({"ON EXIT"}));
+    dbgprint(2, "EXACT", "DDUVECT", nullptr, du, 2, 1, 2, 1, 1, 1);
 }
 
 }  // namespace kavren

@@ -2,6 +2,7 @@
 // filled by calculator lines, "%" fields and evaluator files, and userf, which
 // reruns the stored expressions at a point.
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "control/messages.hpp"
@@ -29,6 +30,10 @@ int* rpn_column(int slot) {
     return &calc1b.IRPN(1, slot);
 }
 
+// Every compilation into the store counts here, so that what is known of the
+// stored expressions can be kept until the store changes.
+long g_store_generation = 0;
+
 void store_full_message() {
     ffldou(0, MSG_ERROR,
            fmt::line("(A,I4,A)", {" UNABLE TO EVALUATE MORE THAN ", MAX_EXPR, " EXPRESSIONS"}));
@@ -37,6 +42,7 @@ void store_full_message() {
 // Compiles expression slot from its text (and runs it for EV_COMPILE_RUN).
 // A refused text is reported with one error message and leaves the slot empty.
 bool enter(int slot, int mode, double& value) {
+    ++g_store_generation;
     Chars<EXPR_TEXT>& text = calc1a.CALTXT(slot);
     std::string shown = text.trimmed();
     shown.erase(0, shown.find_first_not_of(' ') == std::string::npos
@@ -81,6 +87,109 @@ double unassigned(int ivar) {
                        ": ITS VALUE IS 0");
     }
     return 0.0;
+}
+
+// The variables that one stored form reads and assigns, found by running it
+// on variable indices alone, as the interpreter's index stack does: the first
+// operand of "=" is assigned, every other operand is read, and what stays on
+// the stack is taken as read. read(k) and assigned(k) are called for each.
+// False when the form runs short of operands (the compiler refuses such forms).
+template <typename Read, typename Assigned>
+bool scan_form(const int* irpn, int len, Read read, Assigned assigned) {
+    std::array<int, MAX_RPN + 1> idx{};
+    int sp = 0;
+    for (int i = 0; i < len; ++i) {
+        const int code = irpn[i];
+        const int cls = code / 1000;
+        const int k = code - cls * 1000;
+        int need = 0;
+        if (cls == TK_VAR / 1000 || cls == TK_CONST / 1000) {
+            if (sp > MAX_RPN) return false;
+            idx[static_cast<std::size_t>(sp++)] = cls == TK_VAR / 1000 ? k : 0;
+            continue;
+        }
+        if (cls == TK_FUNCT / 1000)
+            need = b1.NARG(b5.IFUNC(k));
+        else if (cls == TK_BINOP / 1000)
+            need = k == OP_COLON ? 3 : 2;
+        else
+            continue;
+        if (sp < need) return false;
+        for (int j = 0; j < need; ++j) {
+            const int v = idx[static_cast<std::size_t>(sp - 1 - j)];
+            if (v == 0) continue;
+            // Operands are popped last first: the first operand of "=" is j = 1.
+            if (cls == TK_BINOP / 1000 && k == OP_ASIGN && j == 1)
+                assigned(v);
+            else
+                read(v);
+        }
+        sp -= need;
+        idx[static_cast<std::size_t>(sp++)] = 0;
+    }
+    for (int j = 0; j < sp; ++j)
+        if (idx[static_cast<std::size_t>(j)] != 0) read(idx[static_cast<std::size_t>(j)]);
+    return true;
+}
+
+// The answer of store_carries_over, computed without allocating. A run reads
+// only values of the same run when every variable an expression reads is
+// loaded with the point, assigned by no stored expression, or assigned by an
+// earlier one (which has then run before it in the same run).
+bool find_carry_over() {
+    // The first stored expression that assigns each variable; the point's
+    // variables count as assigned before every expression.
+    static std::array<int, MAX_VARS + 1> first_assigner;
+    first_assigner.fill(0);
+    const int neq = std::clamp(ceqsys.NREQNS, 0, MAX_EQNS);
+    for (int v : {1, 2, 3}) first_assigner[static_cast<std::size_t>(v)] = NPREDF;
+    for (int i = 1; i <= neq; ++i)
+        for (int v : {3 + i, 7 + i, 11 + i}) first_assigner[static_cast<std::size_t>(v)] = NPREDF;
+    bool ok = true;
+    for (int e = NPREDF + 1; e <= clac1c.NEXPR && ok; ++e)
+        ok = scan_form(
+            rpn_column(e), calc1b.LENRPN(e), [](int) {},
+            [e](int v) {
+                if (v >= 1 && v <= MAX_VARS && first_assigner[static_cast<std::size_t>(v)] == 0)
+                    first_assigner[static_cast<std::size_t>(v)] = e;
+            });
+    if (!ok) return true;
+    bool carries = false;
+    for (int e = NPREDF + 1; e <= clac1c.NEXPR && ok && !carries; ++e)
+        ok = scan_form(
+            rpn_column(e), calc1b.LENRPN(e),
+            [e, &carries](int v) {
+                if (v < 1 || v > MAX_VARS) {
+                    carries = true;
+                    return;
+                }
+                const int first = first_assigner[static_cast<std::size_t>(v)];
+                if (first >= e) carries = true;
+            },
+            [](int) {});
+    return carries || !ok;
+}
+
+// userf's answer for variable ivar after a run of the store: false when
+// userf would not run the store for it (the unassigned case).
+bool runs_store(int ivar) {
+    return !(ivar != 0 &&
+             (ivar < 1 || ivar > MAX_VARS || (ivar > NPREDF && cvassn.IASSGN(ivar) != 1)));
+}
+
+// Loads the point into the predefined variables and runs every stored expression.
+void run_store(int nel, double x, double y, const double* u, const double* dudx,
+               const double* dudy) {
+    b1.VARVAL(1) = static_cast<double>(nel);
+    b1.VARVAL(2) = x;
+    b1.VARVAL(3) = y;
+    const int neq = std::clamp(ceqsys.NREQNS, 0, MAX_EQNS);
+    for (int i = 1; i <= neq; ++i) {
+        b1.VARVAL(3 + i) = u[i - 1];
+        b1.VARVAL(7 + i) = dudx[i - 1];
+        b1.VARVAL(11 + i) = dudy[i - 1];
+    }
+    for (int e = NPREDF + 1; e <= clac1c.NEXPR; ++e) evaluf(rpn_column(e), calc1b.LENRPN(e));
 }
 
 }  // namespace
@@ -185,19 +294,50 @@ int reval(int& luin) {
 
 double userf(int nel, double x, double y, const double* u, const double* dudx, const double* dudy,
              int ivar) {
-    if (ivar != 0 && (ivar < 1 || ivar > MAX_VARS || (ivar > NPREDF && cvassn.IASSGN(ivar) != 1)))
-        return unassigned(ivar);
-    b1.VARVAL(1) = static_cast<double>(nel);
-    b1.VARVAL(2) = x;
-    b1.VARVAL(3) = y;
-    const int neq = std::clamp(ceqsys.NREQNS, 0, MAX_EQNS);
-    for (int i = 1; i <= neq; ++i) {
-        b1.VARVAL(3 + i) = u[i - 1];
-        b1.VARVAL(7 + i) = dudx[i - 1];
-        b1.VARVAL(11 + i) = dudy[i - 1];
-    }
-    for (int e = NPREDF + 1; e <= clac1c.NEXPR; ++e) evaluf(rpn_column(e), calc1b.LENRPN(e));
+    if (!runs_store(ivar)) return unassigned(ivar);
+    run_store(nel, x, y, u, dudx, dudy);
     return ivar == 0 ? 0.0 : b1.VARVAL(ivar);
+}
+
+long store_generation() {
+    return g_store_generation;
+}
+
+bool store_carries_over() {
+    // Known until the store or the number of equations (which decides the
+    // point's variables) changes.
+    static long known_generation = -1;
+    static int known_nexpr = -1;
+    static int known_neq = -1;
+    static bool carries = true;
+    if (known_generation != g_store_generation || known_nexpr != clac1c.NEXPR ||
+        known_neq != ceqsys.NREQNS) {
+        carries = find_carry_over();
+        known_generation = g_store_generation;
+        known_nexpr = clac1c.NEXPR;
+        known_neq = ceqsys.NREQNS;
+    }
+    return carries;
+}
+
+void userf_all(int nel, double x, double y, const double* u, const double* dudx, const double* dudy,
+               const int* ivars, int n, double* values) {
+    if (store_carries_over()) {
+        for (int i = 0; i < n; ++i) values[i] = userf(nel, x, y, u, dudx, dudy, ivars[i]);
+        return;
+    }
+    // Every run gives the same values: run once if any of the calls would.
+    bool ran = false;
+    for (int i = 0; i < n; ++i) {
+        const int ivar = ivars[i];
+        if (!runs_store(ivar)) {
+            values[i] = unassigned(ivar);
+            continue;
+        }
+        if (!ran) run_store(nel, x, y, u, dudx, dudy);
+        ran = true;
+        values[i] = ivar == 0 ? 0.0 : b1.VARVAL(ivar);
+    }
 }
 
 }  // namespace kavren

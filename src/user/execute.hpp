@@ -3,7 +3,8 @@
 
 namespace kavren {
 
-// Entered from the problem module by EXECUTE.
-void execute();
+// Entered from the problem module by EXECUTE; never returns: the run ends
+// inside it (QUIT, or the end of the keyboard).
+[[noreturn]] void execute();
 
 }  // namespace kavren

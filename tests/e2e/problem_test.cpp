@@ -207,12 +207,11 @@ TEST(Solver, DefaultBeforeAnySolveAndNoMesh) {
 TEST(StubLevels, RecordsOfALevelNotBuiltNeverReachTheProblemMenu) {
     auto r =
         run_kavren(with_deck("STANDARD\nELASTICITY\n"
-                             "EXECUTE\nSOLVE\nEND\n"
                              "POST\nSOLUTION\nEND\n"
                              "END\nEND\nEND\n"));
     ASSERT_EQ(r.status, 0) << show(r);
     auto out = r.out_lines();
-    for (const char* level : {"EXECUTE", "POST"})
+    for (const char* level : {"POST"})
         EXPECT_TRUE(
             contains_line(out, std::string(" ") + level +
                                    " IS NOT AVAILABLE YET: ITS RECORDS ARE DROPPED UP TO ITS END"))
@@ -223,8 +222,8 @@ TEST(StubLevels, RecordsOfALevelNotBuiltNeverReachTheProblemMenu) {
     EXPECT_EQ(r.file("decks/job.err"), "") << show(r);
     auto log = r.lines("decks/job.out");
     ASSERT_GE(log.size(), 5u);
-    EXPECT_EQ(log[2], "   EXECUTE");
-    EXPECT_EQ(log[3], "      SOLVE");
+    EXPECT_EQ(log[2], "   POST");
+    EXPECT_EQ(log[3], "      SOLUTION");
     EXPECT_EQ(log[4], "   END");
 }
 

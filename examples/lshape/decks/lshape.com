@@ -36,6 +36,45 @@ BOUNDARY=3,IJ=1,3,3,3
 BOUNDARY=4,IJ=1,1,1,3
 END
 END,GRID=LSHAPE
-END
-END
-END
+# The exact solution u = r^(2/3) sin(2t/3) about the re-entrant corner (1,1),
+# t measured from the edge x = 1, y > 1: zero on the two edges at the corner,
+# harmonic (so the second derivatives are 0). The angle is written with ACOS,
+# and every sum is parenthesised ("+" binds tighter than "-").
+%
+DX=X-1
+DY=Y-1
+R=SQRT((DX*DX)+(DY*DY))
+RS=(R>0)?R:1
+C=MAX(-1,MIN(1,DX/RS))
+PHI=(DY>0)?ACOS(C):((2*3.141592653589793)-ACOS(C))
+T=PHI-(3.141592653589793/2)
+A=2/3
+OMEGA=(R^A)*SIN(A*T)
+G=(A*(R^A))/RS
+OMEGAX=G*SIN((A*T)-PHI)
+OMEGAY=G*COS((A*T)-PHI)
+OMEGAXX=0
+OMEGAYY=0
+OMEGAXY=0
+%
+# A short adaptive loop: solve, measure the errors against u, refine (h) or
+# enrich (p) the elements with the largest H1 errors. The driver never
+# returns: QUIT ends the run.
+EXECUTE
+NDIMEN=2
+NRBREAKS=0
+SOLVE
+ERREST
+ADAPTH
+SOLVE
+ERREST
+ADAPTH
+SOLVE
+ERREST
+ADAPTP
+SOLVE
+ERREST
+ADAPTH
+SOLVE
+ERREST
+QUIT

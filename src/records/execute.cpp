@@ -1,0 +1,8 @@
+#include "records/execute.hpp"
+
+namespace kavren {
+
+Cndimen cndimen;
+Cexecute cexecute;
+
+}  // namespace kavren

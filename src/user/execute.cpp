@@ -1,0 +1,201 @@
+// The EXECUTE driver: the solve, estimate and adapt cycle by hand. It asks
+// for the problem dimension and the breakpoint names once, then loops for
+// ever over action records: MESH, TWODIM, TRIDIM, PROFILE, SOLVE, ERREST,
+// DISERR, ADAPTH, ADAPTP. The run ends inside it (QUIT).
+#include "user/execute.hpp"
+
+#include <string>
+
+#include "adapt/adapthp.hpp"
+#include "adapt/errexact.hpp"
+#include "control/debug.hpp"
+#include "control/messages.hpp"
+#include "control/reader.hpp"
+#include "frontal/solve1.hpp"
+#include "graphics/echo.hpp"
+#include "meshgen/handover.hpp"
+#include "records/debug.hpp"
+#include "records/execute.hpp"
+#include "records/io.hpp"
+#include "records/mesh.hpp"
+#include "support/convert.hpp"
+#include "support/format.hpp"
+#include "user/adapt_pending.hpp"
+#include "user/plot_pending.hpp"
+
+namespace kavren {
+
+namespace {
+
+// The action words, in the order in which they are looked for: when a record
+// holds several, the last found wins.
+struct ActionWord {
+    const char* word;
+    int action;
+};
+constexpr ActionWord kActions[] = {
+    {"MESH", ACT_MESH},       {"TWODIM", ACT_TWODIM}, {"TRIDIM", ACT_TRIDIM},
+    {"PROFILE", ACT_PROFILE}, {"SOLVE", ACT_SOLVE},   {"ERREST", ACT_ERREST},
+    {"DISERR", ACT_DISERR},   {"ADAPTH", ACT_ADAPTH}, {"ADAPTP", ACT_ADAPTP},
+};
+
+void say(std::string_view line) {
+    write_terminal(fmt::list({line}));
+}
+
+// NDIMEN, 1 or 2. Another value is refused; the keyboard is asked again, a
+// deck ends the run as a missing value does.
+void ask_ndimen() {
+    for (;;) {
+        say("EXECUTE: SET NDIMEN=? (1/2) ?");
+        int n = 0;
+        readi("NDIMEN", n);
+        if (n == 1 || n == 2) {
+            cndimen.NDIMEN = n;
+            return;
+        }
+        ffldou(0, MSG_ERROR, "NDIMEN MUST BE 1 OR 2");
+        if (cinout.LUIN == LUDECK) sstop(0, "READI");
+    }
+}
+
+// The user breakpoint names; with any, the breakpoint dialog.
+void ask_breakpoints() {
+    int n = 0;
+    for (;;) {
+        say("set NRBREAKS =?");
+        n = 0;
+        readi("NRBREAKS", n);
+        if (n >= 0 && n <= MAX_BREAK_NAMES) break;
+        ffldou(0, MSG_ERROR,
+               fmt::line("(A,I2,A)", {"NRBREAKS MUST BE 0 TO ", MAX_BREAK_NAMES, " NAMES"}));
+    }
+    cdbg1.NRBREAKS = n;
+    say("list breakpoint names: LPRNAME = ?");
+    for (int i = 1; i <= n; ++i) {
+        std::string name(8, ' ');
+        readc("LPRNAME", name);
+        cdbg1.LPRNAME(i) = Word8(name);
+    }
+    if (n > 0) {
+        say("SET BREAKPOINTS");
+        dbgprint(1, "EXECUTE", "NRBREAKS", &cdbg1.NRBREAKS, nullptr, 1, 1, 1, 1, 1, 1);
+    }
+}
+
+void write_menu() {
+    for (const char* l : {"***************************************************",
+                          "*                                                 *",
+                          "*      I N   R O U T I N E   E X E C U T E        *",
+                          "*                                                 *",
+                          "***************************************************", "",
+                          "SELECT ACTION:", "MESH.........................display or modify mesh",
+                          "TWODIM......................display map of solution",
+                          "TRIDIM..............display perspective of solution",
+                          "PROFILE=ONE.............display profile of solution",
+                          "SOLVE..................solve boundary-value problem",
+                          "ERREST...............................estimate error",
+                          "DISERR=1/2/3................display L2/H1/MAX-error",
+                          "ADAPTH............................h mesh adaptation",
+                          "ADAPTP............................p mesh adaptation"})
+        say(l);
+}
+
+// Reads the next action record. "@" switches between the keyboard and the
+// project deck; the end of input is read past. False for "?", which the
+// reader has answered: the menu is the driver's own help.
+bool read_action() {
+    for (;;) {
+        int ierr = 0;
+        ffldin(cinout.LUIN, cinout.LUOUT, 0, ierr);
+        if (ierr == 1) continue;
+        if (chkfld("@", 1) && (cinout.LUIN == cinout.LUKBD || cinout.LUIN == LUDECK)) {
+            cinout.LUIN = cinout.LUIN == cinout.LUKBD ? LUDECK : cinout.LUKBD;
+            write_terminal(" *** READING SWITCHED ***");
+            continue;
+        }
+        if (chkfld("?", 1)) {
+            help(0);
+            return false;
+        }
+        return true;
+    }
+}
+
+// The action words of the record set the action; DISERR also the error kind
+// from the number after it (0, which maps nothing, when there is none).
+void choose_action() {
+    Cexecute& d = cexecute;
+    for (const ActionWord& a : kActions) {
+        int nocc = 0, ipos = 0;
+        findop(a.word, nocc, ipos);
+        if (nocc == 0) continue;
+        d.IACTION = a.action;
+        if (a.action == ACT_DISERR) {
+            const bool number =
+                ipos >= 1 && ipos <= iodati.NFIELD && iodati.ITYPE(ipos) == FT_NUMBER;
+            d.IERKIND = number ? ifix(iodata.FVALUE(ipos)) : 0;
+        }
+    }
+}
+
+void perform(int action) {
+    Cexecute& d = cexecute;
+    double* uold = cuold.UOLD.data();
+    double* unew = cunew.UNEW.data();
+    const int rows = icolu.ICOLU;
+    switch (action) {
+        case ACT_TRIDIM:
+            mapc3dwr(unew, rows, -1);
+            break;
+        case ACT_TWODIM:
+            mapcnc(unew, rows, -1);
+            break;
+        case ACT_PROFILE:
+            drprof(unew, rows, -1);
+            break;
+        case ACT_MESH:
+            if (check_usable_mesh() == 0) meshwr(uold, unew, rows);
+            break;
+        case ACT_SOLVE:
+            if (check_usable_mesh() != 0) break;
+            say("ENTER FRONTAL SOLVER...");
+            solve1();
+            say("EXIT FRONTAL SOLVER...");
+            break;
+        case ACT_ERREST:
+            if (check_usable_mesh() == 0) errexact(d.errors_l2, d.errors_h1, d.errors_ma);
+            break;
+        case ACT_DISERR:
+            if (d.IERKIND == 1) diserr(d.errors_l2.data());
+            if (d.IERKIND == 2) diserr(d.errors_h1.data());
+            if (d.IERKIND == 3) diserr(d.errors_ma.data());
+            break;
+        case ACT_ADAPTH:
+        case ACT_ADAPTP:
+            if (check_usable_mesh() == 0) adapthp(d.errors_h1, action == ACT_ADAPTH ? 0 : 1);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+void execute() {
+    outcom(cinout.LUECHO);
+    iodati.INDENT += 3;
+    ask_ndimen();
+    ask_breakpoints();
+    for (;;) {
+        write_menu();
+        if (!read_action()) continue;
+        choose_action();
+        // The mesh level echoes the record that enters it; every other
+        // record is echoed here, so that the command log replays the run.
+        if (cexecute.IACTION != ACT_MESH && iodati.NFIELD > 0) outcom(cinout.LUECHO);
+        perform(cexecute.IACTION);
+    }
+}
+
+}  // namespace kavren

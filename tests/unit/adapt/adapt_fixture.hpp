@@ -1,0 +1,45 @@
+// A fixture for the exact errors and the adaptive steps: a scratch project
+// with an empty mesh database, the evaluator set up, the terminal connected
+// to a file, a two-dimensional problem, and the EXECUTE driver's error arrays
+// cleared. fill_solution puts a known function into UNEW.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "../hpmesh/hpmesh_fixture.hpp"
+#include "eval/evaluator.hpp"
+#include "records/execute.hpp"
+#include "support/units.hpp"
+
+namespace kavren::testing {
+
+class AdaptTest : public MeshTest {
+  protected:
+    void SetUp() override {
+        MeshTest::SetUp();
+        units::open_text(units::STDOUT_UNIT, "term.txt", units::Open::create);
+        initeval();
+        cndimen.NDIMEN = 2;
+        cexecute = Cexecute();
+    }
+    // Suites that run later expect an empty database.
+    void TearDown() override {
+        reset_database();
+        cndimen = Cndimen();
+        MeshTest::TearDown();
+    }
+    // Everything written on the terminal so far.
+    std::string terminal() { return file("term.txt"); }
+    // Lines written on the terminal from the marked position on.
+    std::size_t mark() { return terminal().size(); }
+    std::string since(std::size_t m) { return terminal().substr(m); }
+};
+
+// Writes into component 1 of UNEW the function f of the element space of the
+// mesh that interpolates it in each element's Gauss points (for f in that
+// space: f itself), node by node through the dof chains. Other components
+// get 2f, 3f and 4f.
+void fill_solution(const std::function<double(double, double)>& f);
+
+}  // namespace kavren::testing
