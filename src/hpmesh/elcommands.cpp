@@ -82,8 +82,8 @@ int boundary_number(int nel, int i) {
             (path[d].son == 1 ? x1 : x0) = xm;
         }
     }
-    const bool on_side = (i == 1 && y0 == 0.0) || (i == 2 && x1 == 1.0) ||
-                         (i == 3 && y1 == 1.0) || (i == 4 && x0 == 0.0);
+    const bool on_side = (i == 1 && y0 == 0.0) || (i == 2 && x1 == 1.0) || (i == 3 && y1 == 1.0) ||
+                         (i == 4 && x0 == 0.0);
     const int v = cneig.NEIG(i, e);
     return on_side && v < 0 ? -v : 0;
 }
@@ -138,7 +138,8 @@ void refel(int nel, int ibtyp, double* uold, double* unew, int icolu, int& ierr)
         const int f = (nel - cdata.NRELIN - 1) / 2 + 1;
         if (f > MAXFAM) {
             ierr = REFEL_FAMILY_RANGE;
-            two_lines(76, " ELEMENT", nel, " HAS A NONEXISTENT", " FAMILY NUMBER AND WAS NOT REFINED");
+            two_lines(76, " ELEMENT", nel, " HAS A NONEXISTENT",
+                      " FAMILY NUMBER AND WAS NOT REFINED");
             return;
         }
         if (ctree.TREE(1, f) == 0) {
@@ -285,8 +286,8 @@ void enrichel(int nel, int ibtyp, double* uold, double* unew, int icolu, int k, 
         return;
     }
     const int order = static_cast<int>(q);
-    const int rc = order > p ? enrich(nel, order, uold, unew, icolu)
-                             : unrich(nel, order, uold, unew, icolu);
+    const int rc =
+        order > p ? enrich(nel, order, uold, unew, icolu) : unrich(nel, order, uold, unew, icolu);
     if (rc != MESH_DONE) {
         ierr = ENRICHEL_REFUSED;
         return;

@@ -9,17 +9,17 @@ namespace kavren {
 
 // Results of refel.
 constexpr int REFEL_DONE = 0;
-constexpr int REFEL_HAS_SONS = 1;       // already refined
-constexpr int REFEL_FAMILY_RANGE = 2;   // a family number above MAXFAM
-constexpr int REFEL_NO_FATHER = 3;      // a free family: no such element
-constexpr int REFEL_BOUNDARY = 4;       // outside the boundary filter
-constexpr int REFEL_SET = 5;            // outside the current element set
-constexpr int REFEL_REFUSED = 6;        // refine refused it (a capacity; its message is out)
+constexpr int REFEL_HAS_SONS = 1;      // already refined
+constexpr int REFEL_FAMILY_RANGE = 2;  // a family number above MAXFAM
+constexpr int REFEL_NO_FATHER = 3;     // a free family: no such element
+constexpr int REFEL_BOUNDARY = 4;      // outside the boundary filter
+constexpr int REFEL_SET = 5;           // outside the current element set
+constexpr int REFEL_REFUSED = 6;       // refine refused it (a capacity; its message is out)
 
 // Results of unrefel; negative results are the unrefinement's (unrefine.hpp).
 constexpr int UNREFEL_DONE = 0;
 constexpr int UNREFEL_ORDERS_CHANGED = 1;
-constexpr int UNREFEL_INITIAL = 2;       // an initial element has no father
+constexpr int UNREFEL_INITIAL = 2;  // an initial element has no father
 constexpr int UNREFEL_FAMILY_RANGE = 3;
 constexpr int UNREFEL_NO_FATHER = 4;
 constexpr int UNREFEL_HAS_SONS = 5;
@@ -28,14 +28,14 @@ constexpr int UNREFEL_SET = 7;
 
 // Results of enrichel.
 constexpr int ENRICHEL_DONE = 0;
-constexpr int ENRICHEL_REFINED = 1;     // has sons: order not changed
-constexpr int ENRICHEL_NO_FATHER = 2;   // no such element
-constexpr int ENRICHEL_RAISED = 3;      // the order asked for was below 1: order 1 (changed)
-constexpr int ENRICHEL_LOWERED = 4;     // the order asked for was above 8: order 8 (changed)
-constexpr int ENRICHEL_UNCHANGED = 5;   // the new order is the current one
+constexpr int ENRICHEL_REFINED = 1;    // has sons: order not changed
+constexpr int ENRICHEL_NO_FATHER = 2;  // no such element
+constexpr int ENRICHEL_RAISED = 3;     // the order asked for was below 1: order 1 (changed)
+constexpr int ENRICHEL_LOWERED = 4;    // the order asked for was above 8: order 8 (changed)
+constexpr int ENRICHEL_UNCHANGED = 5;  // the new order is the current one
 constexpr int ENRICHEL_BOUNDARY = 6;
 constexpr int ENRICHEL_SET = 7;
-constexpr int ENRICHEL_REFUSED = 8;     // enrich or unrich refused it (its message is out)
+constexpr int ENRICHEL_REFUSED = 8;  // enrich or unrich refused it (its message is out)
 
 // Refines nel into four sons (and, first, the larger neighbours the
 // 1-irregular rule needs). ibtyp: the boundary filter, 0 none.

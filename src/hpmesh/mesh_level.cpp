@@ -135,35 +135,33 @@ void journal(const std::string& text) {
 //// messages ////
 
 void option_list() {
-    static constexpr const char* LINES[] = {
-        "ACTION: ",
-        " ",
-        "{REFINE,UNREFINE,ENRICH} ",
-        "      ,NEL               ELEMENT #NEL",
-        "      ,GLOBAL            ALL ELEMENTS",
-        "       ,BOUNDARY=N         BOUNDARY N",
-        "       ,ORDER=K               ORDER K",
-        " ",
-        " PLOT                    PLOT MESH   ",
-        "      ,COMPONENT=C       SOLUTION C  "};
+    static constexpr const char* LINES[] = {"ACTION: ",
+                                            " ",
+                                            "{REFINE,UNREFINE,ENRICH} ",
+                                            "      ,NEL               ELEMENT #NEL",
+                                            "      ,GLOBAL            ALL ELEMENTS",
+                                            "       ,BOUNDARY=N         BOUNDARY N",
+                                            "       ,ORDER=K               ORDER K",
+                                            " ",
+                                            " PLOT                    PLOT MESH   ",
+                                            "      ,COMPONENT=C       SOLUTION C  "};
     for (const char* l : LINES) ffldou(0, MSG_LIST, l);
 }
 
 void execute_box() {
-    static constexpr const char* LINES[] = {
-        "*************************************************",
-        "*                                               *",
-        "*   IN ROUTINE MESH:                            *",
-        "*                                               *",
-        "*************************************************",
-        "SELECT ACTION: ",
-        " ",
-        "PLOT.....................................plot mesh",
-        "REFINE,elem_number..................refine element",
-        "REFINE,GLOBAL..................refine all elements",
-        "ENRICH,elem_number,order=?..........enrich element",
-        "ENRICH,GLOBAL,order=?..........enrich all elements",
-        "END...................................exit routine"};
+    static constexpr const char* LINES[] = {"*************************************************",
+                                            "*                                               *",
+                                            "*   IN ROUTINE MESH:                            *",
+                                            "*                                               *",
+                                            "*************************************************",
+                                            "SELECT ACTION: ",
+                                            " ",
+                                            "PLOT.....................................plot mesh",
+                                            "REFINE,elem_number..................refine element",
+                                            "REFINE,GLOBAL..................refine all elements",
+                                            "ENRICH,elem_number,order=?..........enrich element",
+                                            "ENRICH,GLOBAL,order=?..........enrich all elements",
+                                            "END...................................exit routine"};
     for (const char* l : LINES) write_terminal(fmt::list({l}));
 }
 
@@ -204,7 +202,8 @@ void already_refined(int nel) {
         sons[3] = g2 + 1;
         n = 4;
     }
-    const std::string spec = "(A15," + std::to_string(n) + iform(*std::max_element(sons, sons + n), 4) + ")";
+    const std::string spec =
+        "(A15," + std::to_string(n) + iform(*std::max_element(sons, sons + n), 4) + ")";
     ffldou(0, MSG_LIST,
            n == 4 ? fmt::line(spec, {"ITS SONS ARE : ", sons[0], sons[1], sons[2], sons[3]})
                   : fmt::line(spec, {"ITS SONS ARE : ", sons[0], sons[1]}));
@@ -376,7 +375,7 @@ void refine_single(Level& l, std::string_view keyword) {
 void unrefine_group(Level& l) {
     const int n = group_list();
     int* list = ciwork.NNODE.data();  // list[i - 1] is entry i
-    std::vector<int> refused;  // fathers whose unrefinement was refused for good
+    std::vector<int> refused;         // fathers whose unrefinement was refused for good
     bool blocked = false;
     int made = 0;
     do {
@@ -532,16 +531,16 @@ void enrich_group(Level& l) {
         if (m == 0) continue;
         ffldou(153, MSG_ERROR,
                fmt::line("(A10," + iform(m, 4) + ",A9)", {" WARNING: ", m, " ELEMENTS"}));
-        ffldou(0, MSG_LIST, m == raised ? " HAD TO BE INCREASED TO FIRST ORDER"
-                                        : " HAD TO BE DECREASED TO EIGHTH ORDER");
+        ffldou(0, MSG_LIST,
+               m == raised ? " HAD TO BE INCREASED TO FIRST ORDER"
+                           : " HAD TO BE DECREASED TO EIGHTH ORDER");
     }
 }
 
 void clipped(int nel, const char* order) {
     ffldou(153, MSG_ERROR, "WARNING: REQUEST IMPOSSIBLE");
     const std::string tail = std::string(" IS ASSIGNED ") + order;
-    const std::string spec =
-        "(A8," + iform(nel, 4) + ",A" + std::to_string(tail.size()) + ")";
+    const std::string spec = "(A8," + iform(nel, 4) + ",A" + std::to_string(tail.size()) + ")";
     ffldou(0, MSG_LIST, fmt::line(spec, {"ELEMENT ", nel, tail}));
 }
 
@@ -621,8 +620,8 @@ void enrich_single(Level& l) {
         if (rc != MESH_DONE) break;
         mesh_changed();
         // The value as given, so that a replay clips it the same way.
-        const std::string spec = "(A7," + iform(nel, 4) + (l.iabs != 0 ? ",A7," : ",A11,") +
-                                 iform(l.k, 2) + ")";
+        const std::string spec =
+            "(A7," + iform(nel, 4) + (l.iabs != 0 ? ",A7," : ",A11,") + iform(l.k, 2) + ")";
         journal(fmt::line(spec, {"ENRICH,", nel, l.iabs != 0 ? ",ORDER=" : ",INCREMENT=", l.k}));
     }
     redraw(l);
@@ -724,8 +723,8 @@ void run_level(Level& l) {
         }
         csetf.ISCUR = 1;
         if (!read_filters(l)) continue;
-        const bool refine_word = chkfld("REFINE", 1) ||
-                                 (l.execute && (chkfld("REFINEX", 1) || chkfld("REFINEY", 1)));
+        const bool refine_word =
+            chkfld("REFINE", 1) || (l.execute && (chkfld("REFINEX", 1) || chkfld("REFINEY", 1)));
         if (refine_word) {
             const std::string keyword = iodatc.FWORD(1).trimmed();
             if (l.group)

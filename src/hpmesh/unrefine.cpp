@@ -174,8 +174,7 @@ void write_chain(int node, int n, const double* x, double* u) {
 // into one edge node of order nord, which nm becomes (nickout). The halves
 // are given back before nm's chain grows, so the free-dof list always holds
 // the dofs it needs.
-int clust1(int na, int nb, int nm, int nord, int& nickout, double* uold, double* unew,
-           int icolu) {
+int clust1(int na, int nb, int nm, int nord, int& nickout, double* uold, double* unew, int icolu) {
     const int ndof = nord - 1;
     double xold[MXEQNS_MAX][MAX_SIDE_DOF] = {}, xnew[MXEQNS_MAX][MAX_SIDE_DOF] = {};
     for (int k = 1; k <= MXEQNS_MAX; ++k) {
@@ -404,8 +403,8 @@ void nickname_check() {
         int nelp = 0;
         readi("NELP", nelp);
         if (nelp < 1) return;
-        const bool exists = nelp <= cdata.NRELIN ||
-                            (nelp <= cdata.NRELIN + 2 * MAXFAM && ctree.TREE(1, family_of(nelp)) != 0);
+        const bool exists = nelp <= cdata.NRELIN || (nelp <= cdata.NRELIN + 2 * MAXFAM &&
+                                                     ctree.TREE(1, family_of(nelp)) != 0);
         if (exists) dbg_ints("UNREFIXY", "NICK", &celem.NICK(1, slot_of(nelp)), 9);
     }
 }

@@ -15,14 +15,14 @@
 namespace kavren {
 
 // Status IER of unrefi and unrefixy.
-constexpr int UNREF_DONE = 0;              // merged, no node order changed
-constexpr int UNREF_ORDERS_CHANGED = 1;    // merged; edge orders had to be changed first
+constexpr int UNREF_DONE = 0;                // merged, no node order changed
+constexpr int UNREF_ORDERS_CHANGED = 1;      // merged; edge orders had to be changed first
 constexpr int UNREF_NEIGHBOUR_REFINED = -1;  // a neighbour is too fine, or the cluster
-                                           // fails the regularity rules (may pass later)
-constexpr int UNREF_SON_REFINED = -2;      // a son (or grandson) is itself refined
-constexpr int UNREF_ORDERS_DIFFER = -3;    // the sons have interiors of different orders
-constexpr int UNREF_NOT_HANDLED = -4;      // the sons have interior nodes
-constexpr int UNREF_NO_SPACE = -5;         // a capacity: no free node or dof for an edge
+                                             // fails the regularity rules (may pass later)
+constexpr int UNREF_SON_REFINED = -2;        // a son (or grandson) is itself refined
+constexpr int UNREF_ORDERS_DIFFER = -3;      // the sons have interiors of different orders
+constexpr int UNREF_NOT_HANDLED = -4;        // the sons have interior nodes
+constexpr int UNREF_NO_SPACE = -5;           // a capacity: no free node or dof for an edge
 
 // Undoes the four-son split of nel (a direction-1 family whose two sons are
 // split in direction 2 into four active grandsons). nexel: the blocking

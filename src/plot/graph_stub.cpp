@@ -24,8 +24,7 @@ void graph(int /*idum*/, int /*inode*/, int /*ielem*/, double* /*u*/, int /*icol
 }
 
 // STUB: draws nothing.
-void graphwr(int /*idum*/, int /*inode*/, int /*ielem*/, double* /*u*/, int /*icolu*/,
-             int& icomp) {
+void graphwr(int /*idum*/, int /*inode*/, int /*ielem*/, double* /*u*/, int /*icolu*/, int& icomp) {
     not_yet(icomp);
 }
 

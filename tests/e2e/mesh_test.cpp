@@ -23,8 +23,8 @@ std::string square(bool nine_node) {
            (nine_node ? "QUADR" : "LINEAR") +
            ",1,1\nENDLOOPS\nEND\n"
            "BOUNDARY\nBOUNDARY=1,IJ=1,1," +
-           n + ",1\nBOUNDARY=2,IJ=" + n + ",1," + n + "," + n + "\nBOUNDARY=3,IJ=1," + n + "," +
-           n + "," + n + "\nBOUNDARY=WALL,IJ=1,1,1," + n +
+           n + ",1\nBOUNDARY=2,IJ=" + n + ",1," + n + "," + n + "\nBOUNDARY=3,IJ=1," + n + "," + n +
+           "," + n + "\nBOUNDARY=WALL,IJ=1,1,1," + n +
            "\nEND\n"
            "SETS\nELSET=LEFT\nADD,1,LOOP=2,STEP=2\nEND\n";
 }
@@ -140,17 +140,16 @@ TEST(MeshLevel, OrdersAreClippedAndJournaledAsGiven) {
                                     "FOO\n"));
     ASSERT_EQ(r.status, 0) << show(r);
     auto out = r.out_lines();
-    const std::vector<std::string> want = {
-        " WARNING: REQUEST IMPOSSIBLE",
-        " ELEMENT    4 IS ASSIGNED EIGHTH ORDER",
-        " WARNING: REQUEST IMPOSSIBLE",
-        " ELEMENT    3 IS ASSIGNED FIRST ORDER",
-        " *** ELEMENT    2 HAS ALREADY GOT",
-        " *** THIS ORDER OF APPROXIMATION",
-        "  WARNING:    1 ELEMENTS WERE UNCHANGED",
-        "  WARNING:    2 ELEMENTS",
-        "  HAD TO BE INCREASED TO FIRST ORDER",
-        " ** UNKNOWN OPTION ***"};
+    const std::vector<std::string> want = {" WARNING: REQUEST IMPOSSIBLE",
+                                           " ELEMENT    4 IS ASSIGNED EIGHTH ORDER",
+                                           " WARNING: REQUEST IMPOSSIBLE",
+                                           " ELEMENT    3 IS ASSIGNED FIRST ORDER",
+                                           " *** ELEMENT    2 HAS ALREADY GOT",
+                                           " *** THIS ORDER OF APPROXIMATION",
+                                           "  WARNING:    1 ELEMENTS WERE UNCHANGED",
+                                           "  WARNING:    2 ELEMENTS",
+                                           "  HAD TO BE INCREASED TO FIRST ORDER",
+                                           " ** UNKNOWN OPTION ***"};
     auto at = out.begin();
     for (const std::string& w : want) {
         at = std::find(at, out.end(), w);
@@ -229,8 +228,9 @@ TEST(MeshLevel, SolveAgainAfterTheMeshChanged) {
         "%\nOMEGA=X*Y\nOMEGAX=Y\nOMEGAY=X\nOMEGAXX=0\nOMEGAXY=1\nOMEGAYY=0\n%\n"
         "STANDARD\nHEAT\n" +
         square(false) + "END\n");
-    p.input = "job\nSOLVE\nFRONTAL\nGEOMETRY\nMESH\nREFINE,1\nENRICH,2,ORDER=2\nEND\nEND\n"
-              "SOLVE\nFRONTAL\nEND\nEND\nEND\n";
+    p.input =
+        "job\nSOLVE\nFRONTAL\nGEOMETRY\nMESH\nREFINE,1\nENRICH,2,ORDER=2\nEND\nEND\n"
+        "SOLVE\nFRONTAL\nEND\nEND\nEND\n";
     auto r = run_kavren(p);
     ASSERT_EQ(r.status, 0) << show(r);
     auto out = r.out_lines();

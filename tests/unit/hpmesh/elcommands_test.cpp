@@ -113,7 +113,7 @@ TEST_F(ElementCommandTest, RefelResults) {
         EXPECT_EQ(flags_cleared(), c.want == REFEL_DONE);
         if (c.want == REFEL_FAMILY_RANGE || c.want == REFEL_NO_FATHER) {
             EXPECT_NE(o.out.find(c.want == REFEL_NO_FATHER ? "  FATHER AND WAS NOT REFINED"
-                                                          : "  FAMILY NUMBER AND WAS NOT REFINED"),
+                                                           : "  FAMILY NUMBER AND WAS NOT REFINED"),
                       std::string::npos)
                 << o.out;
         }
@@ -161,8 +161,8 @@ TEST_F(ElementCommandTest, EnrichelResults) {
             enrichel(c.nel, c.ibtyp, uold_flat(), unew_flat(), icolu.ICOLU, c.k, c.iabs, code);
         });
         EXPECT_EQ(o.code, c.want);
-        const bool changed = c.want == ENRICHEL_DONE || c.want == ENRICHEL_RAISED ||
-                             c.want == ENRICHEL_LOWERED;
+        const bool changed =
+            c.want == ENRICHEL_DONE || c.want == ENRICHEL_RAISED || c.want == ENRICHEL_LOWERED;
         EXPECT_EQ(copy.unchanged(), !changed);
         if (c.want != ENRICHEL_REFINED && c.want != ENRICHEL_NO_FATHER) {
             EXPECT_EQ(interior_order(c.nel), c.order);

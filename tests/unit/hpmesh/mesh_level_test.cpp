@@ -149,9 +149,13 @@ TEST_F(MeshLevelTest, ExecuteLevelTakesFiveDigitOrderCodes) {
     // A lone element of order 1: every edge is on the boundary.
     const Case cases[] = {
         {"ENRICH,1,ORDER=23452", {2, 3, 4, 5, 2}, "", "   ENRICH,1,ORDER=23452"},
-        {"ENRICH,1,ORDER=9", {8, 8, 8, 8, 8}, " WARNING: REQUEST IMPOSSIBLE",
+        {"ENRICH,1,ORDER=9",
+         {8, 8, 8, 8, 8},
+         " WARNING: REQUEST IMPOSSIBLE",
          "   ENRICH,1,ORDER=9"},
-        {"ENRICH,1,ORDER=99999", {8, 8, 8, 8, 8}, " WARNING: REQUEST IMPOSSIBLE",
+        {"ENRICH,1,ORDER=99999",
+         {8, 8, 8, 8, 8},
+         " WARNING: REQUEST IMPOSSIBLE",
          "   ENRICH,1,ORDER=99999"},
         {"ENRICH,1,ORDER=23092", {1, 1, 1, 1, 1}, " *** ORDER UNREADABLE  ***", ""},
         {"ENRICH,1,INCREMENT=2", {3, 3, 3, 3, 3}, "", "   ENRICH,1,INCREMENT=2"},

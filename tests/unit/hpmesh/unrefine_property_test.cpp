@@ -142,8 +142,8 @@ TEST_F(UnrefineProperty, RandomRefinementsAndUnrefinementsKeepTheMeshAndThePolyn
             int ier = 0, nexel = 0;
             bool changed = true;
             if (op < 2) {
-                changed = refine(random_active(gen), uold_flat(), unew_flat(), icolu.ICOLU) ==
-                          MESH_DONE;
+                changed =
+                    refine(random_active(gen), uold_flat(), unew_flat(), icolu.ICOLU) == MESH_DONE;
                 refined += changed;
             } else if (op < 4) {
                 changed = refinexy(random_active(gen), 1 + op % 2, uold_flat(), unew_flat(),

@@ -184,8 +184,8 @@ TEST_F(UnrefineTest, RefusalsLeaveEverythingAsItWas) {
              b.split4(q[0]);  // the quarter of 2 beside element 1's quarters
          },
          -1, 0},
-        {"not a four-son split", UNREF_NEIGHBOUR_REFINED,
-         [](MeshBuilder& b) { b.split(1, 1); }, -1, 0},
+        {"not a four-son split", UNREF_NEIGHBOUR_REFINED, [](MeshBuilder& b) { b.split(1, 1); }, -1,
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -263,11 +263,8 @@ TEST_F(UnrefineTest, CheckunClassifiesFamilies) {
     };
     const int s2 = first_son(2), s3 = first_son(3);
     const Case cases[] = {
-        {1, 1, {q[0], q[1], q[3], q[2]}},
-        {2, 0, {0, 0, 0, 0}},  // a half of a four-son split
-        {4, 2, {s2, s2 + 1, 0, 0}},
-        {5, 3, {s3, s3 + 1, 0, 0}},
-        {6, -1, {0, 0, 0, 0}},
+        {1, 1, {q[0], q[1], q[3], q[2]}}, {2, 0, {0, 0, 0, 0}},  // a half of a four-son split
+        {4, 2, {s2, s2 + 1, 0, 0}},       {5, 3, {s3, s3 + 1, 0, 0}}, {6, -1, {0, 0, 0, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.nfam);
