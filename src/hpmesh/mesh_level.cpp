@@ -766,6 +766,7 @@ void mesh(double* uold, double* unew, int icolu) {
 
 void meshwr(double* uold, double* unew, int icolu) {
     if (check_usable_mesh() != 0) return;
+    mesh_debug.value();  // registers the debug name "MESH"
     Level l;
     l.execute = true;
     l.uold = uold;
