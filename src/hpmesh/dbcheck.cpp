@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <set>
 #include <tuple>
+#include <vector>
 
 #include "control/utility.hpp"
 #include "hpmesh/constraints.hpp"
@@ -366,22 +367,25 @@ void check_tree_order(Report& rep, const MeshTopology& topo) {
 }
 
 void check_free_families(Report& rep) {
-    std::set<int> seen;
+    // A mark per family: the list is walked once, without a search structure.
+    std::vector<char> seen(static_cast<std::size_t>(MAXFAM) + 1, 0);
+    int nfree = 0;
     int f = cpoint.NPFAM;
     while (f != 0) {
         if (f < 1 || f > MAXFAM) {
             rep.add("free-family list holds " + std::to_string(f));
             return;
         }
-        if (!seen.insert(f).second) {
+        if (seen[static_cast<std::size_t>(f)]++) {
             rep.add("free-family list runs into a loop at family " + std::to_string(f));
             return;
         }
+        ++nfree;
         if (ctree.TREE(1, f) != 0) rep.add("family " + std::to_string(f) + " is in use and free");
         f = ctree.TREE(2, f);
     }
-    if (static_cast<int>(seen.size()) != MAXFAM - cdata.NRFAM)
-        rep.add("free-family list holds " + std::to_string(seen.size()) + " families, expected " +
+    if (nfree != MAXFAM - cdata.NRFAM)
+        rep.add("free-family list holds " + std::to_string(nfree) + " families, expected " +
                 std::to_string(MAXFAM - cdata.NRFAM));
 }
 
@@ -510,20 +514,23 @@ void check_nodes_and_dofs(Report& rep, const std::map<int, NodeUse>& nodes) {
         rep.add(std::to_string(total) + " dofs in the chains, NRDOF " +
                 std::to_string(cdata.NRDOF));
 
-    std::set<int> free_nodes;
+    // A mark per node: the free list is walked once, without a search structure.
+    std::vector<char> free_node(static_cast<std::size_t>(MAXNOD) + 1, 0);
+    int nfree_nodes = 0;
     for (int n = cpoint.NPNOD; n != 0; n = cnode.NODPTR(n)) {
         if (n < 1 || n > MAXNOD) {
             rep.add("free-node list holds " + std::to_string(n));
             break;
         }
-        if (!free_nodes.insert(n).second) {
+        if (free_node[static_cast<std::size_t>(n)]++) {
             rep.add("free-node list runs into a loop at node " + std::to_string(n));
             break;
         }
+        ++nfree_nodes;
         if (nodes.count(n) != 0) rep.add("node " + std::to_string(n) + " is in use and free");
     }
-    if (static_cast<int>(free_nodes.size()) != MAXNOD - cdata.NRNODS)
-        rep.add("free-node list holds " + std::to_string(free_nodes.size()) + " nodes, expected " +
+    if (nfree_nodes != MAXNOD - cdata.NRNODS)
+        rep.add("free-node list holds " + std::to_string(nfree_nodes) + " nodes, expected " +
                 std::to_string(MAXNOD - cdata.NRNODS));
 
     int nfree = 0;

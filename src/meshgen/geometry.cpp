@@ -4,6 +4,7 @@
 #include "control/messages.hpp"
 #include "control/reader.hpp"
 #include "graphics/echo.hpp"
+#include "hpmesh/mesh_level.hpp"
 #include "meshgen/boundary.hpp"
 #include "meshgen/elements.hpp"
 #include "meshgen/handover.hpp"

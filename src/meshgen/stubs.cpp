@@ -10,9 +10,7 @@
 #include "control/messages.hpp"
 #include "control/reader.hpp"
 #include "graphics/echo.hpp"
-#include "meshgen/handover.hpp"
 #include "records/io.hpp"
-#include "records/mesh.hpp"
 
 namespace kavren {
 
@@ -75,14 +73,6 @@ void graphm(int mode) {
 // options from the PLOT record and reads nothing.
 void graphn(int /*mode*/) {
     ffldou(0, MSG_LIST, " ** GENERATOR DRAWINGS ARE NOT AVAILABLE YET");
-}
-
-// STUB: the MESH level comes with its own work; until then it refuses a
-// database without a usable mesh and skips its records up to END.
-void mesh(double* /*uold*/, double* /*unew*/, int /*icolu*/) {
-    if (check_usable_mesh() != 0) return;
-    cdec.IDEC = 1;
-    skip_level("MESH", 16);
 }
 
 }  // namespace kavren

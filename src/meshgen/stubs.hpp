@@ -13,7 +13,5 @@ void tie();
 // STUB: the generator drawings. graphm mode 0 reads its option record.
 void graphm(int mode);
 void graphn(int mode);
-// STUB: the hp MESH level.
-void mesh(double* uold, double* unew, int icolu);
 
 }  // namespace kavren

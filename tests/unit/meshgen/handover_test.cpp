@@ -9,7 +9,7 @@
 #include <string>
 
 #include "geometry_fixture.hpp"
-#include "meshgen/stubs.hpp"
+#include "hpmesh/mesh_level.hpp"
 #include "support/units.hpp"
 
 namespace kavren::testing {
@@ -307,13 +307,11 @@ TEST_F(GeneratorTest, AfterTheCompletionNoMoreNodesOrElements) {
 }
 
 TEST_F(GeneratorTest, MeshHandsOverOnceAndEntersTheMeshLevel) {
-    ::testing::internal::CaptureStdout();
     geometry("GEOMETRY\n" + square_mesh() + "MESH\nREFINE,1\nEND\nEND\n");
-    units::flush_all();
-    std::string out = ::testing::internal::GetCapturedStdout();
-    EXPECT_NE(out.find(" ** MESH IS NOT AVAILABLE YET"), std::string::npos) << out;
     EXPECT_EQ(cgeost.IFL, 1);
     EXPECT_EQ(cdata.NRELIN, 4);
+    // The MESH level refined element 1 into four sons.
+    EXPECT_EQ(cdata.NRELEM, 7);
     EXPECT_EQ(cdec.IDEC, 1);
     // A second visit offers MESH and SETS but no more generation.
     geometry("GEOMETRY\nNODES\nPLOT\nEND\n", 1);
