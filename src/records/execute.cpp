@@ -2,7 +2,6 @@
 
 namespace kavren {
 
-Cndimen cndimen;
 Cexecute cexecute;
 
 }  // namespace kavren

@@ -3,18 +3,11 @@
 // last ERREST.
 #pragma once
 
+#include "records/dimen.hpp"  // cndimen
 #include "records/limits.hpp"
 #include "support/array.hpp"
 
 namespace kavren {
-
-// 1 a strip refined in direction 2 only, 2 a two-dimensional problem; asked
-// for when EXECUTE is entered. The driver's mesh level takes every value other
-// than 2 as one-dimensional, the adaptation every value other than 1 as
-// two-dimensional.
-struct Cndimen {
-    int NDIMEN = 0;
-};
 
 // Actions of the EXECUTE driver.
 constexpr int ACT_MESH = 1;
@@ -38,7 +31,6 @@ struct Cexecute {
     Arr1<double, MAXSLOT> errors_ma;
 };
 
-extern Cndimen cndimen;
 extern Cexecute cexecute;
 
 }  // namespace kavren

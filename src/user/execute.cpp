@@ -20,7 +20,7 @@
 #include "records/mesh.hpp"
 #include "support/convert.hpp"
 #include "support/format.hpp"
-#include "user/adapt_pending.hpp"
+#include "hpmesh/mesh_level.hpp"
 #include "user/plot_pending.hpp"
 
 namespace kavren {
