@@ -18,11 +18,11 @@ constexpr double ZERO_PIVOT = 1.0000000031710769e-30;
 void fs_write(std::string_view line);
 void fs_lines(const std::vector<std::string>& lines);
 // Writes the lines of a format with its items on NFSOUT.
-void fs_format(std::string_view spec, std::initializer_list<fmt::Item> items);
+void fs_format(std::string_view form, std::initializer_list<fmt::Item> items);
 // A title format followed by n words of w, e.g. "(1x,'T',/,(10x,1p,10e12.5))".
-void fs_words(std::string_view spec, const double* w, int n);
+void fs_words(std::string_view form, const double* w, int n);
 // The same with leading integer and double items before the words.
-void fs_words(std::string_view spec, const std::vector<fmt::Item>& head, const double* w, int n);
+void fs_words(std::string_view form, const std::vector<fmt::Item>& head, const double* w, int n);
 
 // Print switch conventions: on for every element when 1, for element iel
 // only when -iel.

@@ -36,18 +36,18 @@ void fs_lines(const std::vector<std::string>& lines) {
     for (const auto& l : lines) fs_write(l);
 }
 
-void fs_format(std::string_view spec, std::initializer_list<fmt::Item> items) {
-    fs_lines(fmt::format(spec, items));
+void fs_format(std::string_view form, std::initializer_list<fmt::Item> items) {
+    fs_lines(fmt::format(form, items));
 }
 
-void fs_words(std::string_view spec, const std::vector<fmt::Item>& head, const double* w, int n) {
+void fs_words(std::string_view form, const std::vector<fmt::Item>& head, const double* w, int n) {
     std::vector<fmt::Item> items = head;
     for (int i = 0; i < n; ++i) items.emplace_back(w[i]);
-    fs_lines(fmt::format(spec, items));
+    fs_lines(fmt::format(form, items));
 }
 
-void fs_words(std::string_view spec, const double* w, int n) {
-    fs_words(spec, {}, w, n);
+void fs_words(std::string_view form, const double* w, int n) {
+    fs_words(form, {}, w, n);
 }
 
 double seconds_now() {

@@ -32,8 +32,8 @@ int iwidth(int n, int w) {
 void two_lines(int help_topic, const char* text1, int n, const char* text2, const char* second) {
     const std::string a = std::to_string(std::string_view(text1).size());
     const std::string b = std::to_string(std::string_view(text2).size());
-    const std::string spec = "(A" + a + ",I" + std::to_string(iwidth(n, 4)) + ",A" + b + ")";
-    ffldou(help_topic, MSG_ERROR, fmt::line(spec, {text1, n, text2}));
+    const std::string form = "(A" + a + ",I" + std::to_string(iwidth(n, 4)) + ",A" + b + ")";
+    ffldou(help_topic, MSG_ERROR, fmt::line(form, {text1, n, text2}));
     ffldou(0, MSG_LIST, second);
 }
 
@@ -234,9 +234,9 @@ void unrefel(int nel, int ibtyp, double* uold, double* unew, int icolu, int& ier
     ierr = ier;
     if (ier >= 0) mesh_changed();
     if (ier == UNREF_ORDERS_CHANGED) {
-        const std::string spec = "(A48,I" + std::to_string(iwidth(nel, 4)) + ")";
+        const std::string form = "(A48,I" + std::to_string(iwidth(nel, 4)) + ")";
         ffldou(0, MSG_LIST,
-               fmt::line(spec, {" WARNING! UPON UNREFINING THE FATHER OF ELEMENT ", nel}));
+               fmt::line(form, {" WARNING! UPON UNREFINING THE FATHER OF ELEMENT ", nel}));
         ffldou(0, MSG_LIST, " ORDERS OF CERTAIN NODES HAD TO BE CHANGED.");
     } else if (ier == UNREF_ORDERS_DIFFER) {
         two_lines(83, " WARNING! ELEMENT ", nel, " HAS A DIFFERENT ORDER",

@@ -202,11 +202,11 @@ void already_refined(int nel) {
         sons[3] = g2 + 1;
         n = 4;
     }
-    const std::string spec =
+    const std::string form =
         "(A15," + std::to_string(n) + iform(*std::max_element(sons, sons + n), 4) + ")";
     ffldou(0, MSG_LIST,
-           n == 4 ? fmt::line(spec, {"ITS SONS ARE : ", sons[0], sons[1], sons[2], sons[3]})
-                  : fmt::line(spec, {"ITS SONS ARE : ", sons[0], sons[1]}));
+           n == 4 ? fmt::line(form, {"ITS SONS ARE : ", sons[0], sons[1], sons[2], sons[3]})
+                  : fmt::line(form, {"ITS SONS ARE : ", sons[0], sons[1]}));
 }
 
 //// the record's options ////
@@ -468,8 +468,8 @@ void unrefine_single(Level& l) {
     }
     const int s1 = first_son(nel);
     if (s1 == 0) {
-        const std::string spec = "(A8," + iform(nel, 4) + ",A26)";
-        ffldou(82, MSG_ERROR, fmt::line(spec, {"ELEMENT ", nel, " HAS NOT BEEN REFINED YET!"}));
+        const std::string form = "(A8," + iform(nel, 4) + ",A26)";
+        ffldou(82, MSG_ERROR, fmt::line(form, {"ELEMENT ", nel, " HAS NOT BEEN REFINED YET!"}));
         return;
     }
     int ier = 0, nexel = 0;
@@ -501,8 +501,8 @@ void unrefine_single(Level& l) {
     }
     mesh_changed();
     if (ier == UNREF_ORDERS_CHANGED) {
-        const std::string spec = "(A38," + iform(nel, 4) + ")";
-        ffldou(0, MSG_LIST, fmt::line(spec, {" WARNING! UPON UNREFINING THE ELEMENT ", nel}));
+        const std::string form = "(A38," + iform(nel, 4) + ")";
+        ffldou(0, MSG_LIST, fmt::line(form, {" WARNING! UPON UNREFINING THE ELEMENT ", nel}));
         ffldou(0, MSG_LIST, " ORDERS OF CERTAIN NODES HAD TO BE CHANGED.");
     }
     redraw(l);
@@ -540,8 +540,8 @@ void enrich_group(Level& l) {
 void clipped(int nel, const char* order) {
     ffldou(153, MSG_ERROR, "WARNING: REQUEST IMPOSSIBLE");
     const std::string tail = std::string(" IS ASSIGNED ") + order;
-    const std::string spec = "(A8," + iform(nel, 4) + ",A" + std::to_string(tail.size()) + ")";
-    ffldou(0, MSG_LIST, fmt::line(spec, {"ELEMENT ", nel, tail}));
+    const std::string form = "(A8," + iform(nel, 4) + ",A" + std::to_string(tail.size()) + ")";
+    ffldou(0, MSG_LIST, fmt::line(form, {"ELEMENT ", nel, tail}));
 }
 
 // A five-digit order code: every digit an order 1..8.
@@ -588,8 +588,8 @@ void enrich_single(Level& l) {
         const int p = std::max(1, interior_order(nel));
         long long q = l.iabs != 0 ? l.k : static_cast<long long>(p) + l.k;
         if (q == p) {
-            const std::string spec = "(A12," + iform(nel, 4) + ",A16)";
-            ffldou(85, MSG_ERROR, fmt::line(spec, {"*** ELEMENT ", nel, " HAS ALREADY GOT"}));
+            const std::string form = "(A12," + iform(nel, 4) + ",A16)";
+            ffldou(85, MSG_ERROR, fmt::line(form, {"*** ELEMENT ", nel, " HAS ALREADY GOT"}));
             ffldou(0, MSG_LIST, "*** THIS ORDER OF APPROXIMATION");
             continue;
         }
@@ -620,9 +620,9 @@ void enrich_single(Level& l) {
         if (rc != MESH_DONE) break;
         mesh_changed();
         // The value as given, so that a replay clips it the same way.
-        const std::string spec =
+        const std::string form =
             "(A7," + iform(nel, 4) + (l.iabs != 0 ? ",A7," : ",A11,") + iform(l.k, 2) + ")";
-        journal(fmt::line(spec, {"ENRICH,", nel, l.iabs != 0 ? ",ORDER=" : ",INCREMENT=", l.k}));
+        journal(fmt::line(form, {"ENRICH,", nel, l.iabs != 0 ? ",ORDER=" : ",INCREMENT=", l.k}));
     }
     redraw(l);
 }

@@ -768,18 +768,18 @@ bool list_values(std::string_view line, std::vector<ListValue>& out) {
 
 //// public interface ////
 
-std::vector<std::string> format(std::string_view spec, const std::vector<Item>& items) {
+std::vector<std::string> format(std::string_view form, const std::vector<Item>& items) {
     std::vector<Node> top;
-    if (!FormatParser(spec).parse(top)) return {"*** BAD FORMAT " + std::string(spec)};
+    if (!FormatParser(form).parse(top)) return {"*** BAD FORMAT " + std::string(form)};
     return Writer(items).run(top);
 }
 
-std::vector<std::string> format(std::string_view spec, std::initializer_list<Item> items) {
-    return format(spec, std::vector<Item>(items));
+std::vector<std::string> format(std::string_view form, std::initializer_list<Item> items) {
+    return format(form, std::vector<Item>(items));
 }
 
-std::string line(std::string_view spec, std::initializer_list<Item> items) {
-    std::vector<std::string> lines = format(spec, items);
+std::string line(std::string_view form, std::initializer_list<Item> items) {
+    std::vector<std::string> lines = format(form, items);
     std::string out;
     for (std::size_t k = 0; k < lines.size(); ++k) {
         if (k > 0) out += '\n';
@@ -814,9 +814,9 @@ bool read_number(std::string_view text, double& value) {
     return real_from_text(text.substr(b, e - b + 1), 0, 0, value);
 }
 
-bool read(std::string_view spec, std::string_view line, std::initializer_list<Target> targets) {
+bool read(std::string_view form, std::string_view line, std::initializer_list<Target> targets) {
     std::vector<Node> top;
-    if (!FormatParser(spec).parse(top)) return false;
+    if (!FormatParser(form).parse(top)) return false;
     return Reader(line, targets).run(top);
 }
 

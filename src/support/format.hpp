@@ -45,11 +45,11 @@ using Item = std::variant<int, double, std::string_view>;
 //   right-aligned. A alone writes the whole text.
 // - I0 and F0.d write the minimal width.
 // A format text that cannot be parsed gives the single line "*** BAD FORMAT <text>".
-std::vector<std::string> format(std::string_view spec, std::initializer_list<Item> items);
-std::vector<std::string> format(std::string_view spec, const std::vector<Item>& items);
+std::vector<std::string> format(std::string_view form, std::initializer_list<Item> items);
+std::vector<std::string> format(std::string_view form, const std::vector<Item>& items);
 
 // The same, when the format produces exactly one line (else the lines joined by '\n').
-std::string line(std::string_view spec, std::initializer_list<Item> items);
+std::string line(std::string_view form, std::initializer_list<Item> items);
 
 // A list-directed line: one blank, then the items separated by one blank.
 // Integers in minimal width, text as it is. Doubles are rounded to 15
@@ -86,7 +86,7 @@ using Target = std::variant<int*, double*, std::string*>;
 // remaining targets unchanged. False when the format is bad or a field cannot
 // be read (text under I/F/E/D/G, a number target under A, a malformed number);
 // targets read before that keep their new values.
-bool read(std::string_view spec, std::string_view line, std::initializer_list<Target> targets);
+bool read(std::string_view form, std::string_view line, std::initializer_list<Target> targets);
 
 // Free-form read of a line: items separated by blanks and/or one comma; an
 // empty place between commas (or a leading comma) is a null value that leaves

@@ -17,7 +17,7 @@ const double kNaN = std::numeric_limits<double>::quiet_NaN();
 //// output ////
 
 struct OutCase {
-    const char* spec;
+    const char* form;
     std::vector<Item> items;
     std::vector<std::string> lines;
 };
@@ -131,7 +131,7 @@ const OutCase kOutCases[] = {
 
 TEST(FormatOut, TableOfCases) {
     for (const OutCase& c : kOutCases) {
-        EXPECT_EQ(format(c.spec, c.items), c.lines) << "format " << c.spec;
+        EXPECT_EQ(format(c.form, c.items), c.lines) << "format " << c.form;
     }
 }
 
@@ -245,7 +245,7 @@ TEST(FormatIn, ReadNumberRefusesOtherTexts) {
 
 TEST(FormatIn, ReadRealFields) {
     struct Case {
-        const char* spec;
+        const char* form;
         const char* line;
         bool ok;
         double value;
@@ -272,8 +272,8 @@ TEST(FormatIn, ReadRealFields) {
     };
     for (const Case& c : cases) {
         double v = -1;
-        EXPECT_EQ(read(c.spec, c.line, {&v}), c.ok) << c.spec << " " << c.line;
-        EXPECT_DOUBLE_EQ(v, c.value) << c.spec << " '" << c.line << "'";
+        EXPECT_EQ(read(c.form, c.line, {&v}), c.ok) << c.form << " " << c.line;
+        EXPECT_DOUBLE_EQ(v, c.value) << c.form << " '" << c.line << "'";
     }
 }
 
