@@ -31,7 +31,8 @@ void help(int /*itopic*/) { write_terminal(" RETYPE COMMAND"); }
 void ffldou(int ihelp, int kind, std::string_view text) {
     if (text.size() > 128) text = text.substr(0, 128);
     int len = lenstr(text, static_cast<int>(text.size()));
-    std::string line = " " + std::string(text.substr(0, static_cast<std::size_t>(len)));
+    std::string line(" ");
+    line.append(text.substr(0, static_cast<std::size_t>(len)));
     if (kind == MSG_ERROR) {
         chelp.IHELP = ihelp;
         write_error_file(line);

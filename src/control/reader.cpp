@@ -258,7 +258,9 @@ int pfield(std::string_view text, bool quoted, int k) {
     }
     if (c0 == 'E' && text.size() > 1 && std::isdigit(static_cast<unsigned char>(text[1]))) {
         double v = 0.0;
-        int err = convert_number("1" + std::string(text), v);
+        std::string with_mantissa("1");
+        with_mantissa.append(text);
+        int err = convert_number(with_mantissa, v);
         if (err) return err;
         iodati.ITYPE(k) = FT_NUMBER;
         iodata.FVALUE(k) = v;
@@ -558,7 +560,9 @@ int prompted_read(std::string_view name, int menu, const char* routine) {
 }
 
 void announce(std::string_view name, const std::string& value) {
-    write_terminal(" " + Word8(name).str() + " = " + value);
+    std::string line(" ");
+    line.append(Word8(name).view()).append(" = ").append(value);
+    write_terminal(line);
     outcom(cinout.LUECHO);
 }
 

@@ -115,7 +115,9 @@ int family_of(int nel) {
 // "(Iw)" wide enough for n, at least w columns.
 std::string iform(int n, int w) {
     const int digits = static_cast<int>(std::to_string(n).size());
-    return "I" + std::to_string(std::max(w, digits));
+    std::string form("I");
+    form.append(std::to_string(std::max(w, digits)));
+    return form;
 }
 
 // The element number of field 2, range-checked before it is converted: -1
