@@ -299,13 +299,8 @@ void iterative() {
     for (;;) {
         const int ierr = read_record(ITERATIVE_MENU);
         if (replaying()) return;
-        if (chkfld("?", 1)) {
-            help(ITERATIVE_MENU);
-            continue;
-        }
-        if (chkfld("H", 1)) {
-            history();
-            if (replaying()) return;
+        if (const LevelWord w = help_or_history(ITERATIVE_MENU); w != LevelWord::other) {
+            if (w == LevelWord::unwind) return;
             continue;
         }
         if (chkfld("DEFAULTS", 1)) {
@@ -401,13 +396,8 @@ void custom() {
     for (;;) {
         read_record(CUSTOM_MENU);
         if (replaying()) return;
-        if (chkfld("?", 1)) {
-            help(CUSTOM_MENU);
-            continue;
-        }
-        if (chkfld("H", 1)) {
-            history();
-            if (replaying()) return;
+        if (const LevelWord w = help_or_history(CUSTOM_MENU); w != LevelWord::other) {
+            if (w == LevelWord::unwind) return;
             continue;
         }
         if (int i = custom_problem(); i != 0) {
@@ -506,13 +496,8 @@ void setbcs0() {
         const int menu = lastkind >= 1 && lastkind <= 5 ? BCONDS_MENU + lastkind : BCONDS_MENU;
         const int ierr = read_record(menu);
         if (replaying()) return;
-        if (chkfld("?", 1)) {
-            help(menu);
-            continue;
-        }
-        if (chkfld("H", 1)) {
-            history();
-            if (replaying()) return;
+        if (const LevelWord w = help_or_history(menu); w != LevelWord::other) {
+            if (w == LevelWord::unwind) return;
             continue;
         }
         if (chkfld("KIND", 1)) {
@@ -536,13 +521,8 @@ void solve() {
     for (;;) {
         const int ierr = read_record(SOLVE_MENU);
         if (replaying()) return;
-        if (chkfld("?", 1)) {
-            help(SOLVE_MENU);
-            continue;
-        }
-        if (chkfld("H", 1)) {
-            history();
-            if (replaying()) return;
+        if (const LevelWord w = help_or_history(SOLVE_MENU); w != LevelWord::other) {
+            if (w == LevelWord::unwind) return;
             continue;
         }
         if (chkfld("DEFAULT", 1)) {
@@ -619,13 +599,8 @@ void stub_level(std::string_view name) {
     for (;;) {
         read_record(0);
         if (replaying()) return;
-        if (chkfld("?", 1)) {
-            help(0);
-            continue;
-        }
-        if (chkfld("H", 1)) {
-            history();
-            if (replaying()) return;
+        if (const LevelWord w = help_or_history(0); w != LevelWord::other) {
+            if (w == LevelWord::unwind) return;
             continue;
         }
         if (chkfld("END", 1)) {

@@ -460,13 +460,8 @@ void genset() {
             csetf.ISCUR = 1;
             return;
         }
-        if (chkfld("?", 1)) {
-            help(34);
-            continue;
-        }
-        if (chkfld("H", 1)) {
-            history();
-            if (cbinrec.IREPLY == 1) return;
+        if (const LevelWord w = help_or_history(34); w != LevelWord::other) {
+            if (w == LevelWord::unwind) return;
             continue;
         }
         if (ierr == 1) continue;

@@ -231,13 +231,8 @@ void relem(int& iblocke) {
             csetf.ISCUR = 1;
             return;
         }
-        if (chkfld("?", 1)) {
-            help(4);
-            continue;
-        }
-        if (chkfld("H", 1)) {
-            history();
-            if (cbinrec.IREPLY == 1) return;
+        if (const LevelWord w = help_or_history(4); w != LevelWord::other) {
+            if (w == LevelWord::unwind) return;
             continue;
         }
         int nocc = 0, ipos = 0;

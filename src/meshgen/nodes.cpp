@@ -306,13 +306,8 @@ void point(int& iblockn) {
             total_nodes_line();
             return;
         }
-        if (chkfld("?", 1)) {
-            help(31);
-            continue;
-        }
-        if (chkfld("H", 1)) {
-            history();
-            if (cbinrec.IREPLY == 1) return;
+        if (const LevelWord w = help_or_history(31); w != LevelWord::other) {
+            if (w == LevelWord::unwind) return;
             continue;
         }
         int nocc = 0, ipos = 0;
@@ -424,13 +419,8 @@ void grid(int& iblockn) {
             total_nodes_line();
             return;
         }
-        if (chkfld("?", 1)) {
-            help(1);
-            continue;
-        }
-        if (chkfld("H", 1)) {
-            history();
-            if (cbinrec.IREPLY == 1) return;
+        if (const LevelWord w = help_or_history(1); w != LevelWord::other) {
+            if (w == LevelWord::unwind) return;
             continue;
         }
         int nocc = 0, ipos = 0;
