@@ -25,7 +25,6 @@
 #include "adapt/errexact.hpp"
 #include "adapt/exact.hpp"
 #include "control/reader.hpp"
-#include "control/startup.hpp"
 #include "eval/evaluator.hpp"
 #include "frontal/solve1.hpp"
 #include "hpmesh/tree.hpp"
@@ -35,6 +34,7 @@
 #include "records/io.hpp"
 #include "records/mesh.hpp"
 #include "records/window.hpp"
+#include "session/startup.hpp"
 #include "support/units.hpp"
 #include "user/problem.hpp"
 

@@ -6,7 +6,7 @@
 #include "adapt/exact.hpp"
 #include "eval/evaluator.hpp"
 #include "eval/expr.hpp"
-#include "plot/ifcompo.hpp"
+#include "eval/ifcompo.hpp"
 #include "records/eval.hpp"
 #include "records/problem.hpp"
 

@@ -1,4 +1,6 @@
 // kavren: interactive hp-adaptive finite elements on quadrilateral meshes.
-#include "control/startup.hpp"
+#include "session/startup.hpp"
 
-int main() { kavren::kavren_main(); }
+int main() {
+    kavren::kavren_main();
+}

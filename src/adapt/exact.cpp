@@ -4,7 +4,7 @@
 #include "control/messages.hpp"
 #include "control/reader.hpp"
 #include "eval/evaluator.hpp"
-#include "plot/ifcompo.hpp"
+#include "eval/ifcompo.hpp"
 #include "records/debug.hpp"
 #include "records/eval.hpp"
 #include "records/limits.hpp"

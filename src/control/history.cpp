@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string>
 
+#include "control/extension.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
-#include "extension/extension.hpp"
 #include "records/control.hpp"
 #include "records/io.hpp"
 #include "records/window.hpp"

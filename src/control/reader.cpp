@@ -6,10 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "control/echo.hpp"
+#include "control/menu.hpp"
 #include "control/messages.hpp"
-#include "eval/evaluator.hpp"
-#include "graphics/echo.hpp"
-#include "graphics/menu.hpp"
 #include "records/control.hpp"
 #include "records/io.hpp"
 #include "records/window.hpp"
@@ -18,6 +17,8 @@
 #include "support/units.hpp"
 
 namespace kavren {
+
+ReaderEvaluator reader_evaluator;
 
 namespace {
 
@@ -28,7 +29,9 @@ bool g_keyboard_ended = false;
 // The evaluator file's caller unit, restored at the end of the file.
 int g_eval_return_unit = 5;
 
-std::string i3(int n) { return fmt::line("(I3)", {n}); }
+std::string i3(int n) {
+    return fmt::line("(I3)", {n});
+}
 
 void clear_fields() {
     for (int k = 1; k <= NFMAX_FIELDS; ++k) {
@@ -118,9 +121,9 @@ struct SplitField {
 
 // Result of splitting one line.
 struct SplitLine {
-    bool empty = false;       // no significant character
-    bool too_long = false;    // significant character in column 80
-    bool continues = false;   // ends with "/"
+    bool empty = false;      // no significant character
+    bool too_long = false;   // significant character in column 80
+    bool continues = false;  // ends with "/"
     std::vector<SplitField> fields;
 };
 
@@ -223,15 +226,24 @@ namespace reader_detail {
 
 std::string field_error_message(int code, int k) {
     switch (code) {
-        case 1: return "EXTRA DECIMAL POINT IN FIELD " + i3(k);
-        case 2: return "DECIMAL POINT IN EXPONENT IN FIELD " + i3(k);
-        case 3: return "DOUBLE OCCURANCE OF E IN NUMERIC FIELD " + i3(k);
-        case 4: return "EXTRA SIGN IN EXPONENT IN FIELD " + i3(k);
-        case 5: return "INVALID CHARACTER IN NUMERIC FIELD " + i3(k);
-        case 6: return "INTERNAL READ ERROR";
-        case 7: return "INTERNAL WRITE ERROR";
-        case 8: return "NO DOUBLE-TIC MARK AT END OF EXPLICIT WORD IN FIELD " + i3(k);
-        default: return "UNKNOWN ERROR";
+        case 1:
+            return "EXTRA DECIMAL POINT IN FIELD " + i3(k);
+        case 2:
+            return "DECIMAL POINT IN EXPONENT IN FIELD " + i3(k);
+        case 3:
+            return "DOUBLE OCCURANCE OF E IN NUMERIC FIELD " + i3(k);
+        case 4:
+            return "EXTRA SIGN IN EXPONENT IN FIELD " + i3(k);
+        case 5:
+            return "INVALID CHARACTER IN NUMERIC FIELD " + i3(k);
+        case 6:
+            return "INTERNAL READ ERROR";
+        case 7:
+            return "INTERNAL WRITE ERROR";
+        case 8:
+            return "NO DOUBLE-TIC MARK AT END OF EXPLICIT WORD IN FIELD " + i3(k);
+        default:
+            return "UNKNOWN ERROR";
     }
 }
 
@@ -280,7 +292,9 @@ int pfield(std::string_view text, bool quoted, int k) {
 
 }  // namespace reader_detail
 
-void reset_keyboard_end() { g_keyboard_ended = false; }
+void reset_keyboard_end() {
+    g_keyboard_ended = false;
+}
 
 int lenstr(std::string_view s, int n) {
     if (n < 1) return 0;
@@ -304,9 +318,13 @@ void upper(std::string& s) {
         if (s[i] >= 'a' && s[i] <= 'z') s[i] = static_cast<char>(s[i] - 'a' + 'A');
 }
 
-int ifnum(char c) { return (c >= '0' && c <= '9') ? 1 : 0; }
+int ifnum(char c) {
+    return (c >= '0' && c <= '9') ? 1 : 0;
+}
 
-void chkfld(std::string_view word, int k, int& ires) { ires = chkfld(word, k) ? 1 : 0; }
+void chkfld(std::string_view word, int k, int& ires) {
+    ires = chkfld(word, k) ? 1 : 0;
+}
 
 bool chkfld(std::string_view word, int k) {
     if (k < 1 || k > NFIELD_SLOTS) return false;
@@ -420,7 +438,7 @@ void ffldin(int& luin, int luout, int menu, int& ierr) {
                 break;
             }
             if (clac1c.ICALC == 1) {
-                evpack(line);
+                reader_evaluator.pack(line);
                 restart = true;
                 break;
             }
@@ -460,7 +478,8 @@ void ffldin(int& luin, int luout, int menu, int& ierr) {
                 }
                 if (first) {
                     first = false;
-                    if (iodatc.FWORD(1) == Word8("ECHO-OFF") || iodatc.FWORD(1) == Word8("ECHO-ON")) {
+                    if (iodatc.FWORD(1) == Word8("ECHO-OFF") ||
+                        iodatc.FWORD(1) == Word8("ECHO-ON")) {
                         restart = true;
                         break;
                     }
@@ -476,8 +495,9 @@ void ffldin(int& luin, int luout, int menu, int& ierr) {
             if (t != FT_EXPR && t != FT_NEG_EXPR) continue;
             if (clac1c.NEXPR >= MAX_EXPR) {
                 // The store keeps its 100 expressions.
-                ffldou(0, MSG_ERROR, " UNABLE TO EVALUATE MORE THAN " +
-                                         fmt::line("(I4)", {MAX_EXPR}) + " EXPRESSIONS");
+                ffldou(0, MSG_ERROR,
+                       " UNABLE TO EVALUATE MORE THAN " + fmt::line("(I4)", {MAX_EXPR}) +
+                           " EXPRESSIONS");
                 faulty = true;
                 break;
             }
@@ -485,7 +505,7 @@ void ffldin(int& luin, int luout, int menu, int& ierr) {
             calc1a.CALTXT(clac1c.NEXPR) = Chars<100>(g_expr_text[k]);
             clac1c.ICALC = 1;
             double v = 0.0;
-            if (!evfield(clac1c.NEXPR, v)) {
+            if (!reader_evaluator.field(clac1c.NEXPR, v)) {
                 // A refused expression gives its slot back.
                 clac1c.NEXPR -= 1;
                 faulty = true;
@@ -509,7 +529,7 @@ void ffldin(int& luin, int luout, int menu, int& ierr) {
         }
         if (chkfld("EVAL", 1)) {
             int caller = luin;
-            int r = reval(luin);
+            int r = reader_evaluator.eval(luin);
             if (r == REVAL_SWITCHED) {
                 g_eval_return_unit = caller;
                 continue;

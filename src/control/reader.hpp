@@ -49,4 +49,20 @@ std::string field_error_message(int code, int k);
 // Forgets that the keyboard has reached its end (for tests that feed input again).
 void reset_keyboard_end();
 
+// The evaluator stands above the command language, so the reader reaches it
+// through this seam, which the evaluator fills when it is linked in and again
+// in `initeval`: `pack` takes a calculator line, `field` evaluates the
+// expression of a "%" field held in a store slot, `eval` runs the EVAL word of
+// the current record and may switch the input unit.
+constexpr int REVAL_SWITCHED = 0;  // input now comes from the evaluator file
+constexpr int REVAL_REFUSED = 1;   // the record was refused with a message
+constexpr int REVAL_NOFILE = 2;    // the file could not be opened: the caller decides
+constexpr int REVAL_DONE = 3;      // a bare EVAL compiled the rest of the open file
+struct ReaderEvaluator {
+    void (*pack)(std::string_view line) = nullptr;
+    bool (*field)(int slot, double& value) = nullptr;
+    int (*eval)(int& luin) = nullptr;
+};
+extern ReaderEvaluator reader_evaluator;
+
 }  // namespace kavren

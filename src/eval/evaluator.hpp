@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+#include "control/reader.hpp"
+
 namespace kavren {
 
 // Sets up the evaluator with its predefined variables.
@@ -14,10 +16,6 @@ bool evfield(int slot, double& value);
 // One calculator line.
 void evpack(std::string_view line);
 // Result codes of reval.
-constexpr int REVAL_SWITCHED = 0;  // input now comes from the evaluator file
-constexpr int REVAL_REFUSED = 1;   // the record was refused with a message
-constexpr int REVAL_NOFILE = 2;    // the file could not be opened: the caller decides
-constexpr int REVAL_DONE = 3;      // a bare EVAL compiled the rest of the open file
 // The EVAL command: EVAL,NAME switches the input to the evaluator file
 // decks/name.eva; a bare EVAL compiles the rest of the file open on the
 // auxiliary unit.

@@ -13,7 +13,6 @@
 #include "frontal/frontal.hpp"
 #include "hpmesh/constraints.hpp"
 #include "hpmesh/tree.hpp"
-#include "meshgen/handover.hpp"
 #include "records/control.hpp"
 #include "records/debug.hpp"
 #include "records/frontal.hpp"

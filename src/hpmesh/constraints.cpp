@@ -4,10 +4,9 @@
 #include <string>
 
 #include "control/utility.hpp"
-#include "fem/shape.hpp"
-#include "records/fem.hpp"
 #include "hpmesh/mesh_debug.hpp"
 #include "hpmesh/tree.hpp"
+#include "records/fem.hpp"
 #include "records/mesh.hpp"
 
 namespace kavren {

@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
+#include "control/echo.hpp"
 #include "control/messages.hpp"
 #include "control/utility.hpp"
-#include "graphics/echo.hpp"
 #include "hpmesh/constraints.hpp"
 #include "hpmesh/tree.hpp"
 #include "records/io.hpp"

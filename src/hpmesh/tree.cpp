@@ -8,6 +8,7 @@
 #include "control/messages.hpp"
 #include "control/utility.hpp"
 #include "hpmesh/mesh_debug.hpp"
+#include "records/geometry.hpp"
 #include "records/io.hpp"
 #include "records/mesh.hpp"
 #include "records/meshgen.hpp"
@@ -338,6 +339,20 @@ void walk_nodes_once(const std::function<void(int nel, int slot, int k, int node
 void clear_node_marks() {
     for (int n = 1; n <= MAXNOD; ++n)
         if (cnode.NODPTR(n) < 0) cnode.NODPTR(n) = -cnode.NODPTR(n);
+}
+
+//// guard ////
+
+int check_usable_mesh() {
+    if (cmshst.INOMSH == 1) {
+        ffldou(0, MSG_ERROR, "*** NO USABLE MESH: THE LAST GEOMETRY WAS NOT HANDED OVER ***");
+        return 1;
+    }
+    if (cdata.NRELEM == 0) {
+        ffldou(0, MSG_ERROR, "*** NO MESH HAS BEEN DEFINED: USE GEOMETRY FIRST ***");
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace kavren

@@ -51,4 +51,9 @@ void walk_nodes_once(const std::function<void(int nel, int slot, int k, int node
 // Makes every NODPTR entry positive again (the end of a node walk).
 void clear_node_marks();
 
+// The guard of every step that needs a mesh: 0 when the database holds a usable
+// mesh, else 1 after an error naming why (the last GEOMETRY was not handed over,
+// or no mesh was ever defined).
+int check_usable_mesh();
+
 }  // namespace kavren

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "control/echo.hpp"
 #include "control/history.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
-#include "graphics/echo.hpp"
 #include "meshgen/sort.hpp"
 #include "meshgen/stubs.hpp"
 #include "meshgen/tables.hpp"

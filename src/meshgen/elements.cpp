@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
+#include "control/echo.hpp"
 #include "control/history.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
-#include "graphics/echo.hpp"
 #include "meshgen/tables.hpp"
 #include "records/io.hpp"
 #include "records/mesh.hpp"

@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include "control/echo.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
 #include "control/utility.hpp"
-#include "graphics/echo.hpp"
 #include "hpmesh/setup.hpp"
 #include "hpmesh/tree.hpp"
 #include "records/control.hpp"
@@ -389,20 +389,6 @@ void writf(int nblock) {
     put(fmt::list({"NPDOF,NPNOD,NPFAM ="}));
     put(fmt::list({cpoint.NPDOF, cpoint.NPNOD, cpoint.NPFAM}));
     units::close(LUGRID);
-}
-
-//// guard ////
-
-int check_usable_mesh() {
-    if (cmshst.INOMSH == 1) {
-        ffldou(0, MSG_ERROR, "*** NO USABLE MESH: THE LAST GEOMETRY WAS NOT HANDED OVER ***");
-        return 1;
-    }
-    if (cdata.NRELEM == 0) {
-        ffldou(0, MSG_ERROR, "*** NO MESH HAS BEEN DEFINED: USE GEOMETRY FIRST ***");
-        return 1;
-    }
-    return 0;
 }
 
 }  // namespace kavren

@@ -19,6 +19,5 @@ int logrid();
 void writf(int nblock);
 // 0 when the database holds a usable mesh; otherwise writes why not and gives 1.
 // SOLVE and the MESH level call it before they work on the mesh.
-int check_usable_mesh();
 
 }  // namespace kavren

@@ -3,10 +3,10 @@
 #include <cmath>
 #include <string>
 
+#include "control/echo.hpp"
 #include "control/history.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
-#include "graphics/echo.hpp"
 #include "meshgen/stubs.hpp"
 #include "meshgen/tables.hpp"
 #include "records/control.hpp"

@@ -6,10 +6,10 @@
 
 #include <string>
 
+#include "control/echo.hpp"
 #include "control/history.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
-#include "graphics/echo.hpp"
 #include "records/io.hpp"
 
 namespace kavren {

@@ -1,3 +1,5 @@
+#include "control/reader.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,9 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "control/reader.hpp"
+#include "control/echo.hpp"
 #include "reader_fixture.hpp"
-#include "graphics/echo.hpp"
 
 namespace kavren::testing {
 namespace {
@@ -40,7 +41,9 @@ const RecordCase kRecords[] = {
     {"quoted_number_is_word", "\"123\"\n", {{2, 0, "123"}}},
     {"hash_ends_line", "A,B # C,D\n", {{2, 0, "A"}, {2, 0, "B"}}},
     {"continuation", "MESH/\nREFINE\n", {{2, 0, "MESH"}, {2, 0, "REFINE"}}},
-    {"continuation_after_comma", "MESH,/\nREFINE\n", {{2, 0, "MESH"}, {3, 0, ""}, {2, 0, "REFINE"}}},
+    {"continuation_after_comma",
+     "MESH,/\nREFINE\n",
+     {{2, 0, "MESH"}, {3, 0, ""}, {2, 0, "REFINE"}}},
     {"blank_line_abandons_continuation", "MESH/\n\nREFINE\n", {{2, 0, "REFINE"}}},
     {"comment_lines_skipped", "# comment\n$ another\nA\n", {{2, 0, "A"}}},
     {"echo_words_dropped", "ECHO-ON\nECHO-OFF,X\nB\n", {{2, 0, "B"}}},
@@ -48,7 +51,9 @@ const RecordCase kRecords[] = {
     {"faulty_record_read_again", "1.2.3\nOK\n", {{2, 0, "OK"}}},
 };
 
-void PrintTo(const RecordCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const RecordCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class RecordTable : public ReaderTest, public ::testing::WithParamInterface<RecordCase> {};
 
@@ -96,7 +101,8 @@ const ErrorCase kErrors[] = {
     {"1E--3", " EXTRA SIGN IN EXPONENT IN FIELD   1"},
     {"12X", " INVALID CHARACTER IN NUMERIC FIELD   1"},
     {"15-3", " INTERNAL WRITE ERROR"},
-    {"A,\"ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEF\"", " NO DOUBLE-TIC MARK AT END OF EXPLICIT WORD IN FIELD   2"},
+    {"A,\"ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEF\"",
+     " NO DOUBLE-TIC MARK AT END OF EXPLICIT WORD IN FIELD   2"},
 };
 
 TEST_F(ReaderTest, FieldErrorsAreFiledAndTheRecordIsReadAgain) {
@@ -225,8 +231,9 @@ TEST_F(ReaderTest, FindopOverElevenOccurrencesReports) {
     EXPECT_EQ(nocc, 11);
     EXPECT_EQ(ipos, 99);
     std::string err = file("decks/t.err");
-    EXPECT_NE(err.find("THE REPEATED WORD IS  A         INCREASE THE DIMENSION OF IOCCUR IN SUB. GETOP"),
-              std::string::npos);
+    EXPECT_NE(
+        err.find("THE REPEATED WORD IS  A         INCREASE THE DIMENSION OF IOCCUR IN SUB. GETOP"),
+        std::string::npos);
     EXPECT_NE(err.find("AN ITEM APPEARS MORE THAN 10 TIMES ON ONE DATA CARD"), std::string::npos);
 }
 
@@ -295,7 +302,7 @@ namespace {
 
 // The keyboard is unit 5; a test connects it to a file.
 class PromptedReaderTest : public ReaderTest {
-protected:
+  protected:
     void keyboard(const std::string& text) {
         std::ofstream(dir / "kbd.txt") << text;
         units::open_text(units::STDIN_UNIT, "kbd.txt", units::Open::existing);

@@ -1,11 +1,12 @@
+#include "control/utility.hpp"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
 #include <vector>
 
-#include "control/utility.hpp"
-#include "graphics/echo.hpp"
+#include "control/echo.hpp"
 
 namespace kavren::testing {
 namespace {
@@ -49,7 +50,7 @@ TEST(Zsortr, SortsWholeRowsByOneColumn) {
     std::uniform_int_distribution<int> d(0, 50);  // many equal keys
     for (int i = 0; i < n; ++i) {
         a[i] = d(gen);
-        a[i + lda] = i;           // the row's identity
+        a[i + lda] = i;             // the row's identity
         a[i + 2 * lda] = 2 * a[i];  // tied to the key
     }
     ASSERT_TRUE(zsortr(a.data(), lda, n, ncol, 1));

@@ -8,8 +8,8 @@
 #include <new>
 
 #include "adapt/exact.hpp"
+#include "eval/ifcompo.hpp"
 #include "eval_fixture.hpp"
-#include "plot/ifcompo.hpp"
 
 namespace {
 bool g_counting = false;

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "control/reader.hpp"
+#include "eval/ifcompo.hpp"
 #include "eval_fixture.hpp"
-#include "plot/ifcompo.hpp"
 
 namespace kavren::testing {
 namespace {

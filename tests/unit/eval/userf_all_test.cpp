@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "adapt/exact.hpp"
+#include "eval/ifcompo.hpp"
 #include "eval_fixture.hpp"
-#include "plot/ifcompo.hpp"
 
 namespace kavren::testing {
 namespace {

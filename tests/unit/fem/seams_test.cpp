@@ -7,10 +7,10 @@
 #include <cmath>
 #include <random>
 
-#include "control/problem.hpp"
 #include "fem/fesol.hpp"
 #include "fem/mesh_seams.hpp"
 #include "records/problem.hpp"
+#include "session/problem_modules.hpp"
 #include "solve_support.hpp"
 #include "user/problem.hpp"
 

@@ -9,7 +9,8 @@
 #include <string>
 
 #include "geometry_fixture.hpp"
-#include "hpmesh/mesh_level.hpp"
+#include "hpmesh/tree.hpp"
+#include "meshgen/mesh_level.hpp"
 #include "support/units.hpp"
 
 namespace kavren::testing {

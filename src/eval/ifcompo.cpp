@@ -1,4 +1,4 @@
-#include "plot/ifcompo.hpp"
+#include "eval/ifcompo.hpp"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // on meshes with families, hanging nodes and mixed orders, the refusal of
 // short, oversized and damaged files with the data left as they were, the
 // temporary name of SAVE, the STORAGE level and the ring-buffer store.
-#include "control/dump.hpp"
+#include "session/dump.hpp"
 
 #include <gtest/gtest.h>
 
@@ -16,11 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "../control/reader_fixture.hpp"
 #include "control/utility.hpp"
 #include "db_check.hpp"
 #include "hpmesh/tree.hpp"
 #include "mesh_builder.hpp"
-#include "reader_fixture.hpp"
 #include "records/control.hpp"
 #include "records/estimate.hpp"
 #include "records/geometry.hpp"

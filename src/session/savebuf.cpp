@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "control/dump.hpp"
 #include "records/io.hpp"
 #include "records/savefile.hpp"
+#include "session/dump.hpp"
 #include "support/format.hpp"
 #include "support/units.hpp"
 

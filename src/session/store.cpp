@@ -5,10 +5,10 @@
 // system calls it.
 #include <algorithm>
 
-#include "control/dump.hpp"
 #include "control/messages.hpp"
 #include "records/io.hpp"
 #include "records/savefile.hpp"
+#include "session/dump.hpp"
 
 namespace kavren {
 

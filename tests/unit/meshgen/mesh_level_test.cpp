@@ -1,7 +1,7 @@
 // The MESH levels driven by a scripted deck through the real reader: the
 // EXECUTE driver's level (meshwr) in full, and what only the unit level sees
 // of the GEOMETRY level (mesh).
-#include "hpmesh/mesh_level.hpp"
+#include "meshgen/mesh_level.hpp"
 
 #include <gtest/gtest.h>
 
@@ -10,14 +10,14 @@
 #include <cstdio>
 #include <string>
 
+#include "../hpmesh/hpmesh_fixture.hpp"
+#include "../hpmesh/solution_probe.hpp"
 #include "hpmesh/primitives.hpp"
 #include "hpmesh/tree.hpp"
-#include "hpmesh_fixture.hpp"
 #include "records/control.hpp"
 #include "records/dimen.hpp"
 #include "records/mesh.hpp"
 #include "records/meshgen.hpp"
-#include "solution_probe.hpp"
 
 namespace kavren::testing {
 namespace {

@@ -19,7 +19,7 @@
 //      for each position i = 1..NRELEM of the tree order (R)
 // A recovery numbers the dofs afresh, 1..NRDOF in the order the stream
 // meets them, each chain consecutive.
-#include "control/dump.hpp"
+#include "session/dump.hpp"
 
 #include <algorithm>
 #include <array>
@@ -32,12 +32,12 @@
 #include <type_traits>
 #include <vector>
 
+#include "control/echo.hpp"
+#include "control/extension.hpp"
 #include "control/history.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
 #include "control/utility.hpp"
-#include "extension/extension.hpp"
-#include "graphics/echo.hpp"
 #include "hpmesh/dbcheck.hpp"
 #include "hpmesh/tree.hpp"
 #include "meshgen/handover.hpp"

@@ -1,7 +1,7 @@
 // The problem modules: the STANDARD and CUSTOM menus, the problem module menu,
 // boundary kinds of customised problems, and the solver menu with its
 // solution step.
-#include "control/problem.hpp"
+#include "session/problem_modules.hpp"
 
 #include <algorithm>
 #include <cassert>
@@ -9,14 +9,14 @@
 #include <string>
 #include <type_traits>
 
-#include "control/dump.hpp"
+#include "control/echo.hpp"
+#include "control/extension.hpp"
 #include "control/history.hpp"
+#include "control/level.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
 #include "control/utility.hpp"
-#include "extension/extension.hpp"
 #include "frontal/solve1.hpp"
-#include "graphics/echo.hpp"
 #include "hpmesh/tree.hpp"
 #include "meshgen/geometry.hpp"
 #include "meshgen/handover.hpp"
@@ -25,9 +25,10 @@
 #include "records/io.hpp"
 #include "records/meshgen.hpp"
 #include "records/problem.hpp"
+#include "session/dump.hpp"
+#include "session/execute.hpp"
 #include "support/convert.hpp"
 #include "support/format.hpp"
-#include "user/execute.hpp"
 
 namespace kavren {
 
@@ -589,28 +590,6 @@ void decod2(int nel, int nside, int* kinds) {
     for (int i = 1; i <= nside; ++i)
         if (neig(i) == 0) findty(nel, i, nbound[i - 1]);
     side_kinds(nside, nbound, kinds);
-}
-
-void stub_level(std::string_view name) {
-    write_terminal(
-        fmt::list({name, "IS NOT AVAILABLE YET: ITS RECORDS ARE DROPPED UP TO ITS END"}));
-    echo();
-    iodati.INDENT += 3;
-    for (;;) {
-        read_record(0);
-        if (replaying()) return;
-        if (const LevelWord w = help_or_history(0); w != LevelWord::other) {
-            if (w == LevelWord::unwind) return;
-            continue;
-        }
-        if (chkfld("END", 1)) {
-            iodati.INDENT -= 3;
-            echo();
-            return;
-        }
-        // Dropped records are still logged, so that the log replays the run.
-        if (iodati.NFIELD > 0) echo();
-    }
 }
 
 }  // namespace kavren

@@ -1,6 +1,7 @@
+#include "control/menu.hpp"
+
 #include <gtest/gtest.h>
 
-#include "graphics/menu.hpp"
 #include "records/control.hpp"
 #include "records/io.hpp"
 #include "records/window.hpp"
@@ -9,15 +10,13 @@ namespace kavren::testing {
 namespace {
 
 class MenuTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         cmenu = Cmenu();
         custo = Custo();
         mstack = Mstack();
     }
-    std::string entry(int menu, int i) {
-        return cmenu.MENTRY(cmenu.MFIRST(menu) + i - 1).str();
-    }
+    std::string entry(int menu, int i) { return cmenu.MENTRY(cmenu.MFIRST(menu) + i - 1).str(); }
 };
 
 TEST_F(MenuTest, TableHoldsSixtyFourMenus) {

@@ -1,11 +1,11 @@
-#include "graphics/echo.hpp"
+#include "control/echo.hpp"
 
 #include <string>
 
 #include "control/messages.hpp"
 #include "records/io.hpp"
-#include "support/units.hpp"
 #include "records/window.hpp"
+#include "support/units.hpp"
 
 namespace kavren {
 
@@ -36,7 +36,8 @@ void outcom(int lun) {
             cbuftext.ILAST = 1;
             cbuftext.IWRAP = 1;
         }
-        cbuftext.BUFTXT(cbuftext.ILAST) = Chars<72>("----" + std::string(out.view().substr(0, 67)) + " ");
+        cbuftext.BUFTXT(cbuftext.ILAST) =
+            Chars<72>("----" + std::string(out.view().substr(0, 67)) + " ");
         cbuftext.IVIEW = cbuftext.ILAST;
         // In menu mode the command area is marked and redrawn here; the window
         // layer is not built yet, so every run is in command mode.

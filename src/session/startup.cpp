@@ -1,21 +1,21 @@
-#include "control/startup.hpp"
+#include "session/startup.hpp"
 
 #include <cstdio>
 #include <string>
 
 #include "control/history.hpp"
+#include "control/menu.hpp"
 #include "control/messages.hpp"
-#include "control/problem.hpp"
 #include "control/reader.hpp"
 #include "eval/evaluator.hpp"
 #include "fem/tables.hpp"
-#include "graphics/menu.hpp"
 #include "records/control.hpp"
 #include "records/io.hpp"
 #include "records/window.hpp"
+#include "session/cusmen.hpp"
+#include "session/problem_modules.hpp"
 #include "support/convert.hpp"
 #include "support/units.hpp"
-#include "user/cusmen.hpp"
 
 namespace kavren {
 
@@ -63,7 +63,8 @@ void read_custom_problem(int i, int& luconf) {
     int nocc = 0, ipos = 0;
     findop("EQUATION", nocc, ipos);
     if (nocc == 0) config_error(missing_line("EQUATION", true));
-    if (iodati.ITYPE(ipos) != FT_NUMBER) config_error("** NUMBER OF EQUATIONS UNREADABLE           *");
+    if (iodati.ITYPE(ipos) != FT_NUMBER)
+        config_error("** NUMBER OF EQUATIONS UNREADABLE           *");
     int neq = ifix(iodata.FVALUE(ipos));
     if (neq < 1 || neq > MAX_EQNS) config_error("** NUMBER OF EQUATIONS NOT IN 1..4          *");
     custo.CUSNEQ(i) = neq;
@@ -89,7 +90,9 @@ void read_custom_problem(int i, int& luconf) {
 
 }  // namespace
 
-void unitno() { cinout = Cinout(); }
+void unitno() {
+    cinout = Cinout();
+}
 
 void mode() {
     if (!units::open_text(cinout.LUCONF, "config.sys", units::Open::existing)) {

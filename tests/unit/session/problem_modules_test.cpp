@@ -1,6 +1,6 @@
 // The problem modules' own logic: boundary kinds, the kinds of an element's
 // sides, and the solver menu's settings.
-#include "control/problem.hpp"
+#include "session/problem_modules.hpp"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "reader_fixture.hpp"
+#include "../control/reader_fixture.hpp"
 #include "records/meshgen.hpp"
 #include "records/problem.hpp"
 #include "support/units.hpp"

@@ -15,8 +15,8 @@ void adapt();
 void userdout();
 void userdin();
 // The user point function of the plots, for component codes it names.
-double userfn(int nel, double x, double y, const double* u, const double* dudx,
-              const double* dudy, int icomp);
+double userfn(int nel, double x, double y, const double* u, const double* dudx, const double* dudy,
+              int icomp);
 void pickest(double* est, int n);
 void pfactor(double* est, int n);
 void xgsave(int iy1, int iy2, int iy3);

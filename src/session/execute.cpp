@@ -2,25 +2,26 @@
 // for the problem dimension and the breakpoint names once, then loops for
 // ever over action records: MESH, TWODIM, TRIDIM, PROFILE, SOLVE, ERREST,
 // DISERR, ADAPTH, ADAPTP. The run ends inside it (QUIT).
-#include "user/execute.hpp"
+#include "session/execute.hpp"
 
 #include <string>
 
 #include "adapt/adapthp.hpp"
 #include "adapt/errexact.hpp"
 #include "control/debug.hpp"
+#include "control/echo.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
 #include "frontal/solve1.hpp"
-#include "graphics/echo.hpp"
+#include "hpmesh/tree.hpp"
 #include "meshgen/handover.hpp"
+#include "meshgen/mesh_level.hpp"
 #include "records/debug.hpp"
 #include "records/execute.hpp"
 #include "records/io.hpp"
 #include "records/mesh.hpp"
 #include "support/convert.hpp"
 #include "support/format.hpp"
-#include "hpmesh/mesh_level.hpp"
 #include "user/plot_pending.hpp"
 
 namespace kavren {

@@ -1,15 +1,16 @@
 // The MESH command levels.
-#include "hpmesh/mesh_level.hpp"
+#include "meshgen/mesh_level.hpp"
 
 #include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "control/echo.hpp"
 #include "control/history.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
-#include "graphics/echo.hpp"
+#include "eval/ifcompo.hpp"
 #include "graphics/pick.hpp"
 #include "hpmesh/elcommands.hpp"
 #include "hpmesh/enrich.hpp"
@@ -23,7 +24,6 @@
 #include "meshgen/handover.hpp"
 #include "meshgen/tables.hpp"
 #include "plot/graph.hpp"
-#include "plot/ifcompo.hpp"
 #include "records/control.hpp"
 #include "records/dimen.hpp"
 #include "records/frontal.hpp"

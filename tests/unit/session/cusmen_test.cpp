@@ -1,13 +1,13 @@
 // The EXECUTE driver's mesh menu: menu 65 after the pre-defined menus, later
 // menus numbered from 101, and the report of a full menu table.
-#include "user/cusmen.hpp"
+#include "session/cusmen.hpp"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "../control/reader_fixture.hpp"
-#include "graphics/menu.hpp"
+#include "control/menu.hpp"
 #include "records/control.hpp"
 #include "records/window.hpp"
 

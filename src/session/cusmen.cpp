@@ -1,6 +1,6 @@
-#include "user/cusmen.hpp"
+#include "session/cusmen.hpp"
 
-#include "graphics/menu.hpp"
+#include "control/menu.hpp"
 #include "records/window.hpp"
 
 namespace kavren {

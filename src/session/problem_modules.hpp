@@ -31,8 +31,4 @@ void decod2(int nel, int nside, int* kinds);
 // The same from the sides' boundary numbers (0 for a side with a neighbour).
 void side_kinds(int nside, const int* nbound, int* kinds);
 
-// A level that is not built yet: says so on the terminal, echoes the record
-// that entered it and drops (echoing them) the records up to its END.
-void stub_level(std::string_view name);
-
 }  // namespace kavren

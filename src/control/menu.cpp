@@ -1,4 +1,4 @@
-#include "graphics/menu.hpp"
+#include "control/menu.hpp"
 
 #include <string>
 #include <vector>

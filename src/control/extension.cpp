@@ -1,0 +1,65 @@
+#include "control/extension.hpp"
+
+#include <string>
+
+#include "control/messages.hpp"
+
+namespace kavren {
+
+namespace {
+
+void announce(std::string_view text) {
+    write_terminal(" " + std::string(text));
+    runtime_pause();
+}
+
+}  // namespace
+
+void setparam1() {
+    announce("IN fake SETPARAM1");
+}
+void setparam2() {
+    announce("IN fake SETPARAM2");
+}
+void setbcs1() {
+    announce("IN fake SETBCS1");
+}
+void setbcs2() {
+    announce("IN fake SETBCS2");
+}
+void adapt() {
+    announce("IN FAKE ADAPT");
+}
+void userdout() {
+    announce("FAKE USERDOUT");
+}
+void userdin() {
+    announce("FAKE USERDIN");
+}
+
+double userfn(int, double, double, const double*, const double*, const double*, int) {
+    announce("FAKE USERFN");
+    // No user point function is supplied: its quantity reads as 0.
+    return 0.0;
+}
+
+void pickest(double*, int) {
+    announce("IN FAKE PICKEST");
+}
+void pfactor(double*, int) {
+    announce("IN FAKE PFACTOR");
+}
+void xgsave(int, int, int) {
+    announce("IN FAKE XGSAVE");
+}
+void xgrest(int, int, int) {
+    announce("IN FAKE XGREST");
+}
+void xghelp(std::string_view, int) {
+    announce("IN FAKE XGHELP");
+}
+void errest() {
+    announce("FAKE ERREST...");
+}
+
+}  // namespace kavren
