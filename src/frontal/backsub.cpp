@@ -72,28 +72,6 @@ void elmsol(double edest, const double* row, const double* rhsv, double* sol) {
     }
 }
 
-// Reads record irec of a scratch buffer; false (IERR set) on failure.
-bool read_buffer(const char* name, int& irec, int& len, double* words) {
-    int ierr = 0;
-    zdirio(name, "READ", irec, len, words, ierr);
-    if (ierr != 0) {
-        surfc1.IERR() = file_error(ierr);
-        return false;
-    }
-    return true;
-}
-
-bool write_buffer(const char* name, int& count, double* words, int len) {
-    int ierr = 0;
-    ++count;
-    zdirio(name, "WRITE", count, len, words, ierr);
-    if (ierr != 0) {
-        surfc1.IERR() = file_error(ierr);
-        return false;
-    }
-    return true;
-}
-
 // frwrs: forward reduction of new right-hand sides with the stored factors:
 // the equations divided by their pivots (ISYM 4, U records read forward) or
 // the multipliers (ISYM 3, L records each read from its end).
@@ -119,23 +97,19 @@ void frwrs(double* elnfw, double* andest, double* ddest, double* edest, double* 
     int p = isym == 4 ? 1 : 0;  // factor pointer into the current record
 
     for (int iel = 1; iel <= c.NUMELM(); ++iel) {
-        int ne = 0;
-        frontal_callbacks.solin1(iel, ne, andest);
-        if (ne == 0) continue;
         int nelim = 0;
-        dest(ne, andest, nelim, ddest, edest);
+        const ElementStart start = start_element(
+            "FRWRS", iel, andest, nelim, ddest, edest, fr, [](int, int) {},
+            [&](int ndofm) {
+                if (c.IASSEM() == 1) {
+                    frontal_callbacks.solin2(iel, 1, ndofm, nrhs, ddest, elr, elr);
+                } else {
+                    frontal_callbacks.solin2(iel, 1, ndofm, nrhs, ddest, fr, fr);
+                }
+            });
+        if (start == ElementStart::empty) continue;
+        if (start == ElementStart::refused) return;
         const int ndofm = s.NDOFM;
-        s.NFW = std::max(s.NFW, s.LFW);
-        zeror(fr, mfw, nrhs, s.LFW, s.NFW);
-        if (c.IASSEM() == 1) {
-            frontal_callbacks.solin2(iel, 1, ndofm, nrhs, ddest, elr, elr);
-        } else {
-            frontal_callbacks.solin2(iel, 1, ndofm, nrhs, ddest, fr, fr);
-        }
-        if (c.IERR() == FS_ELEMENT) {
-            fs_format("(/,/,5x,'ERROR IN FRWRS:',' ELEMENT REFUSED:',i6)", {iel});
-            return;
-        }
         if (on_elem(c.IPFSST(), iel))
             fs_format("(1x,'FRWRS: iel,NRHS,NDOFM,NFW,LFW,NE', /,10x,10i8)",
                       {iel, nrhs, ndofm, s.NFW, s.LFW, nelim});
@@ -222,11 +196,8 @@ void bckwrd(double* elnfw, double* andest, double* ddest, double* edest, double*
     double* B = bbuf - 1;
 
     for (int iel = c.NUMELM(); iel >= 1; --iel) {
-        int ne = 0;
-        frontal_callbacks.solin1(iel, ne, andest);
-        if (ne == 0) continue;
         int nelim = 0;
-        dest(ne, andest, nelim, ddest, edest);
+        if (!element_codes(iel, andest, nelim, ddest, edest)) continue;
         const int ndofm = s.NDOFM;
         if (iel > 1) {
             s.LFW = static_cast<int>(elnfw[iel - 2]);

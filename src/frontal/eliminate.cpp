@@ -354,18 +354,6 @@ struct SlotFront {
 
 SlotFront front_;
 
-// Writes Ubuf(1..len) as the next record of a scratch buffer; false on failure.
-bool write_buffer(const char* name, int& count, double* words, int len) {
-    int ierr = 0;
-    ++count;
-    zdirio(name, "WRITE", count, len, words, ierr);
-    if (ierr != 0) {
-        surfc1.IERR() = file_error(ierr);
-        return false;
-    }
-    return true;
-}
-
 void print_buffers(const double* ubuf, int from_l, bool end) {
     const int mbuf = surfc2.MBUF;
     fs_words(end ? "(1x,'FRWCP: First 40 items in Buf: ',/, (10x,1p,10e12.5))"
@@ -402,33 +390,32 @@ void frwcp(double* elnfw, double* andest, double* ddest, double* edest, double* 
     F.start(sym, front, mfw);
 
     for (int iel = 1; iel <= c.NUMELM(); ++iel) {
-        int ne = 0;
-        frontal_callbacks.solin1(iel, ne, andest);
-        if (ne == 0) continue;
         int nelim = 0;
-        dest(ne, andest, nelim, ddest, edest);
-        const int ndofm = s.NDOFM;
-        s.NFW = std::max(s.NFW, s.LFW);
-        s.KFW = s.NFW;
         int mke = s.MKF;
-        if (c.IASSEM() == 1) mke = sym ? ndofm * (ndofm + 1) / 2 : ndofm * ndofm;
-        F.grow(s.LFW, s.NFW);
-        if (nrhs > 0) zeror(fr, mfw, nrhs, s.LFW, s.NFW);
-        F.gone.clear();
-
         double* elk = elem;
-        double* elr = elem + mke;
-        if (c.IASSEM() == 1) {
-            frontal_callbacks.solin2(iel, 2, ndofm, nrhs, ddest, elk, elr);
-        } else {
-            std::vector<double> w = F.layout(s.NFW, s.NFW);
-            frontal_callbacks.solin2(iel, 2, ndofm, nrhs, ddest, w.data(), fr);
-            F.unlayout(s.NFW, w);
-        }
-        if (c.IERR() == FS_ELEMENT) {
-            fs_format("(/,/,5x,'ERROR IN FRWCP:',' ELEMENT REFUSED:',i6)", {iel});
-            return;
-        }
+        double* elr = elem;
+        const ElementStart start = start_element(
+            "FRWCP", iel, andest, nelim, ddest, edest, fr,
+            [&](int lfw, int nfw) {
+                s.KFW = nfw;
+                F.grow(lfw, nfw);
+                F.gone.clear();
+            },
+            [&](int ndofm) {
+                if (c.IASSEM() == 1) {
+                    mke = sym ? ndofm * (ndofm + 1) / 2 : ndofm * ndofm;
+                    elr = elem + mke;
+                    frontal_callbacks.solin2(iel, 2, ndofm, nrhs, ddest, elk, elr);
+                } else {
+                    elr = elem + mke;
+                    std::vector<double> w = F.layout(s.NFW, s.NFW);
+                    frontal_callbacks.solin2(iel, 2, ndofm, nrhs, ddest, w.data(), fr);
+                    F.unlayout(s.NFW, w);
+                }
+            });
+        if (start == ElementStart::empty) continue;
+        if (start == ElementStart::refused) return;
+        const int ndofm = s.NDOFM;
         if (on_elem(c.IPFSST(), iel))
             fs_format("(1x,'FRWCP: iel,NRHS,NDOFM,NFW,KFW,LFW,NE,mke,mkf', /,10x,10i8)",
                       {iel, nrhs, ndofm, s.NFW, s.KFW, s.LFW, nelim, mke, s.MKF});

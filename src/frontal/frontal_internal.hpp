@@ -6,6 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "frontal/frontal.hpp"
+#include "records/debug.hpp"
+#include "records/frontal.hpp"
 #include "support/format.hpp"
 
 namespace kavren::frontal {
@@ -54,6 +57,37 @@ void bckwrd(double* elnfw, double* andest, double* ddest, double* edest, double*
 // The scratch-file code of a zdirio failure as the solver's IERR.
 inline int file_error(int code) {
     return 10 * code;
+}
+
+// Writes words(1..len) as record count + 1 of scratch buffer name ("U", "B",
+// "L") and counts it; reads record irec (len := its length). False, with IERR
+// set, on a file failure.
+bool write_buffer(const char* name, int& count, const double* words, int len);
+bool read_buffer(const char* name, int& irec, int& len, double* words);
+
+// solin1's codes of element iel decoded by dest; false when it has none.
+bool element_codes(int iel, double* andest, int& nelim, double* ddest, double* edest);
+
+// What the start of an element in a forward pass gave.
+enum class ElementStart { ready, empty, refused };
+
+// The start of an element in a forward pass: its codes, the front widened to
+// take the element's new positions (NFW at least LFW; widen(LFW, NFW) for the
+// matrix, their right-hand sides cleared in fr), and the element asked for
+// with fetch(ndofm), which calls solin2. A refusal by the call-back is
+// reported under the routine's name.
+template <class Widen, class Fetch>
+ElementStart start_element(const char* routine, int iel, double* andest, int& nelim, double* ddest,
+                           double* edest, double* fr, Widen widen, Fetch fetch) {
+    Surfc2& s = surfc2;
+    if (!element_codes(iel, andest, nelim, ddest, edest)) return ElementStart::empty;
+    s.NFW = s.NFW > s.LFW ? s.NFW : s.LFW;
+    widen(s.LFW, s.NFW);
+    if (surfc1.NRHS() > 0) zeror(fr, s.MFW, surfc1.NRHS(), s.LFW, s.NFW);
+    fetch(s.NDOFM);
+    if (surfc1.IERR() != FS_ELEMENT) return ElementStart::ready;
+    fs_format(std::string("(/,/,5x,'ERROR IN ") + routine + ":',' ELEMENT REFUSED:',i6)", {iel});
+    return ElementStart::refused;
 }
 
 }  // namespace kavren::frontal

@@ -297,6 +297,14 @@ void dest(int ne, const double* andest, int& nelim, double* ddest, double* edest
     }
 }
 
+bool frontal::element_codes(int iel, double* andest, int& nelim, double* ddest, double* edest) {
+    int ne = 0;
+    frontal_callbacks.solin1(iel, ne, andest);
+    if (ne == 0) return false;
+    dest(ne, andest, nelim, ddest, edest);
+    return true;
+}
+
 //// entry ////
 
 void surfss(double* a) {

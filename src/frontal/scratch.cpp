@@ -191,4 +191,25 @@ void zdirio(std::string_view unname, std::string_view commnd, int& irec, int& le
             {unname.substr(0, 1), commnd.substr(0, 8), unit, irec, len, first, st.nbuf, st.lenf});
 }
 
+namespace frontal {
+
+bool write_buffer(const char* name, int& count, const double* words, int len) {
+    int ierr = 0;
+    ++count;
+    zdirio(name, "WRITE", count, len, const_cast<double*>(words), ierr);
+    if (ierr == 0) return true;
+    surfc1.IERR() = file_error(ierr);
+    return false;
+}
+
+bool read_buffer(const char* name, int& irec, int& len, double* words) {
+    int ierr = 0;
+    zdirio(name, "READ", irec, len, words, ierr);
+    if (ierr == 0) return true;
+    surfc1.IERR() = file_error(ierr);
+    return false;
+}
+
+}  // namespace frontal
+
 }  // namespace kavren
