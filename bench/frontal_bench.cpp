@@ -1,12 +1,26 @@
 // The frontal solver on the unit square of n x n elements of order p (one
 // component: a vertex carries 1 unknown, an edge p-1, an interior (p-1)^2, so
-// (np+1)^2 unknowns), with random symmetric positive definite element
-// matrices computed once beforehand. Elements come row by row (order 0) or
-// in the recursive quadrant order of a refinement tree (order 1). Reported:
-// the largest front, the multiply-adds of the elimination and their rate over
-// the forward elimination's time, and, on the same assembled matrix, the time
-// of CHOLMOD (analyse + factorise + solve) and of LAPACK's banded Cholesky
-// (dpbsv) when the bench is built with them.
+// (np+1)^2 unknowns), elements in the recursive quadrant order of a
+// refinement tree, with random diagonally dominant element matrices computed
+// once beforehand: symmetric for ISYM 1, unsymmetric for ISYM 2. Each case is
+// run RUNS times on each side and every time reported is a median:
+//   unknowns, front    the size of the problem and the largest front
+//   madds, madd_rate   multiply-adds of the forward elimination (the products
+//                      of each pivot's non-zero couplings, what any Cholesky or
+//                      LU with this pivot order performs) and their rate
+//   frontal_s, fwd_s   the whole solve (prefront, elimination, back
+//                      substitution) and its forward elimination
+//   cholmod_s          ISYM 1: CHOLMOD (analyse, factorise, solve), and
+//   vs_cholmod         frontal_s over it
+//   umfpack_s          ISYM 2: UMFPACK (symbolic, numeric, solve), and
+//   vs_umfpack         frontal_s over it
+//   dpbsv_s            ISYM 1: LAPACK's banded Cholesky on a row-wise band
+//   diff               largest difference from the other solver's solution,
+//                      relative to its largest value
+// The other solvers run on OpenBLAS with one thread, the frontal solver on
+// one core. "spill" 1 gives the solver the work array of SOLVE (MA_SOLVE
+// words), so that its eliminated equations go through the scratch files; 0
+// gives it room to keep them all in core.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -25,11 +39,16 @@
 #include "frontal/frontal.hpp"
 #include "records/debug.hpp"
 #include "records/frontal.hpp"
+#include "records/limits.hpp"
 
 #ifdef KAVREN_HAVE_CHOLMOD
 #include <cholmod.h>
 #endif
-#ifdef KAVREN_HAVE_LAPACK
+#ifdef KAVREN_HAVE_UMFPACK
+#include <umfpack.h>
+#endif
+#ifdef KAVREN_HAVE_OPENBLAS
+extern "C" void openblas_set_num_threads(int);
 extern "C" void dpbsv_(const char* uplo, const int* n, const int* kd, const int* nrhs, double* ab,
                        const int* ldab, double* b, const int* ldb, int* info, std::size_t);
 #endif
@@ -38,9 +57,12 @@ namespace {
 
 using namespace kavren;
 
-// The comparison is one core against one core. CHOLMOD's OpenMP runtime reads
-// its thread limit only when the process starts, so the bench starts itself
-// again with the limit set when it was not given one.
+// Runs of each solver for one case; every time reported is their median.
+constexpr int RUNS = 5;
+
+// The comparison is one core against one core. The OpenMP runtime and
+// OpenBLAS read their thread limits only when the process starts, so the
+// bench starts itself again with the limits set when it was not given them.
 [[maybe_unused]] const bool one_thread = [] {
     if (std::getenv("OMP_THREAD_LIMIT") != nullptr) return true;
     std::ifstream in("/proc/self/cmdline", std::ios::binary);
@@ -50,6 +72,8 @@ using namespace kavren;
     if (argv.empty()) return false;
     argv.push_back(nullptr);
     setenv("OMP_THREAD_LIMIT", "1", 1);
+    setenv("OMP_NUM_THREADS", "1", 1);
+    setenv("OPENBLAS_NUM_THREADS", "1", 1);
     execv("/proc/self/exe", argv.data());
     return false;  // exec failed: go on with the default threads
 }();
@@ -59,15 +83,24 @@ double now() {
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const std::size_t m = v.size() / 2;
+    return v.size() % 2 == 1 ? v[m] : 0.5 * (v[m - 1] + v[m]);
+}
+
 struct Square {
     int n = 0, p = 0;
+    bool sym = true;
     std::vector<int> ndof;                   // by node, from 1
     std::vector<std::vector<int>> elements;  // 9 nodes each, solver order
     std::vector<double> y;                   // node centre height, for the band numbering
     std::vector<double> x;
     std::vector<int> offset;  // first global unknown of each node
     int nglobal = 0;
-    std::vector<std::vector<double>> kmat;  // packed lower triangles by rows
+    // Symmetric: packed lower triangles by rows; unsymmetric: full matrices
+    // by rows, row r the equation of unknown r.
+    std::vector<std::vector<double>> kmat;
     std::vector<std::vector<double>> loads;
     std::vector<std::vector<int>> codes;
     std::vector<double> solution;
@@ -89,10 +122,11 @@ void quadrants(int i0, int i1, int j0, int j1, std::vector<std::pair<int, int>>&
     if (jm < j1) quadrants(i0, im, jm, j1, out);
 }
 
-Square make_square(int n, int p, int order) {
+Square make_square(int n, int p, bool sym) {
     Square s;
     s.n = n;
     s.p = p;
+    s.sym = sym;
     s.ndof.push_back(0);
     s.x.push_back(0);
     s.y.push_back(0);
@@ -112,12 +146,7 @@ Square make_square(int n, int p, int order) {
     for (int j = 0; j < n; ++j)
         for (int i = 0; i < n; ++i) in[j * n + i] = add((p - 1) * (p - 1), i + 0.5, j + 0.5);
     std::vector<std::pair<int, int>> cells;
-    if (order == 0) {
-        for (int j = 0; j < n; ++j)
-            for (int i = 0; i < n; ++i) cells.emplace_back(i, j);
-    } else {
-        quadrants(0, n, 0, n, cells);
-    }
+    quadrants(0, n, 0, n, cells);
     for (auto [i, j] : cells) {
         const int v1 = vert[j * (n + 1) + i], v4 = vert[(j + 1) * (n + 1) + i];
         s.elements.push_back({v1, v1 + 1, v4 + 1, v4, hor[j * n + i], ver[j * (n + 1) + i + 1],
@@ -128,22 +157,26 @@ Square make_square(int n, int p, int order) {
         s.offset[k] = s.nglobal;
         s.nglobal += s.ndof[k];
     }
-    // Random symmetric, diagonally dominant element matrices and loads.
+    // Random diagonally dominant element matrices and loads.
     std::mt19937 g(12345);
     std::uniform_real_distribution<double> d(-1.0, 1.0);
     const int m = (p + 1) * (p + 1);
     for (std::size_t e = 0; e < s.elements.size(); ++e) {
         std::vector<double> full(static_cast<std::size_t>(m) * m);
         for (int r = 0; r < m; ++r)
-            for (int c = 0; c < r; ++c) full[r * m + c] = full[c * m + r] = d(g);
-        std::vector<double> k;
+            for (int c = 0; c < r; ++c) {
+                full[r * m + c] = d(g);
+                full[c * m + r] = sym ? full[r * m + c] : d(g);
+            }
         for (int r = 0; r < m; ++r) {
             double sum = 1.0;
             for (int c = 0; c < m; ++c)
                 if (c != r) sum += std::fabs(full[r * m + c]);
-            for (int c = 0; c < r; ++c) k.push_back(full[r * m + c]);
-            k.push_back(sum);
+            full[r * m + r] = sum;
         }
+        std::vector<double> k;
+        for (int r = 0; r < m; ++r)
+            for (int c = 0; c < (sym ? r + 1 : m); ++c) k.push_back(full[r * m + c]);
         s.kmat.push_back(std::move(k));
         std::vector<double> f(static_cast<std::size_t>(m));
         for (auto& v : f) v = d(g);
@@ -202,11 +235,11 @@ struct FrontalRun {
     std::vector<double> work;
 };
 
-int frontal_solve(Square& s, FrontalRun& r) {
+int frontal_solve(Square& s, FrontalRun& r, bool spill) {
     g_sq = &s;
     frontal_callbacks = {cb_preout, cb_solin1, cb_solin2, cb_solout};
     for (int k = 1; k <= 28; ++k) surfc1.IWORD(k) = 0;
-    surfc1.ISYM() = 1;
+    surfc1.ISYM() = s.sym ? 1 : 2;
     surfc1.NUMELM() = static_cast<int>(s.elements.size());
     surfc1.NRHS() = 1;
     surfc1.IASSEM() = 1;
@@ -224,17 +257,21 @@ int frontal_solve(Square& s, FrontalRun& r) {
     surfsp(r.nnode.data(), r.ia.data(), a, b, c);
     if (surfc1.IERR() != 0) return surfc1.IERR();
     if (r.work.empty()) {
-        const long plan = static_cast<long>(surfc2.MFW) * (surfc2.MFW + 1) / 2 + surfc2.MFW +
-                          surfc1.NUMELM() + 400L * 400;
-        r.work.assign(static_cast<std::size_t>(plan + record_words(s)), 0.0);
+        long words = MA_SOLVE;
+        if (!spill) {
+            const long mfw = surfc2.MFW, front = s.sym ? mfw * (mfw + 1) / 2 : mfw * mfw;
+            words = front + mfw + surfc1.NUMELM() + 400L * 400 + record_words(s);
+        }
+        r.work.assign(static_cast<std::size_t>(words), 0.0);
     }
     surfc1.MA() = static_cast<int>(r.work.size());
     surfss(r.work.data());
     return surfc1.IERR();
 }
 
+// The assembled matrix by columns: the lower triangle (symmetric) or all of it.
 struct Assembled {
-    std::vector<int> colptr, rowind;  // lower triangle by columns
+    std::vector<int> colptr, rowind;
     std::vector<double> values, rhs;
 };
 
@@ -248,9 +285,14 @@ Assembled assemble(const Square& s) {
         const auto& k = s.kmat[e];
         std::size_t w = 0;
         for (std::size_t r = 0; r < g.size(); ++r) {
-            for (std::size_t c = 0; c <= r; ++c, ++w) {
-                const int i = std::max(g[r], g[c]), j = std::min(g[r], g[c]);
-                cols[static_cast<std::size_t>(j)].emplace_back(i, k[w]);
+            if (s.sym) {
+                for (std::size_t c = 0; c <= r; ++c, ++w) {
+                    const int i = std::max(g[r], g[c]), j = std::min(g[r], g[c]);
+                    cols[static_cast<std::size_t>(j)].emplace_back(i, k[w]);
+                }
+            } else {
+                for (std::size_t c = 0; c < g.size(); ++c, ++w)
+                    cols[static_cast<std::size_t>(g[c])].emplace_back(g[r], k[w]);
             }
             a.rhs[static_cast<std::size_t>(g[r])] += s.loads[e][r];
         }
@@ -299,7 +341,31 @@ double cholmod_time(const Assembled& a, std::vector<double>& x) {
 }
 #endif
 
-#ifdef KAVREN_HAVE_LAPACK
+#ifdef KAVREN_HAVE_UMFPACK
+// Seconds of symbolic + numeric factorisation + solve; x gets the solution.
+double umfpack_time(const Assembled& a, std::vector<double>& x) {
+    const int n = static_cast<int>(a.rhs.size());
+    x.assign(static_cast<std::size_t>(n), 0.0);
+    double control[UMFPACK_CONTROL], info[UMFPACK_INFO];
+    umfpack_di_defaults(control);
+    void *symbolic = nullptr, *numeric = nullptr;
+    const double t0 = now();
+    int st = umfpack_di_symbolic(n, n, a.colptr.data(), a.rowind.data(), a.values.data(), &symbolic,
+                                 control, info);
+    if (st == UMFPACK_OK)
+        st = umfpack_di_numeric(a.colptr.data(), a.rowind.data(), a.values.data(), symbolic,
+                                &numeric, control, info);
+    if (st == UMFPACK_OK)
+        st = umfpack_di_solve(UMFPACK_A, a.colptr.data(), a.rowind.data(), a.values.data(),
+                              x.data(), a.rhs.data(), numeric, control, info);
+    const double t = now() - t0;
+    umfpack_di_free_symbolic(&symbolic);
+    umfpack_di_free_numeric(&numeric);
+    return st == UMFPACK_OK ? t : -1.0;
+}
+#endif
+
+#ifdef KAVREN_HAVE_OPENBLAS
 // The unknowns numbered by the height, then the abscissa, of their node.
 std::vector<int> band_numbering(const Square& s, int& kd) {
     std::vector<int> nodes;
@@ -345,16 +411,11 @@ double dpbsv_time(const Assembled& a, const std::vector<int>& perm, int kd,
     const double t0 = now();
     dpbsv_("L", &n, &kd, &one, ab.data(), &ld, x.data(), &n, &info, 1);
     const double t = now() - t0;
-    std::vector<double> back(x.size());
-    for (int j = 0; j < n; ++j)
-        back[static_cast<std::size_t>(j)] =
-            x[static_cast<std::size_t>(perm[static_cast<std::size_t>(j)])];
-    x = back;
     return info == 0 ? t : -1.0;
 }
 #endif
 
-double rel_diff(const std::vector<double>& a, const std::vector<double>& b) {
+[[maybe_unused]] double rel_diff(const std::vector<double>& a, const std::vector<double>& b) {
     double d = 0, m = 0;
     for (std::size_t i = 0; i < a.size(); ++i) {
         d = std::max(d, std::fabs(a[i] - b[i]));
@@ -364,76 +425,90 @@ double rel_diff(const std::vector<double>& a, const std::vector<double>& b) {
 }
 
 // Band factorisations beyond this many multiply-adds (about N kd^2 / 2) are
-// not run: with the reference LAPACK they take minutes.
+// not run.
 constexpr double DPBSV_LIMIT = 1.5e10;
 
 void BM_Frontal(benchmark::State& state) {
     const int p = static_cast<int>(state.range(0));
     const int n = static_cast<int>(state.range(1));
-    const int order = static_cast<int>(state.range(2));
-    Square s = make_square(n, p, order);
+    const bool sym = state.range(2) == 1;
+    const bool spill = state.range(3) == 1;
+#ifdef KAVREN_HAVE_OPENBLAS
+    openblas_set_num_threads(1);
+#endif
+    Square s = make_square(n, p, sym);
     s.solution.assign(static_cast<std::size_t>(s.nglobal), 0.0);
     FrontalRun run;
     // One solve outside the timing: it sizes and first touches the work array.
-    if (frontal_solve(s, run) != 0) {
+    if (frontal_solve(s, run, spill) != 0) {
         state.SkipWithError("frontal solve refused");
         return;
     }
-    double fwd = 0, total = 0, madds = 0;
-    int runs = 0;
+    const Assembled a = assemble(s);
+    std::vector<double> total, fwd, peer;
+    double madds = 0, diff = 0;
     for (auto _ : state) {
         const double t0 = now();
-        if (frontal_solve(s, run) != 0) {
+        if (frontal_solve(s, run, spill) != 0) {
             state.SkipWithError("frontal solve refused");
             return;
         }
-        total += now() - t0;
-        fwd += frontal_stats.forward_seconds;
+        const double t = now() - t0;
+        state.SetIterationTime(t);
+        total.push_back(t);
+        fwd.push_back(frontal_stats.forward_seconds);
         madds = frontal_stats.madds;
-        ++runs;
+        std::vector<double> xp;
+#ifdef KAVREN_HAVE_CHOLMOD
+        if (sym) peer.push_back(cholmod_time(a, xp));
+#endif
+#ifdef KAVREN_HAVE_UMFPACK
+        if (!sym) peer.push_back(umfpack_time(a, xp));
+#endif
+        if (!xp.empty()) diff = rel_diff(s.solution, xp);
     }
+    const double tf = median(total);
     state.counters["unknowns"] = s.nglobal;
     state.counters["front"] = surfc2.MFW;
     state.counters["madds"] = madds;
-    state.counters["madd_rate"] = madds / (fwd / runs);
-    state.counters["fwd_s"] = fwd / runs;
-    state.counters["frontal_s"] = total / runs;
-    const Assembled a = assemble(s);
-#ifdef KAVREN_HAVE_CHOLMOD
-    std::vector<double> xc;
-    double tc = 1e30;
-    for (int rep = 0; rep < 3; ++rep) tc = std::min(tc, cholmod_time(a, xc));
-    state.counters["cholmod_s"] = tc;
-    state.counters["vs_cholmod"] = (total / runs) / tc;
-    state.counters["diff"] = rel_diff(s.solution, xc);
-#endif
-#ifdef KAVREN_HAVE_LAPACK
+    state.counters["madd_rate"] = madds / median(fwd);
+    state.counters["fwd_s"] = median(fwd);
+    state.counters["frontal_s"] = tf;
+    state.counters["dumps"] = surfc2.IFU * surfc2.IUDUMP;
+    if (!peer.empty()) {
+        const double tp = median(peer);
+        state.counters[sym ? "cholmod_s" : "umfpack_s"] = tp;
+        state.counters[sym ? "vs_cholmod" : "vs_umfpack"] = tf / tp;
+        state.counters["diff"] = diff;
+    }
+#ifdef KAVREN_HAVE_OPENBLAS
     int kd = 0;
     const std::vector<int> perm = band_numbering(s, kd);
-    state.counters["band_kd"] = kd;
-    if (0.5 * s.nglobal * static_cast<double>(kd) * kd <= DPBSV_LIMIT) {
-        std::vector<double> xb;
-        state.counters["dpbsv_s"] = dpbsv_time(a, perm, kd, xb);
-    } else {
-        state.counters["dpbsv_s"] = -1;  // not run: see DPBSV_LIMIT
+    if (sym && !spill && 0.5 * s.nglobal * static_cast<double>(kd) * kd <= DPBSV_LIMIT) {
+        std::vector<double> band, xb;
+        for (int r = 0; r < RUNS; ++r) band.push_back(dpbsv_time(a, perm, kd, xb));
+        state.counters["dpbsv_s"] = median(band);
     }
 #endif
 }
 
-// (p, n, order): about 2 000, 10 000 and 40 000 unknowns; order 1 stops at
-// the 16 000-element capacity.
+// (p, n): about 10 000 and 40 000 unknowns of each order; ISYM 1 and 2, in
+// core, and the 40 000 cases again in SOLVE's work array.
 void squares(benchmark::internal::Benchmark* b) {
-    const int sizes[4][3] = {{44, 99, 126}, {22, 50, 100}, {11, 25, 50}, {6, 12, 25}};
-    const int orders[4] = {1, 2, 4, 8};
-    for (int order : {1, 0})
-        for (int k = 0; k < 4; ++k)
-            for (int n : sizes[k]) b->Args({orders[k], n, order});
+    const int sizes[4][3] = {{1, 99, 199}, {2, 50, 100}, {4, 25, 50}, {8, 12, 25}};
+    for (int isym : {1, 2})
+        for (const auto& sz : sizes)
+            for (int k : {1, 2}) {
+                b->Args({sz[0], sz[k], isym, 0});
+                if (k == 2) b->Args({sz[0], sz[k], isym, 1});
+            }
 }
 
 BENCHMARK(BM_Frontal)
     ->Apply(squares)
-    ->ArgNames({"p", "n", "tree"})
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+    ->ArgNames({"p", "n", "isym", "spill"})
+    ->Iterations(RUNS)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -184,8 +184,9 @@ struct SlotFront {
         rec[id - 1] = pivot;
         for (int sa : z) u[static_cast<std::size_t>(sa)] = y[static_cast<std::size_t>(sa)] / pivot;
         order(y);
-        madds +=
-            sym_rank1(f, z.data(), static_cast<int>(z.size()), u.data(), y.data(), SPARSE_RATIO);
+        const double c = static_cast<double>(z.size());
+        madds += c * (c + 1) / 2;
+        sym_rank1(f, z.data(), static_cast<int>(z.size()), u.data(), y.data(), SPARSE_RATIO);
         for (int sa : z) u[static_cast<std::size_t>(sa)] = y[static_cast<std::size_t>(sa)] = 0.0;
         gone.push_back(s);
         return true;
@@ -213,14 +214,19 @@ struct SlotFront {
             if (uj[s] != 0.0) axpy_down(ym + s, yj + s, uj[s], smax - s);
         }
         ym[s] = 0.0;
+        double c = 0;
         for (int a = 1; a <= smax; ++a) {
             if (!used[static_cast<std::size_t>(a)]) {
                 ym[a] = 0.0;
-            } else if (ym[a] != 0.0 && !inz[static_cast<std::size_t>(a)]) {
-                inz[static_cast<std::size_t>(a)] = 1;
-                zu.push_back(a);
+            } else if (ym[a] != 0.0) {
+                c += 1;
+                if (!inz[static_cast<std::size_t>(a)]) {
+                    inz[static_cast<std::size_t>(a)] = 1;
+                    zu.push_back(a);
+                }
             }
         }
+        madds += c * (c + 1) / 2;
         if (!(std::fabs(pivot) > ZERO_PIVOT)) return false;
         for (int a = 1; a <= n; ++a) rec[a - 1] = ym[p2s[static_cast<std::size_t>(a)]];
         divide(rec, pivot, n);
@@ -259,10 +265,8 @@ struct SlotFront {
             const int cnt = static_cast<int>(k) + 1;
             if (SPARSE_RATIO * cnt < b) {
                 rankk_column(col(b), b, zu.data(), cnt, urow.data(), yval.data(), nt);
-                madds += static_cast<double>(cnt) * nt;
             } else {
                 rankk_column(col(b), b, nullptr, 0, urow.data(), yval.data(), nt);
-                madds += static_cast<double>(b) * nt;
             }
         }
         zu.clear();
@@ -304,8 +308,9 @@ struct SlotFront {
             }
         }
         const bool sparse = SPARSE_RATIO * static_cast<long>(z.size()) < smax;
-        madds += uns_rank1(f, ld, cslot.data(), cx.data(), static_cast<int>(cslot.size()), z.data(),
-                           static_cast<int>(z.size()), u.data(), smax, sparse);
+        madds += static_cast<double>(z.size()) * static_cast<double>(cslot.size());
+        uns_rank1(f, ld, cslot.data(), cx.data(), static_cast<int>(cslot.size()), z.data(),
+                  static_cast<int>(z.size()), u.data(), smax, sparse);
         for (int sa : z) u[static_cast<std::size_t>(sa)] = 0.0;
         if (keep_multipliers) {
             k = 0;

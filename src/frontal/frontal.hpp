@@ -94,7 +94,10 @@ void zdirio(std::string_view unname, std::string_view commnd, int& irec, int& le
 
 // Counters of the last complete solution, for benchmarks and tests.
 struct FrontalStats {
-    double madds = 0;             // multiply-adds of the front updates
+    // Multiply-adds of the front updates that the elimination needs: for
+    // each pivot with c non-zero couplings c(c+1)/2 (symmetric) or the
+    // products of its equation's and its column's non-zeros (unsymmetric).
+    double madds = 0;
     double forward_seconds = 0;   // wall time of the forward elimination
     double backward_seconds = 0;  // wall time of the back substitution
 };
