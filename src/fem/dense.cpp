@@ -21,6 +21,76 @@ constexpr double SMALL_PIVOT = 1.000000013351432e-10;
 
 }  // namespace
 
+//// update kernels ////
+
+}  // namespace kavren
+
+namespace {
+
+// The portable build: one value a lane, a product and a subtraction a term.
+struct V {
+    using type = double;
+    static constexpr int W = 1;
+    static constexpr int MV = 4;
+    static constexpr int NC = 4;
+    static type load(const double* p) { return *p; }
+    static void store(double* p, type v) { *p = v; }
+    static type loadn(const double* p, int) { return *p; }
+    static void storen(double* p, type v, int) { *p = v; }
+    static type bcast(double x) { return x; }
+    static type msub(type c, type a, type b) { return c - a * b; }
+};
+
+}  // namespace
+
+#include "fem/dense_kernels.hpp"
+
+namespace kavren {
+
+const DenseKernels* dense_kernels_avx2();
+const DenseKernels* dense_kernels_avx512();
+
+const DenseKernels* dense_kernels_for(KernelIsa isa) {
+    static const DenseKernels generic{KernelIsa::generic, "generic",     false,  update,
+                                      V::MV * V::W,       update_packed, divide, column};
+    switch (isa) {
+        case KernelIsa::generic:
+            return &generic;
+#if defined(__x86_64__) && defined(__GNUC__)
+        case KernelIsa::avx2:
+            __builtin_cpu_init();
+            if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma")) return nullptr;
+            return dense_kernels_avx2();
+        case KernelIsa::avx512:
+            __builtin_cpu_init();
+            if (!__builtin_cpu_supports("avx512f")) return nullptr;
+            return dense_kernels_avx512();
+#endif
+        default:
+            return nullptr;
+    }
+}
+
+void dense_pack(double* dst, const double* src, long lds, int kb, int m, int block) {
+    for (int r0 = 0; r0 < m; r0 += block) {
+        const int n = m - r0 < block ? m - r0 : block;
+        for (int t = 0; t < kb; ++t, dst += block) {
+            const double* s = src + t * lds + r0;
+            for (int r = 0; r < n; ++r) dst[r] = s[r];
+            for (int r = n; r < block; ++r) dst[r] = 0.0;
+        }
+    }
+}
+
+const DenseKernels& dense_kernels() {
+    static const DenseKernels* chosen = [] {
+        for (KernelIsa isa : {KernelIsa::avx512, KernelIsa::avx2})
+            if (const DenseKernels* k = dense_kernels_for(isa)) return k;
+        return dense_kernels_for(KernelIsa::generic);
+    }();
+    return *chosen;
+}
+
 //// vector kernels ////
 
 int isamax(int n, const double* x, int incx) {

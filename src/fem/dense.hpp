@@ -18,6 +18,51 @@ void gauss2(int n, int lda, const double* a, const int* ipvt, double* b, double*
 // Replaces the factors of decomp by the inverse of the factored matrix.
 void matinv(int n, int lda, double* a, const int* ipvt, double* work);
 
+//// update kernels ////
+
+// The instruction sets the update kernels are built for; the best one the
+// machine runs is chosen the first time the kernels are asked for.
+enum class KernelIsa { generic, avx2, avx512 };
+
+// Dense update kernels. With `fused` every term is one fused multiply-add
+// (rounded once), else a product and a subtraction; either way each entry
+// takes its terms one at a time in order, so that splitting an update into
+// several calls, or into rows and columns in any way, gives the same bits.
+struct DenseKernels {
+    KernelIsa isa;
+    const char* name;
+    bool fused;
+    // Rank-kb update of nc columns over m rows: for j < nc and r < m, in the
+    // order t = 0..kb-1, cols[j][r] -= p[t ldp + r] * q[t ldq + j].
+    void (*update)(double* const* cols, int nc, int m, const double* p, long ldp, const double* q,
+                   long ldq, int kb);
+    // Rows of one block of packed terms.
+    int block;
+    // The same update with the terms packed (dense_pack): the values of rows
+    // r..r+block-1 for term t at pp[(r / block) kb block + t block + r % block].
+    void (*update_packed)(double* const* cols, int nc, int m, const double* pp, const double* q,
+                          long ldq, int kb);
+    // v(0..n-1) := v / d, each value divided.
+    void (*divide)(double* v, double d, int n);
+    // One column, the terms given by their rows: for r < m, in the order
+    // t = 0..kb-1, c[r] -= p[t][r] * q[t].
+    void (*column)(double* c, int m, const double* const* p, const double* q, int kb);
+};
+
+// Packs kb terms of m rows each (term t's row r at src[t lds + r]) for
+// update_packed with blocks of `block` rows, the last block padded with
+// zeros; dst takes ceil(m / block) kb block values.
+void dense_pack(double* dst, const double* src, long lds, int kb, int m, int block);
+
+// The kernels chosen for this machine.
+const DenseKernels& dense_kernels();
+// The kernels of one instruction set; null when the machine cannot run them.
+const DenseKernels* dense_kernels_for(KernelIsa isa);
+// One term as the chosen kernels take it: c - a b.
+inline double dense_msub(double c, double a, double b, bool fused) {
+    return fused ? __builtin_fma(-a, b, c) : c - a * b;
+}
+
 // Index (1..n) of the first element of largest magnitude; 0 when n <= 0 or incx <= 0.
 int isamax(int n, const double* x, int incx);
 // x := alpha x; nothing when n <= 0 or incx <= 0.

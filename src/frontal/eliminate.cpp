@@ -9,29 +9,49 @@
 // coupling with the pivot is non-zero. Everything the other routines see is in
 // positions: the destination codes, the eliminated equations in the buffer,
 // the front right-hand sides, the prints.
+#include <x86intrin.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
+#include "fem/dense.hpp"
 #include "frontal/frontal.hpp"
 #include "frontal/frontal_internal.hpp"
-#include "frontal/kernels.hpp"
 #include "records/debug.hpp"
 #include "records/frontal.hpp"
 #include "records/limits.hpp"
-
 namespace kavren {
 
 using namespace frontal;
 
 namespace {
 
-// A column with fewer non-zero factors than 1/SPARSE_RATIO of its length is
-// updated through the list of non-zeros, otherwise along its whole length.
-constexpr int SPARSE_RATIO = 4;
-// Pivots of one chunk of symmetric eliminations.
+// Pivots of one chunk at most.
 constexpr int CHUNK = 32;
+// A chunk is applied before it takes a pivot that would make its dense update
+// more than WASTE times the multiply-adds that its pivots need.
+constexpr double WASTE = 2.0;
+// Rows to update that lie at most GAP slots apart are updated as one range,
+// the slots between with them (their factors are zero).
+constexpr int GAP = 7;
+// Columns of one update tile.
+constexpr int TILE = 8;
 
+// The front by slots, and the chunk of eliminations whose update of the rest
+// of the front is still pending.
+//
+// Eliminations go in chunks. A pivot's row and column are brought up to date
+// with the chunk's earlier pivots when it is eliminated (and only then is the
+// pivot tested and its equation written); the rest of the front gets the
+// whole chunk at once, as a dense update over the union of the chunk's
+// non-zero couplings. A chunk spans elements: it is applied when it is full,
+// when the next pivot would make its dense update wasteful, and before a
+// call-back assembles into the front itself. Every entry takes its terms one
+// at a time in pivot order, each as the kernels round it, wherever the chunk
+// is cut: the prints, which show the front with the pending terms applied,
+// leave the solution alone.
 struct SlotFront {
     bool sym = true;
     double* f = nullptr;  // the front matrix area
@@ -40,25 +60,35 @@ struct SlotFront {
     std::vector<int> p2s;         // p2s[position] = slot, positions and slots from 1
     std::vector<char> used;       // used[slot]
     int smax = 0;                 // highest slot in use
-    std::vector<double> u, y;     // slot-indexed factors of one elimination, zero elsewhere
-    std::vector<int> z;           // slots with a non-zero factor
-    std::vector<int> cslot;       // unsymmetric: equations to update (slots)
-    std::vector<double> cx;       // and their multipliers
-    std::vector<double> xcol;     // unsymmetric: multipliers of the other equations, by position
     std::vector<int> gone;        // slots eliminated by the current element
     std::vector<double> scratch;  // the front laid out by positions (prints, IASSEM 0)
-    // Symmetric eliminations of one element go in chunks: each pivot's
-    // column is brought up to date with the chunk's earlier pivots when it is
-    // eliminated, and the rest of the front gets the whole chunk at once,
-    // every entry the chunk's updates in pivot order.
-    int chunk_limit = 1;         // pivots of a chunk
-    int kb = 0;                  // pivots in the current chunk
-    long width = 0;              // words of a chunk row (mfw + 2)
-    std::vector<double> cu, cy;  // chunk rows: factors u and couplings y of each pivot, by slot
-    std::vector<char> inz;       // slot in the union of the chunk's non-zero couplings
-    std::vector<int> zu;         // that union
-    std::vector<const double*> urow;
-    std::vector<double> yval;
+    const DenseKernels* k = nullptr;
+
+    // The chunk: row t of pu and pq (width words, by slot) belongs to its
+    // pivot t; row kb takes the pivot being eliminated (one row more than
+    // a full chunk, whose last pivot is weighed before the chunk is applied).
+    // Symmetric: pu the couplings divided by the pivot, pq the
+    // couplings; entry (a, b), a <= b, takes pu(a) pq(b). Unsymmetric: pu the
+    // pivot equation, pq the multipliers; coefficient a of equation b takes
+    // pu(a) pq(b).
+    int kb = 0;
+    long width = 0;
+    std::vector<double> pu, pq;
+    std::vector<char> inr, inc;  // slot in the union of the rows / the columns to update
+    std::vector<int> zr, zc;     // their live slots when the chunk is applied
+    int nrow = 0, ncol = 0;      // slots in the unions
+    int rlo = 0, rhi = 0, clo = 0, chi = 0;  // slot ranges of the unions
+    double need = 0;                         // multiply-adds the chunk's pivots need
+    const double* prow[CHUNK];               // the terms of one column update
+    double qval[CHUNK];
+    std::vector<double> xcol;                // unsymmetric: the multipliers by position
+    std::vector<int> runs;                   // row ranges of an update, pairs
+    std::vector<std::size_t> packed;         // where each range's packed factors start in pk
+    std::vector<double> pk;                  // the chunk's factors packed by row ranges
+    std::vector<double> tmp;                 // rows of a tile across its columns' tops
+    std::vector<double> qt;                  // one tile's pq values, kb by TILE
+    std::vector<std::vector<double>> shown;  // multipliers by slot, for the prints
+    bool keep_shown = false;
     double madds = 0;
 
     // Entry (a, b) of the front by slots; symmetric: a <= b.
@@ -69,37 +99,50 @@ struct SlotFront {
         if (sym && a > b) std::swap(a, b);
         return col(b)[a];
     }
+    double* urow(int t) { return pu.data() + t * width; }
+    double* qrow(int t) { return pq.data() + t * width; }
 
     void start(bool symmetric, double* area, int mfw_) {
         sym = symmetric;
         f = area;
         mfw = mfw_;
         ld = mfw_;
-        p2s.assign(static_cast<std::size_t>(mfw + 2), 0);
-        used.assign(static_cast<std::size_t>(mfw + 2), 0);
-        u.assign(static_cast<std::size_t>(mfw + 2), 0.0);
-        y.assign(static_cast<std::size_t>(mfw + 2), 0.0);
-        z.clear();
-        z.reserve(static_cast<std::size_t>(mfw + 1));
-        cslot.clear();
-        cslot.reserve(static_cast<std::size_t>(mfw + 1));
-        cx.clear();
-        cx.reserve(static_cast<std::size_t>(mfw + 1));
-        xcol.assign(static_cast<std::size_t>(mfw + 2), 0.0);
+        k = &dense_kernels();
+        const auto slots = static_cast<std::size_t>(mfw + 2);
+        p2s.assign(slots, 0);
+        used.assign(slots, 0);
         width = mfw + 2;
-        cu.assign(static_cast<std::size_t>(CHUNK * width), 0.0);
-        cy.assign(static_cast<std::size_t>(CHUNK * width), 0.0);
-        inz.assign(static_cast<std::size_t>(mfw + 2), 0);
-        zu.clear();
+        pu.assign(static_cast<std::size_t>((CHUNK + 1) * width), 0.0);
+        pq.assign(static_cast<std::size_t>((CHUNK + 1) * width), 0.0);
+        inr.assign(slots, 0);
+        inc.assign(slots, 0);
+        xcol.assign(slots, 0.0);
+        zr.clear();
+        zc.clear();
+        qt.assign(static_cast<std::size_t>(CHUNK * TILE), 0.0);
+        shown.clear();
         kb = 0;
+        need = 0;
+        rlo = clo = 1;
+        rhi = chi = 0;
+        nrow = ncol = 0;
         smax = 0;
         madds = 0;
     }
 
     // zeros / zerou: slots for the positions lfw+1..nfw that the element adds,
-    // their rows and columns cleared.
+    // their rows and columns cleared. The new positions take the lowest run
+    // of free slots that holds them all, else the lowest free slots; the
+    // chunk's factors at those slots are cleared (their old unknowns are gone).
     void grow(int lfw, int nfw) {
-        int next = 1;
+        const int nnew = nfw - lfw;
+        if (nnew <= 0) return;
+        int first = 0;
+        for (int g = 1, run = 0; g <= mfw && first == 0; ++g) {
+            run = used[static_cast<std::size_t>(g)] ? 0 : run + 1;
+            if (run == nnew) first = g - nnew + 1;
+        }
+        int next = first > 0 ? first : 1;
         for (int p = lfw + 1; p <= nfw; ++p) {
             while (used[static_cast<std::size_t>(next)]) ++next;
             used[static_cast<std::size_t>(next)] = 1;
@@ -108,6 +151,7 @@ struct SlotFront {
         }
         for (int p = lfw + 1; p <= nfw; ++p) {
             const int s = p2s[static_cast<std::size_t>(p)];
+            for (int t = 0; t < kb; ++t) urow(t)[s] = qrow(t)[s] = 0.0;
             if (sym) {
                 std::fill(col(s) + 1, col(s) + s + 1, 0.0);
                 for (int b = s + 1; b <= smax; ++b) col(b)[s] = 0.0;
@@ -148,16 +192,50 @@ struct SlotFront {
         }
     }
 
-    // Puts the slots of z in increasing order: by a scan of the slots when
-    // most of them are in z (v non-zero exactly on z), else by sorting.
-    void order(const std::vector<double>& v) {
-        if (8 * z.size() < static_cast<std::size_t>(smax)) {
-            std::sort(z.begin(), z.end());
-            return;
+    // v(lo..hi) (slots, within 1..smax) takes the chunk's terms p(t, a) q(t, s)
+    // whose q is not zero.
+    void pending(double* v, int lo, int hi, std::vector<double>& p, const std::vector<double>& q,
+                 int s) {
+        hi = std::min(hi, smax);
+        if (kb == 0 || lo > hi) return;
+        int n = 0;
+        for (int t = 0; t < kb; ++t) {
+            const double x = q[static_cast<std::size_t>(t * width + s)];
+            if (x == 0.0) continue;
+            prow[n] = p.data() + t * width + lo;
+            qval[n++] = x;
         }
-        z.clear();
-        for (int a = 1; a <= smax; ++a)
-            if (v[static_cast<std::size_t>(a)] != 0.0) z.push_back(a);
+        k->column(v + lo, hi - lo + 1, prow, qval, n);
+    }
+
+    // Clears v on free slots, adds its non-zeros to the union flagged by in,
+    // of count size within the slot range lo..hi; nz := the non-zeros of v,
+    // of which fresh were not yet in the union.
+    void join(double* v, std::vector<char>& in, int& size, int& lo, int& hi, int& nz, int& fresh) {
+        const char* u = used.data();
+        char* i = in.data();
+        int n = 0, f = 0, first = 0, last = 0;
+        for (int a = 1; a <= smax; ++a) {
+            const double x = u[a] ? v[a] : 0.0;
+            v[a] = x;
+            const char z = x != 0.0;
+            n += z;
+            f += z & (i[a] ^ 1);
+            i[a] |= z;
+            first = first == 0 && z ? a : first;
+            last = z ? a : last;
+        }
+        nz = n;
+        fresh = f;
+        size += f;
+        if (first == 0) return;
+        if (lo > hi) {
+            lo = first;
+            hi = last;
+        } else {
+            lo = std::min(lo, first);
+            hi = std::max(hi, last);
+        }
     }
 
     // symelm: eliminates position id of a front of width n; rec(1..n) gets
@@ -165,188 +243,222 @@ struct SlotFront {
     // false on a zero pivot.
     bool symelm(int id, int n, double* rec, double& pivot) {
         const int s = p2s[static_cast<std::size_t>(id)];
-        pivot = at(s, s);
-        if (!(std::fabs(pivot) > ZERO_PIVOT)) return false;
+        double* y = qrow(kb);  // the couplings become the chunk's next row
         const double* cs = col(s);
-        // The couplings into y (by slot) and the record (by position), then
-        // the record divided by the pivot in one pass.
-        z.clear();
-        for (int a = 1; a <= n; ++a) {
-            const int sa = p2s[static_cast<std::size_t>(a)];
-            const double yv = a == id ? 0.0 : sa < s ? cs[sa] : col(sa)[s];
-            rec[a - 1] = yv;
-            if (yv != 0.0) {
-                y[static_cast<std::size_t>(sa)] = yv;
-                z.push_back(sa);
-            }
+        for (int a = 1; a <= s; ++a) y[a] = cs[a];
+        for (int a = s + 1; a <= smax; ++a) y[a] = col(a)[s];
+        if (kb > 0) {
+            pending(y, rlo, std::min(rhi, s - 1), pu, pq, s);
+            for (int t = 0; t < kb; ++t) y[s] = dense_msub(y[s], urow(t)[s], qrow(t)[s], k->fused);
+            pending(y, std::max(rlo, s + 1), rhi, pq, pu, s);
         }
-        divide(rec, pivot, n);
-        rec[id - 1] = pivot;
-        for (int sa : z) u[static_cast<std::size_t>(sa)] = y[static_cast<std::size_t>(sa)] / pivot;
-        order(y);
-        const double c = static_cast<double>(z.size());
-        madds += c * (c + 1) / 2;
-        sym_rank1(f, z.data(), static_cast<int>(z.size()), u.data(), y.data(), SPARSE_RATIO);
-        for (int sa : z) u[static_cast<std::size_t>(sa)] = y[static_cast<std::size_t>(sa)] = 0.0;
-        gone.push_back(s);
-        return true;
-    }
+        pivot = y[s];
+        y[s] = 0.0;
+        if (!(std::fabs(pivot) > ZERO_PIVOT)) return false;
+        // The couplings join the chunk's union; when the chunk's dense update
+        // would grow too wasteful, or the chunk is full, the chunk is applied
+        // first and the pivot opens the next.
+        const int before = nrow;
+        int c = 0, fresh = 0;
+        join(y, inr, nrow, rlo, rhi, c, fresh);
+        const double wanted = 0.5 * c * (c + 1.0);
+        const double u = static_cast<double>(before) + fresh;
+        if (kb == CHUNK || (kb > 0 && (kb + 1) * 0.5 * u * (u + 1) > WASTE * (need + wanted))) {
+            apply();
+            std::copy(y + 1, y + smax + 1, qrow(0) + 1);
+            y = qrow(0);
+            join(y, inr, nrow, rlo, rhi, c, fresh);
+        }
+        madds += wanted;
+        need += wanted;
 
-    // The symmetric elimination of position id within a chunk: its column
-    // brought up to date, the pivot tested, the record written (the equation
-    // divided by the pivot, the pivot itself at id), its factors kept for the
-    // chunk's update. False on a zero pivot.
-    bool sym_pivot(int id, int n, double* rec, double& pivot) {
-        const int s = p2s[static_cast<std::size_t>(id)];
-        double* ym = cy.data() + kb * width;
-        double* um = cu.data() + kb * width;
-        const double* cs = col(s);
-        pivot = cs[s];
-        for (int a = 1; a < s; ++a) ym[a] = cs[a];
-        for (int a = s + 1; a <= smax; ++a) ym[a] = col(a)[s];
-        for (int j = 0; j < kb; ++j) {
-            const double* uj = cu.data() + j * width;
-            const double* yj = cy.data() + j * width;
-            if (yj[s] != 0.0) {
-                axpy_down(ym, uj, yj[s], s - 1);
-                pivot -= uj[s] * yj[s];
-            }
-            if (uj[s] != 0.0) axpy_down(ym + s, yj + s, uj[s], smax - s);
-        }
-        ym[s] = 0.0;
-        double c = 0;
-        for (int a = 1; a <= smax; ++a) {
-            if (!used[static_cast<std::size_t>(a)]) {
-                ym[a] = 0.0;
-            } else if (ym[a] != 0.0) {
-                c += 1;
-                if (!inz[static_cast<std::size_t>(a)]) {
-                    inz[static_cast<std::size_t>(a)] = 1;
-                    zu.push_back(a);
-                }
-            }
-        }
-        madds += c * (c + 1) / 2;
-        if (!(std::fabs(pivot) > ZERO_PIVOT)) return false;
-        for (int a = 1; a <= n; ++a) rec[a - 1] = ym[p2s[static_cast<std::size_t>(a)]];
-        divide(rec, pivot, n);
+        for (int a = 1; a <= n; ++a) rec[a - 1] = y[p2s[static_cast<std::size_t>(a)]];
+        k->divide(rec, pivot, n);
         rec[id - 1] = pivot;
-        std::copy(ym + 1, ym + smax + 1, um + 1);
-        divide(um + 1, pivot, smax);
+        const double inverse = 1.0 / pivot;
+        double* ur = urow(kb);
+        for (int a = 1; a <= smax; ++a) ur[a] = y[a] * inverse;
         ++kb;
         gone.push_back(s);
         return true;
     }
 
-    // The chunk's update of the rest of the front: every column coupled with
-    // a pivot gets, entry by entry, the pivots' terms in pivot order.
-    void sym_trailing() {
-        if (kb == 0) return;
-        std::sort(zu.begin(), zu.end());
-        std::size_t live = 0;
-        for (int a : zu) {
-            inz[static_cast<std::size_t>(a)] = 0;
-            if (a <= smax && used[static_cast<std::size_t>(a)]) zu[live++] = a;
-        }
-        zu.resize(live);
-        urow.resize(static_cast<std::size_t>(kb));
-        yval.resize(static_cast<std::size_t>(kb));
-        for (std::size_t k = 0; k < zu.size(); ++k) {
-            const int b = zu[k];
-            int nt = 0;
-            for (int j = 0; j < kb; ++j) {
-                const double yb = cy[static_cast<std::size_t>(j * width + b)];
-                if (yb != 0.0) {
-                    urow[static_cast<std::size_t>(nt)] = cu.data() + j * width;
-                    yval[static_cast<std::size_t>(nt)] = yb;
-                    ++nt;
-                }
-            }
-            const int cnt = static_cast<int>(k) + 1;
-            if (SPARSE_RATIO * cnt < b) {
-                rankk_column(col(b), b, zu.data(), cnt, urow.data(), yval.data(), nt);
-            } else {
-                rankk_column(col(b), b, nullptr, 0, urow.data(), yval.data(), nt);
-            }
-        }
-        zu.clear();
-        kb = 0;
-    }
-
     // unselm: eliminates position id; rec(1..n) gets equation id as it
     // stands, xcol(1..n-1) the multipliers of the other equations by position.
-    bool unselm(int id, int n, double* rec, double& pivot, bool keep_multipliers) {
+    bool unselm(int id, int n, double* rec, double& pivot, double* xcol) {
         const int s = p2s[static_cast<std::size_t>(id)];
-        double* eqs = col(s);
-        pivot = eqs[s];
+        // Equation s and coefficient s of every equation become the chunk's
+        // next rows.
+        double* er = urow(kb);
+        double* ec = qrow(kb);
+        std::copy(col(s) + 1, col(s) + smax + 1, er + 1);
+        for (int b = 1; b <= smax; ++b) ec[b] = col(b)[s];
+        if (kb > 0) {
+            pending(er, rlo, rhi, pu, pq, s);
+            pending(ec, clo, chi, pq, pu, s);
+        }
+        pivot = er[s];
+        er[s] = ec[s] = 0.0;
         if (!(std::fabs(pivot) > ZERO_PIVOT)) return false;
-        z.clear();
-        for (int a = 1; a <= n; ++a) {
-            const int sa = p2s[static_cast<std::size_t>(a)];
-            const double v = eqs[sa];
-            rec[a - 1] = v;
-            if (a != id && v != 0.0) {
-                u[static_cast<std::size_t>(sa)] = v;
-                z.push_back(sa);
-            }
+        const int rbefore = nrow, cbefore = ncol;
+        int nr = 0, fr = 0, nc = 0, fc = 0;
+        join(er, inr, nrow, rlo, rhi, nr, fr);
+        join(ec, inc, ncol, clo, chi, nc, fc);
+        const double wanted = static_cast<double>(nr) * nc;
+        const double rows = static_cast<double>(rbefore) + fr;
+        const double cols = static_cast<double>(cbefore) + fc;
+        if (kb == CHUNK || (kb > 0 && (kb + 1) * rows * cols > WASTE * (need + wanted))) {
+            apply();
+            std::copy(er + 1, er + smax + 1, urow(0) + 1);
+            std::copy(ec + 1, ec + smax + 1, qrow(0) + 1);
+            er = urow(0);
+            ec = qrow(0);
+            join(er, inr, nrow, rlo, rhi, nr, fr);
+            join(ec, inc, ncol, clo, chi, nc, fc);
         }
-        order(u);
-        cslot.clear();
-        cx.clear();
-        int k = 0;
+        madds += wanted;
+        need += wanted;
+
+        for (int a = 1; a <= n; ++a) rec[a - 1] = er[p2s[static_cast<std::size_t>(a)]];
+        rec[id - 1] = pivot;
+        int m = 0;
         for (int b = 1; b <= n; ++b)
-            if (b != id)
-                xcol[static_cast<std::size_t>(++k)] = col(p2s[static_cast<std::size_t>(b)])[s];
-        divide(xcol.data() + 1, pivot, n - 1);
-        k = 0;
-        for (int b = 1; b <= n; ++b) {
-            if (b == id) continue;
-            const double x = xcol[static_cast<std::size_t>(++k)];
-            if (x != 0.0) {
-                cslot.push_back(p2s[static_cast<std::size_t>(b)]);
-                cx.push_back(x);
-            }
-        }
-        const bool sparse = SPARSE_RATIO * static_cast<long>(z.size()) < smax;
-        madds += static_cast<double>(z.size()) * static_cast<double>(cslot.size());
-        uns_rank1(f, ld, cslot.data(), cx.data(), static_cast<int>(cslot.size()), z.data(),
-                  static_cast<int>(z.size()), u.data(), smax, sparse);
-        for (int sa : z) u[static_cast<std::size_t>(sa)] = 0.0;
-        if (keep_multipliers) {
-            k = 0;
-            for (int b = 1; b <= n; ++b)
-                if (b != id)
-                    col(p2s[static_cast<std::size_t>(b)])[s] = xcol[static_cast<std::size_t>(++k)];
-        }
+            if (b != id) xcol[m++] = ec[p2s[static_cast<std::size_t>(b)]];
+        k->divide(xcol, pivot, n - 1);
+        k->divide(ec + 1, pivot, smax);
+        if (keep_shown) shown.emplace_back(ec, ec + width);
+        ++kb;
         gone.push_back(s);
         return true;
+    }
+
+    // The row ranges that cover the live slots of z (sorted).
+    void cover(const std::vector<int>& z) {
+        runs.clear();
+        for (int a : z) {
+            if (!runs.empty() && a - runs.back() - 1 <= GAP) {
+                runs.back() = a;
+            } else {
+                runs.push_back(a);
+                runs.push_back(a);
+            }
+        }
+    }
+
+    // The live slots of the union flagged by in (within lo..hi), in order;
+    // the flags cleared.
+    void gather(std::vector<int>& z, std::vector<char>& in, int lo, int hi) {
+        z.clear();
+        for (int a = lo; a <= hi; ++a) {
+            if (!in[static_cast<std::size_t>(a)]) continue;
+            in[static_cast<std::size_t>(a)] = 0;
+            if (a <= smax && used[static_cast<std::size_t>(a)]) z.push_back(a);
+        }
+    }
+
+    // Applies the chunk to the rest of the front, a tile of columns at a time;
+    // the factors of each row range are packed once for all the tiles.
+    void apply() {
+        if (kb == 0) return;
+        gather(zr, inr, rlo, rhi);
+        std::vector<int>& cols = sym ? zr : zc;
+        if (!sym) gather(zc, inc, clo, chi);
+        cover(zr);
+        const int R = k->block;
+        packed.clear();
+        std::size_t words = 0;
+        for (std::size_t r = 0; r < runs.size(); r += 2) {
+            packed.push_back(words);
+            words += static_cast<std::size_t>((runs[r + 1] - runs[r] + R) / R) * R * kb;
+        }
+        if (pk.size() < words) pk.resize(words);
+        for (std::size_t r = 0; r < runs.size(); r += 2)
+            dense_pack(pk.data() + packed[r / 2], pu.data() + runs[r], width, kb,
+                       runs[r + 1] - runs[r] + 1, R);
+        double* cp[TILE];
+        double* cr[TILE];
+        for (std::size_t j0 = 0; j0 < cols.size(); j0 += TILE) {
+            const int nc = static_cast<int>(std::min<std::size_t>(TILE, cols.size() - j0));
+            const int* b = cols.data() + j0;
+            for (int t = 0; t < kb; ++t)
+                for (int j = 0; j < nc; ++j)
+                    qt[static_cast<std::size_t>(t * nc + j)] = qrow(t)[b[j]];
+            for (int j = 0; j < nc; ++j) cp[j] = col(b[j]);
+            // Symmetric, a column holds the rows up to its own slot: whole
+            // blocks of rows up to the tile's first column go straight to
+            // the front, the rest of the tile's rows through a copy, where
+            // the rows past each column's top are zero and left out again.
+            const int top = sym ? b[0] : smax;
+            const int last = sym ? b[nc - 1] : smax;
+            for (std::size_t r = 0; r < runs.size(); r += 2) {
+                const int lo = runs[r];
+                if (lo > last) break;
+                const double* pr = pk.data() + packed[r / 2];
+                int f = std::min(runs[r + 1], top);  // last row of the whole blocks
+                if (sym && f < runs[r + 1]) f = f < lo ? lo - 1 : lo + (f - lo + 1) / R * R - 1;
+                if (f >= lo) {
+                    for (int j = 0; j < nc; ++j) cr[j] = cp[j] + lo;
+                    k->update_packed(cr, nc, f - lo + 1, pr, qt.data(), nc, kb);
+                }
+                const int hi = std::min(runs[r + 1], last);
+                if (!sym || hi <= f) continue;
+                const int m = hi - f;
+                if (tmp.size() < static_cast<std::size_t>(nc * m))
+                    tmp.resize(static_cast<std::size_t>(nc * m));
+                for (int j = 0; j < nc; ++j) {
+                    cr[j] = tmp.data() + j * m;
+                    for (int a = f + 1; a <= hi; ++a) cr[j][a - f - 1] = a <= b[j] ? cp[j][a] : 0.0;
+                }
+                k->update_packed(cr, nc, m, pr + static_cast<long>(f + 1 - lo) / R * R * kb,
+                                 qt.data(), nc, kb);
+                for (int j = 0; j < nc; ++j)
+                    for (int a = f + 1; a <= std::min(hi, b[j]); ++a) cp[j][a] = cr[j][a - f - 1];
+            }
+        }
+        rlo = clo = 1;
+        rhi = chi = 0;
+        nrow = ncol = 0;
+        kb = 0;
+        need = 0;
+    }
+
+    // Entry (a, b) by slots with the chunk's pending terms.
+    double current(int a, int b) const {
+        if (sym && a > b) std::swap(a, b);
+        double v = col(b)[a];
+        for (int t = 0; t < kb; ++t)
+            v = dense_msub(v, pu[static_cast<std::size_t>(t * width + a)],
+                           pq[static_cast<std::size_t>(t * width + b)], k->fused);
+        return v;
     }
 
     // The front of width n laid out by positions as the prints show it:
     // symmetric, the packed upper triangle by columns; unsymmetric, n
     // equations with leading dimension k whose rows n+1..k hold the
     // multipliers of the current element's eliminations, latest first.
-    const std::vector<double>& layout(int n, int k) {
+    const std::vector<double>& layout(int n, int k_) {
         scratch.clear();
         if (sym) {
             for (int b = 1; b <= n; ++b)
                 for (int a = 1; a <= b; ++a)
-                    scratch.push_back(
-                        at(p2s[static_cast<std::size_t>(a)], p2s[static_cast<std::size_t>(b)]));
+                    scratch.push_back(current(p2s[static_cast<std::size_t>(a)],
+                                              p2s[static_cast<std::size_t>(b)]));
             return scratch;
         }
         for (int b = 1; b <= n; ++b) {
-            const double* cb = col(p2s[static_cast<std::size_t>(b)]);
-            for (int a = 1; a <= n; ++a) scratch.push_back(cb[p2s[static_cast<std::size_t>(a)]]);
-            for (int r = n + 1; r <= k; ++r) {
-                const std::size_t g = static_cast<std::size_t>(k - r);  // elimination k-r+1
-                scratch.push_back(g < gone.size() ? cb[gone[g]] : 0.0);
+            const int sb = p2s[static_cast<std::size_t>(b)];
+            for (int a = 1; a <= n; ++a)
+                scratch.push_back(current(p2s[static_cast<std::size_t>(a)], sb));
+            for (int r = n + 1; r <= k_; ++r) {
+                const std::size_t g = static_cast<std::size_t>(k_ - r);  // elimination k-r+1
+                scratch.push_back(g < shown.size() ? shown[g][static_cast<std::size_t>(sb)] : 0.0);
             }
         }
         return scratch;
     }
 
-    // Puts a front laid out by positions (width n, leading dimension n) back.
+    // Puts a front laid out by positions (width n, leading dimension n) back;
+    // no chunk may be pending.
     void unlayout(int n, const std::vector<double>& w) {
         std::size_t i = 0;
         for (int b = 1; b <= n; ++b) {
@@ -405,6 +517,7 @@ void frwcp(double* elnfw, double* andest, double* ddest, double* edest, double* 
                 s.KFW = nfw;
                 F.grow(lfw, nfw);
                 F.gone.clear();
+                F.shown.clear();
             },
             [&](int ndofm) {
                 if (c.IASSEM() == 1) {
@@ -413,6 +526,7 @@ void frwcp(double* elnfw, double* andest, double* ddest, double* edest, double* 
                     frontal_callbacks.solin2(iel, 2, ndofm, nrhs, ddest, elk, elr);
                 } else {
                     elr = elem + mke;
+                    F.apply();  // the call-back adds into the front itself
                     std::vector<double> w = F.layout(s.NFW, s.NFW);
                     frontal_callbacks.solin2(iel, 2, ndofm, nrhs, ddest, w.data(), fr);
                     F.unlayout(s.NFW, w);
@@ -452,7 +566,7 @@ void frwcp(double* elnfw, double* andest, double* ddest, double* edest, double* 
             fs_words("(1x,'FRWCP: Frnt: Assembled RHS',/, (10x,1p,10e12.5))", fr, mfw * nrhs);
 
         const bool show_le = on_elem(c.IPFSLE(), iel);
-        F.chunk_limit = show_le ? 1 : CHUNK;
+        F.keep_shown = show_le && !sym;
         for (int m = 1; m <= nelim; ++m) {
             const int n = s.NFW;
             // Room for the equation (and, ISYM 3, its multipliers); else flush.
@@ -472,11 +586,8 @@ void frwcp(double* elnfw, double* andest, double* ddest, double* edest, double* 
             const double em = edest[m - 1];
             const int id = sym ? static_cast<int>(std::nearbyint(em)) : static_cast<int>(em);
             double pivot = 0;
-            // A pivot alone in its chunk takes the plain rank-one update.
-            const bool alone = F.kb == 0 && (F.chunk_limit == 1 || m == nelim);
-            const bool ok = !sym    ? F.unselm(id, n, U + r, pivot, show_le)
-                            : alone ? F.symelm(id, n, U + r, pivot)
-                                    : F.sym_pivot(id, n, U + r, pivot);
+            const bool ok = sym ? F.symelm(id, n, U + r, pivot)
+                                : F.unselm(id, n, U + r, pivot, F.xcol.data() + 1);
             if (on(c.IPFSPV()))
                 fs_format("(5x,'IEL,NFW,ID,PIVOT',3i5,1pe11.3)", {iel, n, id, pivot});
             if (!ok) {
@@ -490,7 +601,6 @@ void frwcp(double* elnfw, double* andest, double* ddest, double* edest, double* 
                 c.NPOSPV() += 1;
             }
             F.remove(id, n);
-            if (sym && F.kb == F.chunk_limit) F.sym_trailing();
             if (show_le) {
                 const auto& w = F.layout(n - 1, sym ? n - 1 : s.KFW);
                 fs_words(
@@ -517,7 +627,6 @@ void frwcp(double* elnfw, double* andest, double* ddest, double* edest, double* 
             }
             s.NFW = n - 1;
         }
-        if (sym) F.sym_trailing();
         s.LFW = s.NFW;
         elnfw[iel - 1] = s.NFW;
     }
@@ -626,6 +735,7 @@ void complt(double* a) {
     frwcp(A + ia1, A + ial, A + iam, A + ian, A + iae, A + iaf, A + iab);
     double t1 = seconds_now();
     frontal_stats.madds = front_.madds;
+
     frontal_stats.forward_seconds = t1 - t0;
     if (on(c.IPFSTM())) {
         fs_format("(10x,'TIME IN FORWARD ELIMINATION:',f9.3)", {t1 - t0});

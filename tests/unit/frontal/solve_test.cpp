@@ -1,6 +1,6 @@
 // The frontal solver against a dense solve of the assembled system, on
 // synthetic element sets; the same answer bit for bit whatever the buffer
-// size, the re-solution mode or the assembly mode.
+// size or the re-solution mode, and to rounding whatever the assembly mode.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -91,11 +91,16 @@ TEST_P(FrontalSolve, MatchesDenseSolveAndIgnoresBufferSize) {
         ASSERT_EQ(run(p, small), 0) << isym;
         EXPECT_GT(surfc2.IFU, 1) << "the small buffer spilled into the scratch file";
         EXPECT_TRUE(same_bits(p.x, x)) << sc.name << " isym " << isym;
+        // The call-back assembling into the front takes it with every
+        // pending update applied, which may move the last bits.
         SolveOptions direct = o;
         direct.isym = isym;
         direct.iassem = 0;
         ASSERT_EQ(run(p, direct), 0);
-        EXPECT_TRUE(same_bits(p.x, x)) << sc.name << " assembled by the call-back";
+        double moved = 0;
+        for (std::size_t i = 0; i < x.size(); ++i)
+            moved = std::max(moved, std::fabs(p.x[i] - x[i]));
+        EXPECT_LE(moved, 1e-12 * max_abs(x)) << sc.name << " assembled by the call-back";
     }
 }
 

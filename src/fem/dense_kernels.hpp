@@ -1,0 +1,154 @@
+// The body of the dense update kernels, built once per instruction set: each
+// dense_<isa>.cpp defines its vector type V (lanes, loads and stores of whole
+// and partial vectors, broadcast, c - a b) and includes this file, whose
+// functions then have internal linkage in that translation unit only. Nothing
+// from the standard library is used here, so no inline function compiled for
+// a wider instruction set can be shared with the rest of the program.
+//
+// The update holds a tile of NC columns by MV vectors of rows in registers
+// while the kb terms pass over it; each term loads the MV vectors of p and
+// broadcasts the NC values of q.
+#pragma once
+
+namespace {
+
+// Rows r.. of the columns; p points at the term-0 value of row r.
+template <int NC, int MV>
+inline void tile(double* const* cols, int r, const double* p, long ldp, const double* q, long ldq,
+                 int kb) {
+    typename V::type acc[NC][MV];
+    for (int j = 0; j < NC; ++j)
+        for (int v = 0; v < MV; ++v) acc[j][v] = V::load(cols[j] + r + v * V::W);
+    const double* pt = p;
+    const double* qt = q;
+    for (int t = 0; t < kb; ++t, pt += ldp, qt += ldq) {
+        typename V::type a[MV];
+        for (int v = 0; v < MV; ++v) a[v] = V::load(pt + v * V::W);
+        for (int j = 0; j < NC; ++j) {
+            const typename V::type b = V::bcast(qt[j]);
+            for (int v = 0; v < MV; ++v) acc[j][v] = V::msub(acc[j][v], a[v], b);
+        }
+    }
+    for (int j = 0; j < NC; ++j)
+        for (int v = 0; v < MV; ++v) V::store(cols[j] + r + v * V::W, acc[j][v]);
+}
+
+// The last n < W rows from row r, through partial loads and stores.
+template <int NC>
+inline void tile_tail(double* const* cols, int r, int n, const double* p, long ldp, const double* q,
+                      long ldq, int kb) {
+    typename V::type acc[NC];
+    for (int j = 0; j < NC; ++j) acc[j] = V::loadn(cols[j] + r, n);
+    const double* pt = p;
+    const double* qt = q;
+    for (int t = 0; t < kb; ++t, pt += ldp, qt += ldq) {
+        const typename V::type a = V::loadn(pt, n);
+        for (int j = 0; j < NC; ++j) acc[j] = V::msub(acc[j], a, V::bcast(qt[j]));
+    }
+    for (int j = 0; j < NC; ++j) V::storen(cols[j] + r, acc[j], n);
+}
+
+template <int NC>
+void columns(double* const* cols, int m, const double* p, long ldp, const double* q, long ldq,
+             int kb) {
+    int r = 0;
+    for (; r + V::MV * V::W <= m; r += V::MV * V::W)
+        tile<NC, V::MV>(cols, r, p + r, ldp, q, ldq, kb);
+    for (; r + V::W <= m; r += V::W) tile<NC, 1>(cols, r, p + r, ldp, q, ldq, kb);
+    if (r < m) tile_tail<NC>(cols, r, m - r, p + r, ldp, q, ldq, kb);
+}
+
+// The same with the terms packed: block b of R rows holds its kb terms one
+// after the other, R values each, from pp + b kb R.
+template <int NC>
+void columns_packed(double* const* cols, int m, const double* pp, const double* q, long ldq,
+                    int kb) {
+    constexpr int R = V::MV * V::W;
+    for (int r = 0; r < m; r += R, pp += static_cast<long>(kb) * R) {
+        if (r + R <= m) {
+            tile<NC, V::MV>(cols, r, pp, R, q, ldq, kb);
+            continue;
+        }
+        int v = 0;
+        for (; r + (v + 1) * V::W <= m; ++v)
+            tile<NC, 1>(cols, r + v * V::W, pp + v * V::W, R, q, ldq, kb);
+        if (r + v * V::W < m)
+            tile_tail<NC>(cols, r + v * V::W, m - r - v * V::W, pp + v * V::W, R, q, ldq, kb);
+    }
+}
+
+// Runs run<n>(cols, q) over the columns in tiles of at most V::NC.
+template <class F>
+void by_tiles(double* const* cols, int nc, const double* q, F run) {
+    while (nc > 0) {
+        const int n = nc < V::NC ? nc : V::NC;
+        // clang-format off
+        switch (n) {
+            case 1: run.template operator()<1>(cols, q); break;
+            case 2: run.template operator()<2>(cols, q); break;
+            case 3: run.template operator()<3>(cols, q); break;
+            case 4: run.template operator()<4>(cols, q); break;
+            case 5: run.template operator()<(5 < V::NC ? 5 : V::NC)>(cols, q); break;
+            case 6: run.template operator()<(6 < V::NC ? 6 : V::NC)>(cols, q); break;
+            case 7: run.template operator()<(7 < V::NC ? 7 : V::NC)>(cols, q); break;
+            default: run.template operator()<V::NC>(cols, q); break;
+        }
+        // clang-format on
+        cols += n;
+        q += n;
+        nc -= n;
+    }
+}
+
+// One column: the terms go over it four at a time, each group streaming its
+// four rows of p once over the column, which stays in the nearest cache.
+// Term g's values start at p[g].
+template <int G>
+inline void column_terms(double* c, int m, const double* const* p, const double* q) {
+    typename V::type b[G];
+    for (int g = 0; g < G; ++g) b[g] = V::bcast(q[g]);
+    int r = 0;
+    for (; r + V::W <= m; r += V::W) {
+        typename V::type v = V::load(c + r);
+        for (int g = 0; g < G; ++g) v = V::msub(v, V::load(p[g] + r), b[g]);
+        V::store(c + r, v);
+    }
+    if (r < m) {
+        const int n = m - r;
+        typename V::type v = V::loadn(c + r, n);
+        for (int g = 0; g < G; ++g) v = V::msub(v, V::loadn(p[g] + r, n), b[g]);
+        V::storen(c + r, v, n);
+    }
+}
+
+void column(double* c, int m, const double* const* p, const double* q, int kb) {
+    if (m <= 0) return;
+    int t = 0;
+    for (; t + 4 <= kb; t += 4) column_terms<4>(c, m, p + t, q + t);
+    for (; t < kb; ++t) column_terms<1>(c, m, p + t, q + t);
+}
+
+void update(double* const* cols, int nc, int m, const double* p, long ldp, const double* q,
+            long ldq, int kb) {
+    if (m <= 0 || kb <= 0) return;
+    by_tiles(cols, nc, q, [=]<int NC>(double* const* c, const double* qq) {
+        columns<NC>(c, m, p, ldp, qq, ldq, kb);
+    });
+}
+
+void update_packed(double* const* cols, int nc, int m, const double* pp, const double* q, long ldq,
+                   int kb) {
+    if (m <= 0 || kb <= 0) return;
+    by_tiles(cols, nc, q, [=]<int NC>(double* const* c, const double* qq) {
+        columns_packed<NC>(c, m, pp, qq, ldq, kb);
+    });
+}
+
+void divide(double* v, double d, int n) {
+    const typename V::type dv = V::bcast(d);
+    int a = 0;
+    for (; a + V::W <= n; a += V::W) V::store(v + a, V::load(v + a) / dv);
+    if (a < n) V::storen(v + a, V::loadn(v + a, n - a) / dv, n - a);
+}
+
+}  // namespace
