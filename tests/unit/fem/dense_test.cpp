@@ -6,6 +6,8 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "fem/solvers.hpp"
@@ -354,6 +356,76 @@ TEST_F(LudapbFailure, NotPositiveDefiniteIsReportedWithTheMatrix) {
         " ERROR IN LUDAPB ,  IER=  129", "   1", "  0.0000  1.0000", "   2", "  2.0000  1.0000",
     };
     EXPECT_EQ(lines("err.txt"), err);
+}
+
+//// update kernels ////
+
+// Every build of the update kernels this machine runs, against the terms
+// taken one at a time in order: the same bits, for sizes that leave every
+// kind of partial tile and vector.
+TEST(UpdateKernels, EveryBuildTakesTheTermsInOrderToTheBit) {
+    std::mt19937 g(7);
+    std::uniform_real_distribution<double> d(-1.0, 1.0);
+    int builds = 0;
+    for (KernelIsa isa : {KernelIsa::generic, KernelIsa::avx2, KernelIsa::avx512}) {
+        const DenseKernels* k = dense_kernels_for(isa);
+        if (k == nullptr) continue;
+        ++builds;
+        EXPECT_EQ(k->isa, isa);
+        for (int m : {1, 3, 8, 13, 24, 25, 61})
+            for (int nc : {1, 3, 8, 11})
+                for (int kb : {1, 4, 7}) {
+                    const int ld = m + 3, ldp = m + 5, ldq = nc + 2;
+                    std::vector<double> c(static_cast<std::size_t>(ld * nc)), p(ldp * kb),
+                        q(ldq * kb);
+                    for (double& v : c) v = d(g);
+                    for (double& v : p) v = d(g);
+                    for (double& v : q) v = d(g);
+                    std::vector<double> want = c;
+                    for (int j = 0; j < nc; ++j)
+                        for (int r = 0; r < m; ++r)
+                            for (int t = 0; t < kb; ++t)
+                                want[r + j * ld] = dense_msub(want[r + j * ld], p[t * ldp + r],
+                                                              q[t * ldq + j], k->fused);
+                    const std::string what = std::string(k->name) + " m " + std::to_string(m) +
+                                             " nc " + std::to_string(nc) + " kb " +
+                                             std::to_string(kb);
+                    std::vector<double*> cols;
+                    std::vector<double> got = c;
+                    for (int j = 0; j < nc; ++j) cols.push_back(got.data() + j * ld);
+                    k->update(cols.data(), nc, m, p.data(), ldp, q.data(), ldq, kb);
+                    EXPECT_EQ(got, want) << "update " << what;
+
+                    std::vector<double> pk(((m + k->block - 1) / k->block) * k->block * kb);
+                    dense_pack(pk.data(), p.data(), ldp, kb, m, k->block);
+                    got = c;
+                    k->update_packed(cols.data(), nc, m, pk.data(), q.data(), ldq, kb);
+                    EXPECT_EQ(got, want) << "packed " << what;
+
+                    if (nc != 1) continue;
+                    std::vector<const double*> rows;
+                    std::vector<double> qs;
+                    for (int t = 0; t < kb; ++t) {
+                        rows.push_back(p.data() + t * ldp);
+                        qs.push_back(q[t * ldq]);
+                    }
+                    got = c;
+                    k->column(got.data(), m, rows.data(), qs.data(), kb);
+                    EXPECT_EQ(got, want) << "column " << what;
+
+                    got = c;
+                    k->divide(got.data(), 3.0, m);
+                    for (int r = 0; r < m; ++r) EXPECT_EQ(got[r], c[r] / 3.0) << "divide " << what;
+                    EXPECT_EQ(got[m], c[m]) << "divide stops at n, " << what;
+                }
+    }
+    EXPECT_GE(builds, 1);
+    // The chosen build is the widest the machine runs.
+    const DenseKernels& chosen = dense_kernels();
+    for (KernelIsa wider : {KernelIsa::avx2, KernelIsa::avx512})
+        if (wider > chosen.isa) {
+            EXPECT_EQ(dense_kernels_for(wider), nullptr);
+        }
 }
 
 //// LU with row pivoting ////
