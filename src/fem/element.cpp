@@ -9,6 +9,7 @@
 #include "control/debug.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
+#include "fem/dense.hpp"
 #include "fem/mesh_seams.hpp"
 #include "fem/shape.hpp"
 #include "fem/solvers.hpp"
@@ -21,19 +22,21 @@
 
 namespace kavren {
 
+ElementStats element_stats;
+
 namespace {
 
 //// integration workspace ////
 
-// Rows and columns of the block kernel; function arrays are padded with zeros
-// to NPAD so that the kernel may read whole blocks past the last function.
-constexpr int KB = 4;
-constexpr int LB = 4;
+// Function arrays are padded with zeros to NPAD.
 constexpr int NPAD = 84;
-static_assert(NPAD >= (MAX_ELFUN + KB - 1) / KB * KB && NPAD >= (MAX_ELFUN + LB - 1) / LB * LB);
+static_assert(NPAD >= MAX_ELFUN);
 constexpr int MAX_POINTS = NQUAD_RULES * NQUAD_RULES;
 constexpr int NCOEF = 9;       // A11, A12, A21, A22, D1, D2, B1, B2, C
 constexpr int LDC = MAX_EQNS;  // leading dimension of the coefficient arrays
+constexpr int MAX_TERMS = MAX_POINTS * NCOEF;
+// Columns of one update tile.
+constexpr int TILE = 8;
 
 // Values and x-, y-derivatives of the element functions at one point.
 struct PointFunctions {
@@ -50,42 +53,50 @@ struct Term {
 };
 
 PointFunctions point_functions[MAX_POINTS];
-Term block_terms[MAX_EQNS * MAX_EQNS][MAX_POINTS * NCOEF];
+Term block_terms[MAX_EQNS * MAX_EQNS][MAX_TERMS];
 int block_nterms[MAX_EQNS * MAX_EQNS];
+// One block's terms for the update kernel: -s r packed by blocks of rows, c
+// by terms.
+double term_rows[(MAX_ELFUN + 31) / 32 * 32 * MAX_TERMS];
+double term_cols[MAX_TERMS * NPAD];
 
 // Adds the sum of the terms t[0..nt) to the n by n block at out (leading
-// dimension ld): out(k, l) += sum over terms of s r(k) c(l). The block is
-// computed in KB by LB tiles held in registers over all terms. When every term
-// has the same row and column factors the block is symmetric: only the tiles
-// on and above the diagonal are computed, and mirrored.
+// dimension ld, zero on entry): out(k, l) += sum over terms of s r(k) c(l),
+// through the dense update kernel a tile of columns at a time. When every term
+// has the same row and column factors the block is symmetric: each tile of
+// columns is computed down to its last column only, and the entries below the
+// diagonal are copied from above it.
 void accumulate_block(int n, const Term* t, int nt, double* out, int ld) {
-    static_assert(KB == LB, "mirrored tiles must be square");
+    const DenseKernels& k = dense_kernels();
+    const int R = k.block;
+    static_assert(sizeof term_rows / sizeof(double) >= 32 * 3 * MAX_TERMS);
     bool symmetric = true;
     for (int q = 0; q < nt && symmetric; ++q) symmetric = t[q].r == t[q].c;
-    for (int l0 = 0; l0 < n; l0 += LB) {
-        for (int k0 = 0; k0 < (symmetric ? l0 + 1 : n); k0 += KB) {
-            double acc[LB][KB] = {};
-            for (int q = 0; q < nt; ++q) {
-                const double* __restrict r = t[q].r + k0;
-                const double* __restrict c = t[q].c + l0;
-                const double s = t[q].s;
-                for (int cc = 0; cc < LB; ++cc) {
-                    const double sc = s * c[cc];
-                    for (int kk = 0; kk < KB; ++kk) acc[cc][kk] += sc * r[kk];
-                }
-            }
-            const int kmax = std::min(KB, n - k0), lmax = std::min(LB, n - l0);
-            for (int cc = 0; cc < lmax; ++cc) {
-                double* col = out + static_cast<std::ptrdiff_t>(l0 + cc) * ld + k0;
-                for (int kk = 0; kk < kmax; ++kk) col[kk] += acc[cc][kk];
-            }
-            if (!symmetric || k0 == l0) continue;
-            for (int kk = 0; kk < kmax; ++kk) {
-                double* col = out + static_cast<std::ptrdiff_t>(k0 + kk) * ld + l0;
-                for (int cc = 0; cc < lmax; ++cc) col[cc] += acc[cc][kk];
-            }
+    for (int r0 = 0; r0 < n; r0 += R) {
+        double* pb = term_rows + static_cast<std::ptrdiff_t>(r0 / R) * nt * R;
+        const int m = std::min(R, n - r0);
+        for (int q = 0; q < nt; ++q) {
+            const double* r = t[q].r + r0;
+            double* d = pb + q * R;
+            const double s = -t[q].s;
+            for (int i = 0; i < m; ++i) d[i] = s * r[i];
+            for (int i = m; i < R; ++i) d[i] = 0.0;
         }
     }
+    for (int q = 0; q < nt; ++q) std::copy_n(t[q].c, n, term_cols + q * NPAD);
+    double* cols[TILE];
+    for (int l0 = 0; l0 < n; l0 += TILE) {
+        const int nc = std::min(TILE, n - l0);
+        const int m = symmetric ? l0 + nc : n;
+        for (int j = 0; j < nc; ++j) cols[j] = out + static_cast<std::ptrdiff_t>(l0 + j) * ld;
+        k.update_packed(cols, nc, m, term_rows, term_cols + l0, NPAD, nt);
+        element_stats.madds += static_cast<double>(m) * nc * nt;
+    }
+    if (!symmetric) return;
+    for (int l = 0; l < n; ++l)
+        for (int r = l + 1; r < n; ++r)
+            out[r + static_cast<std::ptrdiff_t>(l) * ld] =
+                out[l + static_cast<std::ptrdiff_t>(r) * ld];
 }
 
 // A debug switch selects every element (1) or element nel only (-nel).
@@ -216,6 +227,7 @@ int melem(int nel, const int* nord, int ndof, const double* xnod, int ld, double
                     if (load[t] == 0.0) continue;
                     const double s = wt * load[t];
                     for (int k = 0; k < ndof; ++k) phi[k] += s * loadf[t][k];
+                    element_stats.madds += ndof;
                 }
             }
         }

@@ -17,6 +17,12 @@ constexpr int ELEM_DONE = 0;
 // reported once with an error message and its matrix is not usable.
 constexpr int ELEM_BAD_JACOBIAN = 1;
 
+// Multiply-adds the element kernels performed, for the benchmarks.
+struct ElementStats {
+    double madds = 0;
+};
+extern ElementStats element_stats;
+
 // Clears xk (ndof NREQNS columns of ld rows) and ph, and integrates the domain
 // form with the tensor Gauss-Legendre rule of (largest edge order + 1) points
 // a direction. nel only selects the debug prints.
