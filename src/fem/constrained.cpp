@@ -77,31 +77,40 @@ void build_columns(int ndofe, const Wall* walls, int nwalls, Columns& t) {
     }
 }
 
-// k := T^t k T and f := T^t f, through w := k T and v.
+// k := T^t k T and f := T^t f, through w := k T and v. Both products go
+// column by column through the dense kernels: w's column b gathers the
+// columns of k that T's column b names, and the rows of T^t w are gathered
+// the same way from the columns of w's transpose.
 void transform(int ndofe, int ld, double* k, double* f, int ldw, double* w, double* v,
                const Wall* walls, int nwalls) {
     assert(ndofe >= 1 && ndofe <= MAX_ELFUN && ldw >= ndofe && ld >= ndofe);
     static Columns t;
+    static double wt[MAX_ELFUN * MAX_ELFUN], kt[MAX_ELFUN * MAX_ELFUN];
     build_columns(ndofe, walls, nwalls, t);
-    auto K = [&](int i, int j) -> double& { return k[i + static_cast<std::ptrdiff_t>(j) * ld]; };
-    auto W = [&](int i, int j) -> double& { return w[i + static_cast<std::ptrdiff_t>(j) * ldw]; };
-    for (int b = 0; b < ndofe; ++b) {
-        double* wb = &W(0, b);
-        std::fill_n(wb, ndofe, 0.0);
-        for (int q = 0; q < t.n[b]; ++q) {
-            const double s = t.wt[b][q];
-            const double* kc = &K(0, t.row[b][q]);
-            for (int i = 0; i < ndofe; ++i) wb[i] += s * kc[i];
+    const DenseKernels& dk = dense_kernels();
+    const double* from[MAX_TERMS];
+    double by[MAX_TERMS];
+    // Column b of the product of m (leading dimension ldm) and T into out.
+    auto times_t = [&](const double* m, int ldm, double* out) {
+        for (int b = 0; b < ndofe; ++b) {
+            for (int q = 0; q < t.n[b]; ++q) {
+                from[q] = m + static_cast<std::ptrdiff_t>(t.row[b][q]) * ldm;
+                by[q] = -t.wt[b][q];
+            }
+            double* ob = out + static_cast<std::ptrdiff_t>(b) * ndofe;
+            std::fill_n(ob, ndofe, 0.0);
+            dk.column(ob, ndofe, from, by, t.n[b]);
         }
-    }
-    for (int b = 0; b < ndofe; ++b) {
-        const double* wb = &W(0, b);
-        for (int a = 0; a < ndofe; ++a) {
-            double s = 0.0;
-            for (int q = 0; q < t.n[a]; ++q) s += t.wt[a][q] * wb[t.row[a][q]];
-            K(a, b) = s;
-        }
-    }
+    };
+    // w := k T, then kt := w^t T = (T^t k T)^t.
+    times_t(k, ld, wt);
+    for (int b = 0; b < ndofe; ++b)
+        for (int a = 0; a < ndofe; ++a)
+            w[b + static_cast<std::ptrdiff_t>(a) * ldw] = wt[a + b * ndofe];
+    times_t(w, ldw, kt);
+    for (int b = 0; b < ndofe; ++b)
+        for (int a = 0; a < ndofe; ++a)
+            k[a + static_cast<std::ptrdiff_t>(b) * ld] = kt[b + a * ndofe];
     if (f == nullptr) return;
     for (int a = 0; a < ndofe; ++a) {
         double s = 0.0;

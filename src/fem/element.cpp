@@ -53,6 +53,9 @@ struct Term {
 };
 
 PointFunctions point_functions[MAX_POINTS];
+// Values and tangential derivatives of a side's functions at its points.
+double side_v[NQUAD_RULES][MAX_ORDER + 1];
+double side_ds[NQUAD_RULES][MAX_ORDER + 1];
 Term block_terms[MAX_EQNS * MAX_EQNS][MAX_TERMS];
 int block_nterms[MAX_EQNS * MAX_EQNS];
 // One block's terms for the update kernel: -s r packed by blocks of rows, c
@@ -314,6 +317,7 @@ int bcelem(int nel, int* nord, int ndof, const double* xnod, int ld, double* xk,
         for (int e = 0; e < p - 1; ++e) pos[2 + e] = first + e;
 
         cbelem.IS = is;
+        std::fill_n(block_nterms, neq * neq, 0);
         for (int ip = 1; ip <= nint; ++ip) {
             cbelem.IINT = ip;
             const double s = xpts[ip - 1];
@@ -347,7 +351,8 @@ int bcelem(int nel, int* nord, int ndof, const double* xnod, int ld, double* xk,
             // over the side's length factor, which equals TX VSHAPX + TY VSHAPY
             // and stays finite where the element's Jacobian vanishes (a
             // collapsed side's vertex).
-            double v[MAX_ORDER + 1], ds[MAX_ORDER + 1];
+            double* v = side_v[ip - 1];
+            double* ds = side_ds[ip - 1];
             const double* dmaster = along_xi ? dxi : deta;
             for (int m = 0; m < nf; ++m) {
                 v[m] = val[pos[m]];
@@ -376,16 +381,11 @@ int bcelem(int nel, int* nord, int ndof, const double* xnod, int ld, double* xk,
             const double* colf[4] = {ds, v, ds, v};
             for (int i = 0; i < neq; ++i) {
                 for (int j = 0; j < neq; ++j) {
+                    const int b = i + j * neq;
                     for (int t = 0; t < 4; ++t) {
                         const double e = coefs[t][i + j * LDC];
-                        if (e == 0.0) continue;
-                        const double se = e * w;
-                        for (int n = 0; n < nf; ++n) {
-                            double* col =
-                                xk + static_cast<std::ptrdiff_t>(j * ndof + pos[n]) * ld + i * ndof;
-                            const double sc = se * colf[t][n];
-                            for (int m = 0; m < nf; ++m) col[pos[m]] += sc * rowf[t][m];
-                        }
+                        if (e == 0.0) continue;  // a zero coefficient costs nothing
+                        block_terms[b][block_nterms[b]++] = Term{rowf[t], colf[t], e * w};
                     }
                 }
                 double* phi = ph + i * ndof;
@@ -395,6 +395,20 @@ int bcelem(int nel, int* nord, int ndof, const double* xnod, int ld, double* xk,
                     for (int m = 0; m < nf; ++m) phi[pos[m]] += g[i] * w * v[m];
             }
         }
+        // Each block's side terms summed over the side's points, then added
+        // at the side's functions.
+        for (int i = 0; i < neq; ++i)
+            for (int j = 0; j < neq; ++j) {
+                const int b = i + j * neq;
+                if (block_nterms[b] == 0) continue;
+                double side[(MAX_ORDER + 1) * (MAX_ORDER + 1)] = {};
+                accumulate_block(nf, block_terms[b], block_nterms[b], side, nf);
+                for (int n = 0; n < nf; ++n) {
+                    double* col =
+                        xk + static_cast<std::ptrdiff_t>(j * ndof + pos[n]) * ld + i * ndof;
+                    for (int m = 0; m < nf; ++m) col[pos[m]] += side[m + n * nf];
+                }
+            }
     }
 
     if (selected(cdbg.IDBGSW(9), nel)) bcelem_solve(ndof, ld, xk, ph);
