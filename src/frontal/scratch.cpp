@@ -3,7 +3,13 @@
 // records of at most 10000 bytes. The files have no name in the working
 // directory: each is created in the temporary directory and unlinked at once,
 // so it lives only while its unit is open, at most until the run ends.
+//
+// The words of a logical record lie one after the other across its physical
+// records (the first holds the length, then data), so a record is written
+// with one call and read with two, on the file's own descriptor, which the
+// solver keeps beside the unit.
 #include <fcntl.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -34,6 +40,7 @@ struct UnitState {
     int lenf = 0;
     int irsave = 0;
     int recl = 0;
+    int fd = -1;  // the file's descriptor, for the records' reads and writes
 };
 constexpr int FIRST_UNIT = 18;
 constexpr int LAST_UNIT = 26;
@@ -57,19 +64,69 @@ std::string_view trimmed(std::string_view s) {
     return s;
 }
 
-// A fresh, already unlinked file on unit lun with records of recl bytes.
-bool open_scratch(int lun, int recl) {
+// A fresh, already unlinked file on unit lun with records of recl bytes; fd
+// := a descriptor of it.
+bool open_scratch(int lun, int recl, int& fd) {
+    fd = -1;
     if (recl <= 0) return false;
     const char* dir = std::getenv("TMPDIR");
     std::string path = std::string(dir && *dir ? dir : "/tmp") + "/kavren-scratch-XXXXXX";
     std::vector<char> name(path.begin(), path.end());
     name.push_back('\0');
-    const int fd = mkstemp(name.data());
-    if (fd < 0) return false;
-    ::close(fd);
+    const int f = mkstemp(name.data());
+    if (f < 0) return false;
     const bool ok = units::open_direct(lun, name.data(), recl);
     ::unlink(name.data());
-    return ok;
+    if (!ok) {
+        ::close(f);
+        return false;
+    }
+    fd = f;
+    return true;
+}
+
+void close_scratch(int unit, UnitState& st) {
+    units::close(unit);
+    if (st.fd >= 0) ::close(st.fd);
+    st = UnitState{};
+}
+
+// Writes the parts one after the other from offset off; false on failure.
+bool write_all(int fd, const struct iovec* parts, int nparts, off_t off) {
+    struct iovec v[2];
+    std::copy(parts, parts + nparts, v);
+    struct iovec* p = v;
+    while (nparts > 0) {
+        const ssize_t got = ::pwritev(fd, p, nparts, off);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        off += got;
+        for (std::size_t left = static_cast<std::size_t>(got); left > 0 && nparts > 0;) {
+            const std::size_t take = std::min(left, p->iov_len);
+            p->iov_base = static_cast<char*>(p->iov_base) + take;
+            p->iov_len -= take;
+            left -= take;
+            if (p->iov_len == 0) {
+                ++p;
+                --nparts;
+            }
+        }
+    }
+    return true;
+}
+
+// Reads n bytes from offset off; false on failure or a short file.
+bool read_all(int fd, void* to, std::size_t n, off_t off) {
+    char* c = static_cast<char*>(to);
+    while (n > 0) {
+        const ssize_t got = ::pread(fd, c, n, off);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        c += got;
+        n -= static_cast<std::size_t>(got);
+        off += got;
+    }
+    return true;
 }
 
 void open_failed(char letter, int unit) {
@@ -114,7 +171,7 @@ void zdirio(std::string_view unname, std::string_view commnd, int& irec, int& le
     int first = 0;  // first physical record used, for the trace
 
     if (cmd == "OPEN") {
-        units::close(unit);
+        close_scratch(unit, st);
         const long long h = (static_cast<long long>(len) + 1) * LENWRD;
         if (h < MAXREC) {
             st.recl = static_cast<int>(h);
@@ -125,36 +182,26 @@ void zdirio(std::string_view unname, std::string_view commnd, int& irec, int& le
             st.nbuf = static_cast<int>(h / MAXREC + 1);
             st.lenf = MAXREC / LENWRD - 1;
         }
-        st.irsave = 0;
-        if (!open_scratch(unit, st.recl)) {
+        if (!open_scratch(unit, st.recl, st.fd)) {
             open_failed(letter, unit);
             ierr = 1;
             return;
         }
     } else if (cmd == "CLOSE") {
-        units::close(unit);
-        st = UnitState{};
+        close_scratch(unit, st);
     } else if (cmd == "WRITE") {
         const long long capacity = st.lenf + static_cast<long long>(st.nbuf - 1) * (st.lenf + 1);
         first = (irec - 1) * st.nbuf + 1;
-        if (irec < 1 || len < 0 || len > capacity || !units::is_open(unit)) {
+        if (irec < 1 || len < 0 || len > capacity || !units::is_open(unit) || st.fd < 0) {
             write_failed(letter, unit, irec, len, -1);
             ierr = 2;
             return;
         }
-        std::vector<double> rec0(static_cast<std::size_t>(st.lenf) + 1);
-        rec0[0] = len;
-        const int n0 = std::min(len, st.lenf);
-        std::copy(buf, buf + n0, rec0.begin() + 1);
+        double head = len;
+        const struct iovec parts[2] = {{&head, LENWRD},
+                                       {buf, static_cast<std::size_t>(len) * LENWRD}};
         errno = 0;
-        bool ok = units::write_record(unit, first, rec0.data(),
-                                      static_cast<std::size_t>(n0 + 1) * LENWRD);
-        int rp = first + 1;
-        for (int k = n0; ok && k < len; k += st.lenf + 1, ++rp) {
-            const int n = std::min(st.lenf + 1, len - k);
-            ok = units::write_record(unit, rp, buf + k, static_cast<std::size_t>(n) * LENWRD);
-        }
-        if (!ok) {
+        if (!write_all(st.fd, parts, 2, static_cast<off_t>(first - 1) * st.recl)) {
             write_failed(letter, unit, irec, len, errno != 0 ? errno : -1);
             ierr = 2;
             return;
@@ -163,20 +210,16 @@ void zdirio(std::string_view unname, std::string_view commnd, int& irec, int& le
     } else {  // READ
         if (irec < 0) irec = st.irsave;
         first = (irec - 1) * st.nbuf + 1;
-        std::vector<double> rec0(static_cast<std::size_t>(st.lenf) + 1);
+        const off_t at = static_cast<off_t>(first - 1) * st.recl;
+        double head = 0;
         bool ok =
-            irec >= 1 && units::is_open(unit) &&
-            units::read_record(unit, first, rec0.data(), rec0.size() * LENWRD) == units::Status::ok;
+            irec >= 1 && units::is_open(unit) && st.fd >= 0 && read_all(st.fd, &head, LENWRD, at);
+        // A length the unit cannot hold is no record of this file.
+        const long long capacity = st.lenf + static_cast<long long>(st.nbuf - 1) * (st.lenf + 1);
+        ok = ok && head >= 0 && head <= static_cast<double>(capacity);
         if (ok) {
-            len = static_cast<int>(rec0[0]);
-            const int n0 = std::min(len, st.lenf);
-            std::copy(rec0.begin() + 1, rec0.begin() + 1 + n0, buf);
-            int rp = first + 1;
-            for (int k = n0; ok && k < len; k += st.lenf + 1, ++rp) {
-                const int n = std::min(st.lenf + 1, len - k);
-                ok = units::read_record(unit, rp, buf + k, static_cast<std::size_t>(n) * LENWRD) ==
-                     units::Status::ok;
-            }
+            len = static_cast<int>(head);
+            ok = read_all(st.fd, buf, static_cast<std::size_t>(len) * LENWRD, at + LENWRD);
         }
         if (!ok) {
             read_failed(letter, unit, irec, len);
