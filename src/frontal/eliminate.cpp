@@ -28,6 +28,40 @@ using namespace frontal;
 
 namespace {
 
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define KAVREN_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
+#else
+#define KAVREN_CLONES
+#endif
+
+// The loops over a whole row of the front, built for the wider instruction
+// sets too (they only move and compare, so every build gives the same bits).
+//
+// v(0..n-1) cleared where used is 0; nz := its non-zeros, fresh := those not
+// yet flagged in in, and all of them flagged.
+KAVREN_CLONES
+void mask_join(double* __restrict v, const char* __restrict used, char* __restrict in, int n,
+               int& nz, int& fresh) {
+    int c = 0, f = 0;
+    for (int a = 0; a < n; ++a) {
+        const double x = used[a] ? v[a] : 0.0;
+        v[a] = x;
+        const char z = x != 0.0;
+        c += z;
+        f += z & (in[a] ^ 1);
+        in[a] |= z;
+    }
+    nz = c;
+    fresh = f;
+}
+
+// to(k) := from(at(k)), k = 0..n-1.
+KAVREN_CLONES
+void gather_by(double* __restrict to, const double* __restrict from, const int* __restrict at,
+               int n) {
+    for (int k = 0; k < n; ++k) to[k] = from[at[k]];
+}
+
 // Pivots of one chunk at most.
 constexpr int CHUNK = 32;
 // A chunk is applied before it takes a pivot that would make its dense update
@@ -212,23 +246,12 @@ struct SlotFront {
     // of count size within the slot range lo..hi; nz := the non-zeros of v,
     // of which fresh were not yet in the union.
     void join(double* v, std::vector<char>& in, int& size, int& lo, int& hi, int& nz, int& fresh) {
-        const char* u = used.data();
-        char* i = in.data();
-        int n = 0, f = 0, first = 0, last = 0;
-        for (int a = 1; a <= smax; ++a) {
-            const double x = u[a] ? v[a] : 0.0;
-            v[a] = x;
-            const char z = x != 0.0;
-            n += z;
-            f += z & (i[a] ^ 1);
-            i[a] |= z;
-            first = first == 0 && z ? a : first;
-            last = z ? a : last;
-        }
-        nz = n;
-        fresh = f;
-        size += f;
-        if (first == 0) return;
+        mask_join(v + 1, used.data() + 1, in.data() + 1, smax, nz, fresh);
+        size += fresh;
+        int first = 1, last = smax;
+        while (first <= last && v[first] == 0.0) ++first;
+        while (last >= first && v[last] == 0.0) --last;
+        if (first > last) return;
         if (lo > hi) {
             lo = first;
             hi = last;
@@ -272,7 +295,7 @@ struct SlotFront {
         madds += wanted;
         need += wanted;
 
-        for (int a = 1; a <= n; ++a) rec[a - 1] = y[p2s[static_cast<std::size_t>(a)]];
+        gather_by(rec, y, p2s.data() + 1, n);
         k->divide(rec, pivot, n);
         rec[id - 1] = pivot;
         const double inverse = 1.0 / pivot;
@@ -319,7 +342,7 @@ struct SlotFront {
         madds += wanted;
         need += wanted;
 
-        for (int a = 1; a <= n; ++a) rec[a - 1] = er[p2s[static_cast<std::size_t>(a)]];
+        gather_by(rec, er, p2s.data() + 1, n);
         rec[id - 1] = pivot;
         int m = 0;
         for (int b = 1; b <= n; ++b)
