@@ -5,8 +5,8 @@
 // column of the front area for as long as it stays in the front, and a table
 // maps front positions (as the prefront numbered them) to slots. An
 // elimination then frees its slot instead of moving the rest of the front down
-// over the gap, and its rank-one update touches only the columns whose
-// coupling with the pivot is non-zero. Everything the other routines see is in
+// over the gap, and the updates touch only the rows and columns whose coupling
+// with the pivots is non-zero. Everything the other routines see is in
 // positions: the destination codes, the eliminated equations in the buffer,
 // the front right-hand sides, the prints.
 #include <x86intrin.h>
