@@ -86,6 +86,10 @@ void boundary_line(int ipos, int b, CurvedTag& tag) {
             return;
         }
         v[i] = ifix(iodata.FVALUE(ipos + i));
+        if (v[i] < 1 || v[i] > MAXGRID) {
+            refuse(36, "*** IMIN,JMIN,IMAX,JMAX OUTSIDE THE GRID 1..100 ***");
+            return;
+        }
     }
     int imin = std::min(v[0], v[2]), imax = std::max(v[0], v[2]);
     int jmin = std::min(v[1], v[3]), jmax = std::max(v[1], v[3]);
@@ -387,6 +391,10 @@ void add_record(bool profiles) {
             return;
         }
         side = ifix(iodata.FVALUE(ipos));
+        if (side < 1 || side > 4) {
+            refuse_sets(61, " J  IS NOT A SIDE 1..4 AFTER \"SIDE\"");
+            return;
+        }
     }
     int loop = 1, step = 1;
     findop("LOOP", nocc, ipos);
@@ -396,6 +404,13 @@ void add_record(bool profiles) {
             return;
         }
         loop = ifix(iodata.FVALUE(ipos));
+        // More entries than the pool holds never fit; the check comes before
+        // the loop walks the elements.
+        const int pool = profiles ? PROF_POOL : SET_POOL;
+        if (loop > pool) {
+            table_full(profiles ? "PROFILE ENTRIES" : "ELEMENT SET ENTRIES", pool);
+            return;
+        }
     }
     findop("STEP", nocc, ipos);
     if (nocc > 0) {

@@ -101,14 +101,17 @@ void element_block(int& iblocke, Loops& loops, int nelg_entry) {
         istep = ifix(iodata.FVALUE(ipos));
         jstep = ifix(iodata.FVALUE(ipos + 1));
     }
-    // A zero step would give the block no extent.
+    // A zero step would give the block no extent; one of the grid's size or
+    // more leaves it.
     if (istep == 0 || jstep == 0) {
         refuse(101, "*** ISTEP AND JSTEP MUST NOT BE ZERO ***");
         return;
     }
-    const int di = loops.ni >= 0 ? istep : -istep, dj = loops.nj >= 0 ? jstep : -jstep;
-    const int nabs = std::abs(loops.ni), mabs = std::abs(loops.nj);
-    if (imin < 1 || imin > 100 || jmin < 1 || jmin > 100) {
+    if (istep <= -MAXGRID || istep >= MAXGRID || jstep <= -MAXGRID || jstep >= MAXGRID) {
+        refuse(101, "*** ISTEP AND JSTEP MUST LIE IN -99..99 ***");
+        return;
+    }
+    if (imin < 1 || imin > MAXGRID || jmin < 1 || jmin > MAXGRID) {
         refuse(102, fmt::line("(A35,2I4)", {"ERROR IMIN OR JMIN OUT OF BOUNDS : ", imin, jmin}));
         return;
     }
@@ -116,10 +119,23 @@ void element_block(int& iblocke, Loops& loops, int nelg_entry) {
         refuse(103, "***ERROR IMPROPER ISTEP OR JSTEP ****");
         return;
     }
-    if (nabs == 0 || mabs == 0) {
+    // The loop counts may be anything a record gives: they are measured
+    // against the tables before the block's extent is computed from them.
+    const long long ni = std::llabs(loops.ni), nj = std::llabs(loops.nj);
+    if (ni == 0 || nj == 0) {
         refuse(97, "*** NO ELEMENT IN THE BLOCK: ILOOP OR JLOOP IS ZERO");
         return;
     }
+    if (iblocke >= MAXBLOCK) {
+        table_full("ELEMENT BLOCKS", MAXBLOCK);
+        return;
+    }
+    if (ccon.NELG + ni * nj > MAXIEL) {
+        table_full("ELEMENTS", MAXIEL);
+        return;
+    }
+    const int di = loops.ni >= 0 ? istep : -istep, dj = loops.nj >= 0 ? jstep : -jstep;
+    const int nabs = static_cast<int>(ni), mabs = static_cast<int>(nj);
     const int iend = imin + (nabs - 1) * di, jend = jmin + (mabs - 1) * dj;
     // The far bounds of the block's grid points, for its block record.
     const int ihi = di > 0 ? iend + di : iend, jhi = dj > 0 ? jend + dj : jend;
@@ -143,14 +159,6 @@ void element_block(int& iblocke, Loops& loops, int nelg_entry) {
                    fmt::line("(A32,2I4)", {" I,J NODE NUMBER NOT SPECIFIED :", i, j}));
             return;
         }
-    }
-    if (iblocke >= MAXBLOCK) {
-        table_full("ELEMENT BLOCKS", MAXBLOCK);
-        return;
-    }
-    if (ccon.NELG + nabs * mabs > MAXIEL) {
-        table_full("ELEMENTS", MAXIEL);
-        return;
     }
 
     BlockUndo undo;

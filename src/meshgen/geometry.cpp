@@ -14,6 +14,7 @@
 #include "records/control.hpp"
 #include "records/geometry.hpp"
 #include "records/io.hpp"
+#include "records/limits.hpp"
 #include "records/mesh.hpp"
 #include "records/meshgen.hpp"
 
@@ -78,6 +79,11 @@ void setgeom(int& ifirst) {
             continue;
         }
         if (chkfld("END", 1)) {
+            // GRID given more often than findop lists names no grid file:
+            // findop has reported it, and the record is refused.
+            int nocc = 0, ipos = 0;
+            findop("GRID", nocc, ipos);
+            if (nocc > MAX_OCCUR) continue;
             hand_over();
             writf(g.IBLOCKE);
             iodati.INDENT -= 3;

@@ -1,5 +1,6 @@
 #include "meshgen/nodes.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -223,6 +224,13 @@ bool record_has(const char* word) {
     return nocc > 0;
 }
 
+// A grid index of a region.
+bool on_grid(int i) {
+    return i >= 1 && i <= MAXGRID;
+}
+
+const char* const kOffGrid = "*** I,J OUTSIDE THE GRID 1..100 ***";
+
 bool read_bounds(int ipos, int n, int* v) {
     for (int i = 0; i < n; ++i) {
         if (!is_number(ipos + i)) return false;
@@ -327,6 +335,10 @@ void point(int& iblockn) {
         int ij[2];
         if (!read_bounds(ipos, 2, ij)) {
             refuse(86, "*** I,J BOUNDS NOT FOUND ***", kPointSyntax);
+            continue;
+        }
+        if (!on_grid(ij[0]) || !on_grid(ij[1])) {
+            refuse(86, kOffGrid, kPointSyntax);
             continue;
         }
         read_local_systems(ls, unused);
@@ -459,10 +471,18 @@ void grid(int& iblockn) {
                    kGridSyntax);
             continue;
         }
-        long points =
-            imax > imin && jmax > jmin ? static_cast<long>(imax - imin + 1) * (jmax - jmin + 1) : 0;
+        // The bounds may be anything a record gives: the grid's size is
+        // measured in 64 bits against the table before anything else.
+        const long long ni = static_cast<long long>(imax) - imin + 1;
+        const long long nj = static_cast<long long>(jmax) - jmin + 1;
+        const long long points =
+            ni > 0 && nj > 0 ? std::min(ni, 1LL + MAXGNOD) * std::min(nj, 1LL + MAXGNOD) : 0;
         if (points > free_slots()) {
             table_full("GENERATOR SLOTS", MAXGNOD);
+            continue;
+        }
+        if (!on_grid(imin) || !on_grid(jmin) || !on_grid(imax) || !on_grid(jmax)) {
+            refuse(70, kOffGrid, kGridSyntax);
             continue;
         }
         int fresh = 0;

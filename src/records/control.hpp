@@ -49,6 +49,13 @@ struct Cflags {
     int ISLVDF = 0;  // 1 when iterative solver defaults are stored
     int IFLAG6 = 0;  // spare
 };
+// Outcome of the last solve, apart from the saved flags: 1 when it failed, so
+// that nothing measures or adapts the solution held before it as the current
+// one; 0 after a solve that succeeded and when a hand-over or a recovery
+// replaces the solutions.
+struct Csolst {
+    int IFAILD = 0;
+};
 struct Cestdefs {
     Arr1<double, 10> ESTDEF;  // estimator defaults
 };
@@ -69,6 +76,7 @@ extern Custo custo;
 extern Cpname cpname;
 extern Cflnam cflnam;
 extern Cflags cflags;
+extern Csolst csolst;
 extern Cestdefs cestdefs;
 extern Clac1c clac1c;
 extern Calc1a calc1a;

@@ -23,6 +23,7 @@ Custo custo;
 Cpname cpname;
 Cflnam cflnam;
 Cflags cflags;
+Csolst csolst;
 Cestdefs cestdefs;
 Clac1c clac1c;
 Calc1a calc1a;
