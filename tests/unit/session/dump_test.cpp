@@ -347,6 +347,7 @@ TEST_F(DumpTest, TheFileFollowsTheLayoutOfTheStream) {
     MeshBuilder b(2, 2);
     b.default_order(4);
     ASSERT_EQ(b.build(), "");
+    csymet.ISYMET = 1;  // as the problem choice sets it
     fill_random_solution(3);
     const long length = stream_length();
     ASSERT_EQ(length % SAVE_BLOCK, 0);
@@ -627,7 +628,7 @@ TEST_F(DumpTest, DamagedFilesAreRefusedAndTheDataStayAsTheyWere) {
          "FREE LIST OF FAMILIES OR NODES IS BROKEN"},
         {"free-family list in a loop", [](Synthetic& s) { s.v[s.at["tree"] + 5 * 2 + 1] = 2; },
          "DATABASE IS INCONSISTENT: FREE-FAMILY LIST RUNS INTO A LOOP"},
-        {"node beyond the table", [](Synthetic& s) { s.v[s.at["elements"]] = 2100; },
+        {"node beyond the table", [](Synthetic& s) { s.v[s.at["elements"]] = 2101; },
          "BEYOND ITS NODE TABLE"},
         {"node in use without dof", [](Synthetic& s) { s.v[s.at["nodptr"]] = 0; },
          "IN USE WITHOUT A DOF"},
@@ -644,6 +645,37 @@ TEST_F(DumpTest, DamagedFilesAreRefusedAndTheDataStayAsTheyWere) {
         {"integer beyond 32 bits", [](Synthetic& s) { s.v[s.at["pointers"] + 1] = 3.0e9; },
          "NOT AN INTEGER"},
         {"a block too many", [](Synthetic&) {}, "LENGTH DOES NOT FIT", 0, true},
+        // Reals and settings a run cannot give, and nodes that are no nodes.
+        {"a coordinate that is not a number",
+         [nan](Synthetic& s) { s.v[s.at["elements"] + 9] = nan; },
+         "IT HOLDS A REAL THAT IS NOT A FINITE NUMBER"},
+        {"an infinite solution value",
+         [](Synthetic& s) {
+             s.v[s.at["elements"] + 9 + 3] = std::numeric_limits<double>::infinity();
+         },
+         "IT HOLDS A REAL THAT IS NOT A FINITE NUMBER"},
+        {"an estimate that is not a number",
+         [nan](Synthetic& s) {
+             s.iestim = 1;
+             s.build();
+             s.v[s.at["estimate"] + 3] = nan;
+         },
+         "IT HOLDS A REAL THAT IS NOT A FINITE NUMBER"},
+        {"a vertex far off that folds its element",
+         [](Synthetic& s) { s.v[s.at["elements"] + 9] = 1e300; },
+         "THE JACOBIAN OF ELEMENT 2 IS NOT POSITIVE AT ITS VERTEX 1"},
+        {"a vertex moved across its element", [](Synthetic& s) { s.v[s.at["elements"] + 9] = 2.0; },
+         "THE JACOBIAN OF ELEMENT 2 IS NOT POSITIVE"},
+        {"a vertex nickname of node 0", [](Synthetic& s) { s.v[s.at["elements"]] = 5; },
+         "ELEMENT 2 LOCAL NODE 1 HAS NICKNAME 5"},
+        {"a mid-side node of order 9", [](Synthetic& s) { s.v[s.at["elements"] + 4] = 709; },
+         "ELEMENT 2 LOCAL NODE 5 HAS NICKNAME 709"},
+        {"a hanging interior", [](Synthetic& s) { s.v[s.at["elements"] + 8] = -2; },
+         "ELEMENT 2 LOCAL NODE 9 HAS NICKNAME -2"},
+        {"symmetry flag 4", [](Synthetic& s) { s.v[s.at["equations"] + 2 + 16] = 4; },
+         "ITS SYMMETRY FLAG ISYMET IS NEITHER 1 NOR 2"},
+        {"solved flag 2", [](Synthetic& s) { s.v[s.at["flags"]] = 2; },
+         "ITS FLAGS ISOLVD, IESTIM, ISOLVR, ISLVDF ARE NOT ALL 0 OR 1"},
     };
     for (const Damage& c : cases) {
         SCOPED_TRACE(c.name);
