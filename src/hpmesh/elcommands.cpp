@@ -132,7 +132,7 @@ int unrefel_target(int nel) {
     return ctree.TREE(1, family_of(father));
 }
 
-void refel(int nel, int ibtyp, double* uold, double* unew, int icolu, int& ierr) {
+void refel(int nel, int ibtyp, double* uold, double* unew, int icolu, int& ierr, int* code) {
     ierr = REFEL_DONE;
     if (nel > cdata.NRELIN) {
         const int f = (nel - cdata.NRELIN - 1) / 2 + 1;
@@ -164,8 +164,9 @@ void refel(int nel, int ibtyp, double* uold, double* unew, int icolu, int& ierr)
         ierr = REFEL_SET;
         return;
     }
-    if (refine(nel, uold, unew, icolu) != MESH_DONE) {
+    if (const int rc = refine(nel, uold, unew, icolu); rc != MESH_DONE) {
         ierr = REFEL_REFUSED;
+        if (code != nullptr) *code = rc;
         return;
     }
     mesh_changed();
@@ -249,8 +250,8 @@ void unrefel(int nel, int ibtyp, double* uold, double* unew, int icolu, int& ier
     }
 }
 
-void enrichel(int nel, int ibtyp, double* uold, double* unew, int icolu, int k, int iabs,
-              int& ierr) {
+void enrichel(int nel, int ibtyp, double* uold, double* unew, int icolu, int k, int iabs, int& ierr,
+              int* code) {
     ierr = ENRICHEL_DONE;
     if (!element_exists(nel)) {
         ierr = ENRICHEL_NO_FATHER;
@@ -290,9 +291,20 @@ void enrichel(int nel, int ibtyp, double* uold, double* unew, int icolu, int k, 
         order > p ? enrich(nel, order, uold, unew, icolu) : unrich(nel, order, uold, unew, icolu);
     if (rc != MESH_DONE) {
         ierr = ENRICHEL_REFUSED;
+        if (code != nullptr) *code = rc;
         return;
     }
     mesh_changed();
+}
+
+void group_stopped(std::string_view command, int nel, int code, int changed,
+                   std::string_view verb) {
+    // Built by appending: g++ 12 warns wrongly about "literal" + string.
+    std::string text(command);
+    text.append(" STOPPED AT ELEMENT ").append(std::to_string(nel)).append(": ");
+    text.append(mesh_refusal_reason(code)).append("; ").append(std::to_string(changed));
+    text.append(changed == 1 ? " ELEMENT WAS " : " ELEMENTS WERE ").append(verb);
+    ffldou(0, MSG_ERROR, text);
 }
 
 }  // namespace kavren

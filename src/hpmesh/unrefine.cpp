@@ -499,19 +499,17 @@ void unrefi(int nel, int& ier, int& nexel, double* uold, double* unew, int icolu
     if (!cluster_regular(g, debug)) return;
 
     // The lower half, the upper half, then the two halves; all or nothing.
+    // The status is that of the last merge: orders an earlier merge had to
+    // change are not reported.
     MeshTransaction t;
-    int most = UNREF_DONE;
     for (int e : {e1, e2, nel}) {
-        const int r = merge_sons(e, nexel, uold, unew, icolu);
-        if (r < 0) {
+        ier = merge_sons(e, nexel, uold, unew, icolu);
+        if (ier < 0) {
             t.rollback();
-            ier = r;
             if (debug) dbg_int("UNREFI", "IER", ier);
             return;
         }
-        most = std::max(most, r);
     }
-    ier = most;
     if (!representable_around(nel)) {
         t.rollback();
         nexel = nel;

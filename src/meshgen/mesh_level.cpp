@@ -298,6 +298,20 @@ bool read_order(Level& l) {
     return true;
 }
 
+// The command and the group as the record named it, for the line of a group
+// command that stopped: "REFINE,GLOBAL", "ENRICH,ELSET=LEFT", ...
+std::string group_command(const Level& l, std::string_view action) {
+    std::string s(action);
+    if (option("GLOBAL") != 0) {
+        s.append(",GLOBAL");
+    } else if (const int ipos = option("ELSET"); is_word(ipos)) {
+        s.append(",ELSET=").append(iodatc.FWORD(ipos).trimmed());
+    } else if (l.ibtyp != 0) {
+        s.append(",BOUNDARY=").append(std::to_string(l.ibtyp));
+    }
+    return s;
+}
+
 // The active elements in tree order, in the frontal solver's NNODE, which
 // the level borrows between solves.
 int group_list() {
@@ -320,18 +334,27 @@ int refine_one(const Level& l, std::string_view keyword, int nel) {
 
 void refine_group(Level& l) {
     const int n = group_list();
+    int refined = 0;
     for (int i = 1; i <= n; ++i) {
         const int nel = ciwork.NNODE(i);
         if (l.execute && cndimen.NDIMEN != 2) {
             // Strips: two sons in direction 2, whatever the filters say.
             if (first_son(nel) != 0) continue;
-            if (refinexy(nel, 2, l.uold, l.unew, l.icolu) != MESH_DONE) break;
+            if (const int rc = refinexy(nel, 2, l.uold, l.unew, l.icolu); rc != MESH_DONE) {
+                group_stopped(group_command(l, "REFINE"), nel, rc, refined, "REFINED");
+                break;
+            }
             mesh_changed();
+            ++refined;
             continue;
         }
-        int ierr = 0;
-        refel(nel, l.ibtyp, l.uold, l.unew, l.icolu, ierr);
-        if (ierr == REFEL_REFUSED) break;
+        int ierr = 0, code = 0;
+        refel(nel, l.ibtyp, l.uold, l.unew, l.icolu, ierr, &code);
+        if (ierr == REFEL_DONE) ++refined;
+        if (ierr == REFEL_REFUSED) {
+            group_stopped(group_command(l, "REFINE"), nel, code, refined, "REFINED");
+            break;
+        }
     }
     outcom(cinout.LUECHO);
     redraw(l);
@@ -515,14 +538,18 @@ void unrefine_single(Level& l) {
 
 void enrich_group(Level& l) {
     const int n = group_list();
-    int unchanged = 0, raised = 0, lowered = 0;
+    int unchanged = 0, raised = 0, lowered = 0, changed = 0;
     for (int i = 1; i <= n; ++i) {
-        int ierr = 0;
-        enrichel(ciwork.NNODE(i), l.ibtyp, l.uold, l.unew, l.icolu, l.k, l.iabs, ierr);
+        int ierr = 0, code = 0;
+        enrichel(ciwork.NNODE(i), l.ibtyp, l.uold, l.unew, l.icolu, l.k, l.iabs, ierr, &code);
         if (ierr == ENRICHEL_UNCHANGED) ++unchanged;
         if (ierr == ENRICHEL_RAISED) ++raised;
         if (ierr == ENRICHEL_LOWERED) ++lowered;
-        if (ierr == ENRICHEL_REFUSED) break;
+        if (ierr == ENRICHEL_DONE || ierr == ENRICHEL_RAISED || ierr == ENRICHEL_LOWERED) ++changed;
+        if (ierr == ENRICHEL_REFUSED) {
+            group_stopped(group_command(l, "ENRICH"), ciwork.NNODE(i), code, changed, "ENRICHED");
+            break;
+        }
     }
     outcom(cinout.LUECHO);
     if (unchanged > 0)

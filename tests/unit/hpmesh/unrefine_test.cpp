@@ -251,6 +251,25 @@ TEST_F(UnrefineTest, HalvesOfABoundarySideWithDifferentOrdersAreRaisedFirst) {
     EXPECT_TRUE(database_consistent());
 }
 
+TEST_F(UnrefineTest, FourSonUndoGivesTheStatusOfItsLastMerge) {
+    // The lower-left quarter has a bottom edge of order 3: the merge of the
+    // lower half raises the other half first (status 1); the last merge, of
+    // the two halves, changes no order (status 0), and that is the result.
+    MeshBuilder b(1, 1);
+    const auto q = b.split4(1);
+    b.edge_order(q[0], 1, 3);
+    ASSERT_EQ(b.build(), "");
+    fill_random_solution(6);
+    cdec.IDEC = 1;
+    ::testing::internal::CaptureStdout();
+    const int ier = undo4(1);
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(ier, UNREF_DONE);
+    EXPECT_EQ(cdata.NRELEM, 1);
+    EXPECT_EQ(order_of(celem.NICK(5, slot(1))), 3);
+    EXPECT_TRUE(database_consistent());
+}
+
 TEST_F(UnrefineTest, CheckunClassifiesFamilies) {
     MeshBuilder b(3, 1);
     auto q = b.split4(1);  // families 1, 2, 3
