@@ -61,6 +61,7 @@ int dofs_of(int j, int iel) {
 int solve1() {
     if (check_usable_mesh() != 0) {
         cflags.ISOLVD = 0;
+        csolst.IFAILD = 1;
         return 1;
     }
     const int neq = ceqsys.NREQNS;
@@ -76,6 +77,7 @@ int solve1() {
         restore_unew(neq);
         cflags = flags_before;
         cflags.ISOLVD = 0;
+        csolst.IFAILD = 1;
         return 1;
     };
 
@@ -139,6 +141,7 @@ int solve1() {
     cflags.ISOLVD = 1;
     cflags.IESTIM = 0;
     cflags.ISOLVR = 1;
+    csolst.IFAILD = 0;
     return 0;
 }
 

@@ -16,6 +16,7 @@
 #include "hpmesh/tree.hpp"
 #include "meshgen/handover.hpp"
 #include "meshgen/mesh_level.hpp"
+#include "records/control.hpp"
 #include "records/debug.hpp"
 #include "records/execute.hpp"
 #include "records/io.hpp"
@@ -140,6 +141,14 @@ void choose_action() {
     }
 }
 
+// False, with the message, while the last solve failed: the solution held
+// is not the current mesh's, so nothing measures or adapts from it.
+bool solution_current() {
+    if (csolst.IFAILD == 0) return true;
+    ffldou(0, MSG_ERROR, "*** THE LAST SOLVE FAILED: NO CURRENT SOLUTION");
+    return false;
+}
+
 void perform(int action) {
     Cexecute& d = cexecute;
     double* uold = cuold.UOLD.data();
@@ -165,7 +174,8 @@ void perform(int action) {
             say("EXIT FRONTAL SOLVER...");
             break;
         case ACT_ERREST:
-            if (check_usable_mesh() == 0) errexact(d.errors_l2, d.errors_h1, d.errors_ma);
+            if (check_usable_mesh() == 0 && solution_current())
+                errexact(d.errors_l2, d.errors_h1, d.errors_ma);
             break;
         case ACT_DISERR:
             if (d.IERKIND == 1) diserr(d.errors_l2.data());
@@ -174,7 +184,11 @@ void perform(int action) {
             break;
         case ACT_ADAPTH:
         case ACT_ADAPTP:
-            if (check_usable_mesh() == 0) adapthp(d.errors_h1, action == ACT_ADAPTH ? 0 : 1);
+            if (check_usable_mesh() != 0 || !solution_current()) break;
+            // The new dofs take their values in both solutions, whatever the
+            // last solve or mesh level left in IDEC.
+            cdec.IDEC = 1;
+            adapthp(d.errors_h1, action == ACT_ADAPTH ? 0 : 1);
             break;
         default:
             break;
