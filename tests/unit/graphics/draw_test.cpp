@@ -128,6 +128,18 @@ TEST_F(DrawTest, PlotFromADeckWritesItsFileButDrawsNothing) {
     EXPECT_EQ(file("print/fig1"), before);
 }
 
+TEST_F(DrawTest, MenuModeDrawsAgainAfterAPlotReadFromAFile) {
+    cmode.IMENU = 1;
+    deck("PLOT\n");
+    read();
+    cxmin = {0, 1, 0, 1};
+    start1();
+    EXPECT_EQ(claser.ISCRN, 0);
+    endpl();
+    EXPECT_EQ(claser.ISCRN, 1);
+    EXPECT_TRUE(screen->opens.empty());  // menu mode opens its window at start-up
+}
+
 TEST_F(DrawTest, KeyboardPlotOpensTheWindowOnceAndFlushesAtItsEnd) {
     deck("PLOT\n");
     read();
