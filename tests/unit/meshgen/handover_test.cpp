@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "db_check.hpp"
 #include "geometry_fixture.hpp"
@@ -52,6 +53,31 @@ TEST_F(GeneratorTest, GridFileOfTheUnitSquare) {
     for (int n = 1; n <= MAXNOD; ++n) ASSERT_GE(cnode.NODPTR(n), 0) << n;
     EXPECT_EQ(cnode.NODPTR(9), 9);
     EXPECT_EQ(cnode.NODPTR(10), 11);
+}
+
+TEST_F(GeneratorTest, ElementsWithOtherLocalAxesAreRenumberedWithTheirProfileSides) {
+    // The second region's grid is turned by 180 degrees: its element sees the
+    // first across its side 2, and its profile entry names that side.
+    geometry(
+        "GEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1,2,2\nXY,0,0,XY,1,0,XY,1,1,XY,0,1\n"
+        "POINT=4,IJ=1,1,2,2,REGION=TWO\nXY,2,1,XY,1,1,XY,1,0,XY,2,0\nEND\nEND\n"
+        "ELEMENT\nLINEAR,1,1,REGION=ONE\nLINEAR,1,1,REGION=TWO\nEND\n"
+        "SETS\nPROFILE=P\nADD,2,SIDE=2\nADD,2,SIDE=3\nEND\n"
+        "BOUNDARY\nREGION=ONE\nBOUNDARY=1,IJ=1,1,2,1\nIJ=1,1,1,2\nIJ=1,2,2,2\nREGION=TWO\n"
+        "IJ=1,1,2,1\nIJ=1,2,2,2\nIJ=1,1,1,2\nEND\nEND\n");
+    ASSERT_EQ(errors(), "");
+    ASSERT_EQ(cdata.NRELIN, 2);
+    // Shifted by two: its old vertex 3 (at (1,0)) comes first.
+    EXPECT_EQ(cnode.XNOD(1, celem.NICK(1, 2) / 100), 1.0);
+    EXPECT_EQ(cnode.XNOD(2, celem.NICK(1, 2) / 100), 0.0);
+    const int neig[4] = {-1, -1, -1, 1};
+    for (int k = 1; k <= 4; ++k) EXPECT_EQ(cneig.NEIG(k, 2), neig[k - 1]) << k;
+    EXPECT_EQ(cneig.NEIG(2, 1), 2);
+    std::vector<int> sides;
+    for (int e = cprofi.IPFRST(1); e != 0; e = cprofi.IPNEXT(e))
+        if (cprofi.IPELEM(e) == 2) sides.push_back(cprofi.IPSIDE(e));
+    EXPECT_EQ(sides, (std::vector<int>{4, 1}));
+    EXPECT_TRUE(database_consistent());
 }
 
 TEST_F(GeneratorTest, GridFileNameFromTheEndRecord) {
