@@ -598,7 +598,39 @@ struct Damage {
     bool extra_block = false;  // a block of other bytes after the stream's last
 };
 
-TEST_F(DumpTest, DamagedFilesAreRefusedAndTheDataStayAsTheyWere) {
+// Writes the synthetic stream with one damage over the mixed mesh, RECOVERs
+// it, and expects the refusal's message with every record as it was.
+class DumpDamageTest : public DumpTest {
+  protected:
+    void expect_refused(const Damage& c) {
+        SCOPED_TRACE(c.name);
+        build_mixed_mesh();
+        cmshst.INOMSH = 0;
+        const std::vector<unsigned char> before = raw_state();
+        Synthetic s;
+        s.N = 20;  // nodes above 20 are beyond the file's table
+        s.build();
+        c.apply(s);
+        std::filesystem::remove(dir / "data/bad.sav");
+        if (!s.v.empty()) s.write("data/bad.sav");
+        if (c.keep != 0) {
+            const auto size = static_cast<long>(std::filesystem::file_size(dir / "data/bad.sav"));
+            const long keep = c.keep > 0 ? c.keep : size + c.keep;
+            ASSERT_LT(keep, size);
+            std::filesystem::resize_file(dir / "data/bad.sav", static_cast<std::uintmax_t>(keep));
+        }
+        if (c.extra_block)
+            std::ofstream(dir / "data/bad.sav", std::ios::app | std::ios::binary)
+                << std::string(SAVE_RECLEN, 'x');
+        const std::size_t errors_before = errors().size();
+        EXPECT_EQ(recover("data/bad.sav"), 1);
+        const std::string reported = errors().substr(errors_before);
+        EXPECT_NE(reported.find(c.message), std::string::npos) << reported;
+        EXPECT_TRUE(raw_state() == before);
+    }
+};
+
+TEST_F(DumpDamageTest, DamagedFilesAreRefusedAndTheDataStayAsTheyWere) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const Damage cases[] = {
         {"missing", [](Synthetic& s) { s.v.clear(); }, "IT CANNOT BE OPENED"},
@@ -645,7 +677,16 @@ TEST_F(DumpTest, DamagedFilesAreRefusedAndTheDataStayAsTheyWere) {
         {"integer beyond 32 bits", [](Synthetic& s) { s.v[s.at["pointers"] + 1] = 3.0e9; },
          "NOT AN INTEGER"},
         {"a block too many", [](Synthetic&) {}, "LENGTH DOES NOT FIT", 0, true},
-        // Reals and settings a run cannot give, and nodes that are no nodes.
+    };
+    for (const Damage& c : cases) expect_refused(c);
+}
+
+// Files whose stream fits together but holds what no run gives: reals that
+// are not finite, nicknames no element can hold, settings no run sets, and
+// elements turned over by their coordinates.
+TEST_F(DumpDamageTest, ContentsNoRunGivesAreRefusedAndTheDataStayAsTheyWere) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Damage cases[] = {
         {"a coordinate that is not a number",
          [nan](Synthetic& s) { s.v[s.at["elements"] + 9] = nan; },
          "IT HOLDS A REAL THAT IS NOT A FINITE NUMBER"},
@@ -677,32 +718,7 @@ TEST_F(DumpTest, DamagedFilesAreRefusedAndTheDataStayAsTheyWere) {
         {"solved flag 2", [](Synthetic& s) { s.v[s.at["flags"]] = 2; },
          "ITS FLAGS ISOLVD, IESTIM, ISOLVR, ISLVDF ARE NOT ALL 0 OR 1"},
     };
-    for (const Damage& c : cases) {
-        SCOPED_TRACE(c.name);
-        build_mixed_mesh();
-        cmshst.INOMSH = 0;
-        const std::vector<unsigned char> before = raw_state();
-        Synthetic s;
-        s.N = 20;  // nodes above 20 are beyond the file's table
-        s.build();
-        c.apply(s);
-        std::filesystem::remove(dir / "data/bad.sav");
-        if (!s.v.empty()) s.write("data/bad.sav");
-        if (c.keep != 0) {
-            const auto size = static_cast<long>(std::filesystem::file_size(dir / "data/bad.sav"));
-            const long keep = c.keep > 0 ? c.keep : size + c.keep;
-            ASSERT_LT(keep, size);
-            std::filesystem::resize_file(dir / "data/bad.sav", static_cast<std::uintmax_t>(keep));
-        }
-        if (c.extra_block)
-            std::ofstream(dir / "data/bad.sav", std::ios::app | std::ios::binary)
-                << std::string(SAVE_RECLEN, 'x');
-        const std::size_t errors_before = errors().size();
-        EXPECT_EQ(recover("data/bad.sav"), 1);
-        const std::string reported = errors().substr(errors_before);
-        EXPECT_NE(reported.find(c.message), std::string::npos) << reported;
-        EXPECT_TRUE(raw_state() == before);
-    }
+    for (const Damage& c : cases) expect_refused(c);
 }
 
 TEST_F(DumpTest, AFileThatCannotBeReadLeavesAMeshlessRunWithoutMesh) {
