@@ -15,6 +15,7 @@ ReplayBuffer replay;
 Chelp chelp;
 Errcomc errcomc;
 Errcom errcom;
+Creadst creadst;
 
 Cmode cmode;
 Machine machine;
@@ -26,6 +27,7 @@ Cflags cflags;
 Cestdefs cestdefs;
 Clac1c clac1c;
 Calc1a calc1a;
+Cuser cuser;
 
 Cinput cinput;
 Cbuftext cbuftext;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "../control/reader_fixture.hpp"
+#include "records/reset.hpp"
 #include "support/units.hpp"
 
 namespace kavren::testing {
@@ -37,13 +38,11 @@ class IdentifyTest : public ReaderTest {
         units::open_text(units::STDOUT_UNIT, "term.txt", units::Open::create);
         saved_ = identify_detail::shell;
         identify_detail::shell = &fake_shell;
-        identify_detail::reset();
         g_runs.clear();
         g_answers = {{"date", "2031-02-17"}, {"printenv", "kowalski"}, {"hostname", "cluster7"}};
     }
     void TearDown() override {
         identify_detail::shell = saved_;
-        identify_detail::reset();
         ReaderTest::TearDown();
     }
     identify_detail::ShellRunner saved_ = nullptr;
@@ -64,7 +63,7 @@ TEST_F(IdentifyTest, DateUserAndHostStandInTheirTwelveColumns) {
         {"jan kowalski", "h", "2031-02-17  jan         h"},
     };
     for (const Case& c : cases) {
-        identify_detail::reset();
+        reset_run();
         g_answers["printenv"] = c.user;
         g_answers["hostname"] = c.host;
         const std::string line = user_stamp();
