@@ -203,13 +203,6 @@ bool read_raw_line(int& luin, int luout, std::string& line) {
     }
 }
 
-void echo_single_line(std::string_view text) {
-    iodati.LINE(1) = Line80(text);
-    iodati.NLINE = 1;
-    outcom(cinout.LUECHO);
-    iodati.NLINE = 0;
-}
-
 }  // namespace
 
 namespace reader_detail {
@@ -351,7 +344,7 @@ bool include(int& luin) {
     luin = cinout.LUAUX;
     // A "$" comment: a replay does not open the file again, since the
     // commands read from it are echoed one by one.
-    echo_single_line("$INCLUDE," + name);
+    echo_line("$INCLUDE," + name);
     return true;
 }
 
@@ -385,10 +378,10 @@ void ffldin(int& luin, int luout, int menu, int& ierr) {
                     if (clac1c.ICALC == 1) {
                         clac1c.ICALC = 0;
                         luin = creadst.LUCALR;
-                        echo_single_line("# END OF EVAL");
+                        echo_line("# END OF EVAL");
                     } else {
                         luin = LUDECK;
-                        echo_single_line("# END OF INCLUDE");
+                        echo_line("# END OF INCLUDE");
                     }
                     restart = true;
                     break;
@@ -412,14 +405,14 @@ void ffldin(int& luin, int luout, int menu, int& ierr) {
             if (line[0] == '#' || line[0] == '$') {
                 if (line[1] != '>' && luin != cinout.LUCONF) {
                     if (clac1c.ICALC == 1) line[1] = '>';
-                    echo_single_line(line);
+                    echo_line(line);
                 }
                 restart = true;
                 break;
             }
             if (line[0] == '%') {
                 clac1c.ICALC = 1 - clac1c.ICALC;
-                echo_single_line("%");
+                echo_line("%");
                 restart = true;
                 break;
             }

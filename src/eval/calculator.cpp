@@ -61,13 +61,6 @@ bool assigns(int slot) {
     return false;
 }
 
-void echo_line(std::string_view text) {
-    iodati.LINE(1) = Line80(text);
-    iodati.NLINE = 1;
-    outcom(cinout.LUECHO);
-    iodati.NLINE = 0;
-}
-
 // userf's answer for a variable that no stored expression assigns: 0, with
 // one warning for that variable.
 double unassigned(int ivar) {

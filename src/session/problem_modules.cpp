@@ -57,10 +57,6 @@ bool replaying() {
     return cbinrec.IREPLY == 1;
 }
 
-void echo() {
-    outcom(cinout.LUECHO);
-}
-
 void list(std::initializer_list<const char*> lines) {
     for (const char* l : lines) ffldou(0, MSG_LIST, l);
 }

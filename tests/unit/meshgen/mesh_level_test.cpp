@@ -47,12 +47,6 @@ class MeshLevelTest : public MeshTest {
     std::string errors() { return file("decks/t.err"); }
 };
 
-int first_son(int nel) {
-    int fs = 0;
-    findfs(nel, fs);
-    return fs;
-}
-
 int direction(int nel) {
     int f = 0, s = 0;
     faminf(first_son(nel), f, s);
