@@ -38,6 +38,8 @@ void reset_run() {
     fresh(iodati, iodata, iodatc, ctitle, cinout, cbinrec, replay, chelp, errcomc, errcom, creadst);
     fresh(cmode, machine, display, custo, cpname, cflnam, cflags, cestdefs, clac1c, calc1a, cuser);
     fresh(cinput, cbuftext, cmenu, mstack, iwindo, wsize, claser, cxmin);
+    // window.hpp: the plot scale, the screen driver and the PostScript writer.
+    fresh(cscale, iscaler, lscale, iscale, viewport, credraw, clmap, xgmovs, wplotinf);
     // eval.hpp: the symbol tables, the store and what is known of it.
     fresh(b1, b2, b3, b3a, b4, b5, b6, calc1b, cvassn, ccompl, cstknw);
     // The mesh database, the generator and the GEOMETRY state.

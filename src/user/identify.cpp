@@ -5,10 +5,10 @@
 #include <string>
 
 #include "control/messages.hpp"
+#include "graphics/draw.hpp"
 #include "records/control.hpp"
 #include "support/format.hpp"
 #include "support/word.hpp"
-#include "user/plot_pending.hpp"
 
 namespace kavren {
 
