@@ -13,6 +13,7 @@
 #include "control/messages.hpp"
 #include "control/reader.hpp"
 #include "control/utility.hpp"
+#include "hpmesh/primitives.hpp"
 #include "hpmesh/setup.hpp"
 #include "hpmesh/tree.hpp"
 #include "records/control.hpp"
@@ -32,8 +33,7 @@ namespace {
 // A new mesh invalidates both solutions, the solution flags and every family
 // of the mesh before it (the set-up rebuilds only the family links).
 void forget_previous_mesh() {
-    cflags.ISOLVD = 0;
-    cflags.IESTIM = 0;
+    mesh_changed();
     csolst.IFAILD = 0;
     cuold.UOLD.fill(0.0);
     cunew.UNEW.fill(0.0);

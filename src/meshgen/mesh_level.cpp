@@ -95,23 +95,6 @@ void redraw(Level& l) {
         graph(0, 0, 0, l.unew, l.icolu, l.icomp);
 }
 
-void mesh_changed() {
-    cflags.ISOLVD = 0;
-    cflags.IESTIM = 0;
-}
-
-int first_son(int nel) {
-    int fs = 0;
-    findfs(nel, fs);
-    return fs;
-}
-
-int family_of(int nel) {
-    int f = 0, s = 0;
-    faminf(nel, f, s);
-    return f;
-}
-
 // "(Iw)" wide enough for n, at least w columns.
 std::string iform(int n, int w) {
     const int digits = static_cast<int>(std::to_string(n).size());

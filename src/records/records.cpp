@@ -15,6 +15,7 @@ ReplayBuffer replay;
 Chelp chelp;
 Errcomc errcomc;
 Errcom errcom;
+Creadst creadst;
 
 Cmode cmode;
 Machine machine;
@@ -27,6 +28,7 @@ Csolst csolst;
 Cestdefs cestdefs;
 Clac1c clac1c;
 Calc1a calc1a;
+Cuser cuser;
 
 Cinput cinput;
 Cbuftext cbuftext;

@@ -46,10 +46,6 @@ constexpr double EPS_START = 9.999999747378752e-05;  // 1.0E-4 in single precisi
 
 //// level helpers ////
 
-void echo() {
-    outcom(cinout.LUECHO);
-}
-
 void list(std::initializer_list<const char*> lines) {
     for (const char* l : lines) ffldou(0, MSG_LIST, l);
 }

@@ -21,8 +21,6 @@ namespace kavren {
 
 namespace {
 
-bool g_project_open = false;
-
 [[noreturn]] void open_failure(const std::string& file) {
     write_error_file(" ** UNABLE TO OPEN FILE " + file);
     sstop(0, "OPFIL");
@@ -218,7 +216,7 @@ void opfil() {
     std::string err = cflnam.FLNAM(2).trimmed();
     if (!units::open_text(cinout.LUERR, err, units::Open::create)) open_failure(err);
     if (!units::open_direct(LUFRONT, "data/front", 8)) open_failure("data/front");
-    g_project_open = true;
+    cflnam.IOPEN = 1;
 }
 
 void datab() {
@@ -227,7 +225,7 @@ void datab() {
         int ierr = 0;
         ffldin(cinout.LUIN, cinout.LUOUT, 0, ierr);
         if (chkfld("END", 1)) {
-            if (g_project_open) return;
+            if (cflnam.IOPEN == 1) return;
             ffldou(0, MSG_ERROR, "** NO PROJECT HAS BEEN DEFINED ***");
             ffldou(0, MSG_LIST, " FORMAT     PROJECT=PROJECT_NAME");
             continue;

@@ -70,7 +70,6 @@ class LevelLoop : public ReaderTest, public ::testing::WithParamInterface<LoopCa
         ReaderTest::SetUp();
         // The end of the deck falls back to the keyboard: make that the end of input.
         std::freopen("/dev/null", "r", stdin);
-        reset_keyboard_end();
     }
     std::string terminal;
 };

@@ -23,21 +23,11 @@ class GraphicsTest : public ReaderTest {
         ReaderTest::SetUp();
         units::open_text(units::STDOUT_UNIT, "term.txt", units::Open::create);
         screen = &install_recording();
-        claser = Claser();
-        cxmin = Cxmin();
-        cscale = Cscale();
-        iscaler = Iscaler();
-        lscale = Lscale();
-        iscale = Iscale();
-        viewport = Viewport();
-        wplotinf = Wplotinf();
         wsize.WSIZE = 750.0;
         machine.ICOLOR = 1;
-        display = Display();
     }
     void TearDown() override {
         uninstall_recording();
-        machine = Machine();
         ReaderTest::TearDown();
     }
 

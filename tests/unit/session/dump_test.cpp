@@ -138,19 +138,7 @@ class DumpTest : public ReaderTest {
         // The lines the extension points wait for.
         std::ofstream(dir / "kbd.txt") << std::string(200, '\n');
         units::open_text(units::STDIN_UNIT, "kbd.txt", units::Open::existing);
-        cflags = Cflags();
-        cslvdefs = Cslvdefs();
-        cestdefs = Cestdefs();
-        cbound = Cbound();
-        cerrest = Cerrest();
-        cerresi = Cerresi();
-        cmshst = Cmshst();
-        cdump = Cdump();
         cflnam.FLNAM(4) = "data/t.sav";
-    }
-    void TearDown() override {
-        reset_database();
-        ReaderTest::TearDown();
     }
     std::string errors() { return file("decks/t.err"); }
     int save(const std::string& name, int unform = 0) {

@@ -14,6 +14,7 @@
 #include "../control/reader_fixture.hpp"
 #include "graphics/draw.hpp"
 #include "recording_backend.hpp"
+#include "records/reset.hpp"
 #include "records/window.hpp"
 #include "support/units.hpp"
 
@@ -42,13 +43,11 @@ class IdentifyTest : public ReaderTest {
         units::open_text(units::STDOUT_UNIT, "term.txt", units::Open::create);
         saved_ = identify_detail::shell;
         identify_detail::shell = &fake_shell;
-        identify_detail::reset();
         g_runs.clear();
         g_answers = {{"date", "2031-02-17"}, {"printenv", "kowalski"}, {"hostname", "cluster7"}};
     }
     void TearDown() override {
         identify_detail::shell = saved_;
-        identify_detail::reset();
         ReaderTest::TearDown();
     }
     identify_detail::ShellRunner saved_ = nullptr;
@@ -69,7 +68,7 @@ TEST_F(IdentifyTest, DateUserAndHostStandInTheirTwelveColumns) {
         {"jan kowalski", "h", "2031-02-17  jan         h"},
     };
     for (const Case& c : cases) {
-        identify_detail::reset();
+        reset_run();
         g_answers["printenv"] = c.user;
         g_answers["hostname"] = c.host;
         const std::string line = user_stamp();
@@ -116,8 +115,6 @@ TEST_F(IdentifyTest, StampIsDrawnOnTheScreenAndWrittenToThePlotFile) {
     RecordingBackend& screen = install_recording();
     machine.ICOLOR = 1;
     wsize.WSIZE = 750.0;
-    claser = Claser();
-    cscale = Cscale();
     cxmin = {0.0, 1.0, 0.0, 1.0};
     deck("PLOT,LASER=STAMP\n");
     read();
