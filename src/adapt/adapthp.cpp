@@ -6,14 +6,14 @@
 
 #include "control/messages.hpp"
 #include "control/utility.hpp"
+#include "hpmesh/enrich.hpp"
+#include "hpmesh/primitives.hpp"
+#include "hpmesh/refine.hpp"
+#include "hpmesh/refinexy.hpp"
 #include "hpmesh/tree.hpp"
-#include "records/control.hpp"
 #include "records/execute.hpp"
 #include "records/mesh.hpp"
 #include "support/format.hpp"
-#include "hpmesh/enrich.hpp"
-#include "hpmesh/refine.hpp"
-#include "hpmesh/refinexy.hpp"
 
 namespace kavren {
 
@@ -165,10 +165,7 @@ int adapthp(const SlotErrors& err, int mode) {
         }
         if (code == 0) changed = true;
     }
-    if (changed) {
-        cflags.ISOLVD = 0;
-        cflags.IESTIM = 0;
-    }
+    if (changed) mesh_changed();
     return code;
 }
 

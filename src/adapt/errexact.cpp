@@ -48,7 +48,7 @@ void trace_element(int nel, const int* nord, Arr2<double, 2, 9>& xnodl, int ng) 
 int errex(int nel, int& ndof1, double& el2, double& eh1, double& emax) {
     if (g_irout != 100) initdbg("ERREX", g_irout, g_idbg);
     const int sw = cdbg.IDBGSW(12 + g_idbg);
-    const bool trace = sw == 1 || sw == -nel;
+    const bool trace = debug_selects(sw, nel);
     cpreso.NEL = nel;
     Infelm inf;
     infelm(nel, inf);

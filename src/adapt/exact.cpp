@@ -22,16 +22,6 @@ void print_value(const char* label, double value, bool stop) {
     dbgprint(2, "EXACT", label, nullptr, &value, 1, 1, 1, 1, 1, stop ? 1 : 0);
 }
 
-// The slots of the six names, looked up again whenever the store or the
-// number of variables has changed since, which is when a name can change its
-// slot or come into being.
-struct SlotCache {
-    long generation = -1;
-    int numvar = -1;
-    int ivars[6] = {};
-};
-SlotCache g_slots;
-
 void print_index(int ivar) {
     dbgprint(1, "EXACT", "ICOMP", &ivar, nullptr, 1, 1, 1, 1, 1, 0);
 }
@@ -60,14 +50,17 @@ void exact(double& x, double& y, double& u, double* du, double* d2u) {
     };
     if (!trace) {
         // Definitions made meanwhile count at once; one run of the store
-        // serves all six when it can.
-        if (g_slots.generation != store_generation() || g_slots.numvar != b4.NUMVAR) {
-            for (int k = 0; k < 6; ++k) g_slots.ivars[k] = ifcompo(outputs[k].name);
-            g_slots.generation = store_generation();
-            g_slots.numvar = b4.NUMVAR;
+        // serves all six when it can. The slots of the six names are looked
+        // up again whenever the store or the number of variables has changed
+        // since, which is when a name can change its slot or come into being.
+        Cstknw& s = cstknw;
+        if (s.XGENER != store_generation() || s.XNUMVR != b4.NUMVAR) {
+            for (int k = 0; k < 6; ++k) s.IXSLOT(k + 1) = ifcompo(outputs[k].name);
+            s.XGENER = store_generation();
+            s.XNUMVR = b4.NUMVAR;
         }
         double values[6];
-        userf_all(1, x, y, zero, zero, zero, g_slots.ivars, 6, values);
+        userf_all(1, x, y, zero, zero, zero, s.IXSLOT.data(), 6, values);
         for (int k = 0; k < 6; ++k) *outputs[k].place = values[k];
         d2u[1] = d2u[2];
         return;

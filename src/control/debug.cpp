@@ -124,6 +124,10 @@ void initdbg(std::string_view name, int& irout, int& idbg) {
     }
 }
 
+bool debug_selects(int flag, int nel) {
+    return flag == 1 || (flag < 0 && flag == -nel);
+}
+
 void dbgprint(int itype, std::string_view routine, std::string_view array, const int* ia,
               const double* ra, int ld, int i1, int i2, int j1, int j2, int iflag) {
     if (itype != 1 && itype != 2) return;

@@ -44,6 +44,17 @@ void outcom(int lun) {
     }
 }
 
+void echo() {
+    outcom(cinout.LUECHO);
+}
+
+void echo_line(std::string_view text) {
+    iodati.LINE(1) = Line80(text);
+    iodati.NLINE = 1;
+    outcom(cinout.LUECHO);
+    iodati.NLINE = 0;
+}
+
 void scroll(int n, std::string_view text) {
     // In menu mode the generated command is also shown on the command lines;
     // the window layer is not built yet.

@@ -22,13 +22,6 @@ ReaderEvaluator reader_evaluator;
 
 namespace {
 
-// The keyboard has returned its end-of-input record once; the next keyboard
-// read ends the run instead of spinning on a closed standard input.
-bool g_keyboard_ended = false;
-
-// The evaluator file's caller unit, restored at the end of the file.
-int g_eval_return_unit = 5;
-
 std::string i3(int n) {
     return fmt::line("(I3)", {n});
 }
@@ -189,9 +182,6 @@ void report_field_error(int code, int k) {
     ffldou(0, MSG_ERROR, reader_detail::field_error_message(code, k));
 }
 
-// Texts of the expression fields of the record being read, by field number.
-std::string g_expr_text[NFIELD_SLOTS + 1];
-
 // Reads the next raw line of the current input; false at its end.
 bool read_raw_line(int& luin, int luout, std::string& line) {
     for (;;) {
@@ -200,7 +190,7 @@ bool read_raw_line(int& luin, int luout, std::string& line) {
             line = replay.lines[replay.next++];
             return true;
         }
-        if (luin == cinout.LUKBD && g_keyboard_ended) sstop(0, "FFLDIN");
+        if (luin == cinout.LUKBD && creadst.KBDEND == 1) sstop(0, "FFLDIN");
         if (luin != units::STDIN_UNIT && !units::is_open(luin)) return false;
         units::Status s = units::read_line(luin, line);
         if (s == units::Status::ok) return true;
@@ -211,13 +201,6 @@ bool read_raw_line(int& luin, int luout, std::string& line) {
         }
         if (luin != units::STDIN_UNIT) return false;
     }
-}
-
-void echo_single_line(std::string_view text) {
-    iodati.LINE(1) = Line80(text);
-    iodati.NLINE = 1;
-    outcom(cinout.LUECHO);
-    iodati.NLINE = 0;
 }
 
 }  // namespace
@@ -264,7 +247,7 @@ int pfield(std::string_view text, bool quoted, int k) {
         bool neg = c0 == '-';
         std::string_view e = text.substr(neg ? 2 : 1);
         if (e.size() > 7) e = e.substr(0, 7);
-        g_expr_text[k] = std::string(e);
+        creadst.EXPTXT(k) = std::string(e);
         iodati.ITYPE(k) = neg ? FT_NEG_EXPR : FT_EXPR;
         return 0;
     }
@@ -291,10 +274,6 @@ int pfield(std::string_view text, bool quoted, int k) {
 }
 
 }  // namespace reader_detail
-
-void reset_keyboard_end() {
-    g_keyboard_ended = false;
-}
 
 int lenstr(std::string_view s, int n) {
     if (n < 1) return 0;
@@ -365,7 +344,7 @@ bool include(int& luin) {
     luin = cinout.LUAUX;
     // A "$" comment: a replay does not open the file again, since the
     // commands read from it are echoed one by one.
-    echo_single_line("$INCLUDE," + name);
+    echo_line("$INCLUDE," + name);
     return true;
 }
 
@@ -398,16 +377,16 @@ void ffldin(int& luin, int luout, int menu, int& ierr) {
                     units::close(cinout.LUAUX);
                     if (clac1c.ICALC == 1) {
                         clac1c.ICALC = 0;
-                        luin = g_eval_return_unit;
-                        echo_single_line("# END OF EVAL");
+                        luin = creadst.LUCALR;
+                        echo_line("# END OF EVAL");
                     } else {
                         luin = LUDECK;
-                        echo_single_line("# END OF INCLUDE");
+                        echo_line("# END OF INCLUDE");
                     }
                     restart = true;
                     break;
                 }
-                if (luin == cinout.LUKBD) g_keyboard_ended = true;
+                if (luin == cinout.LUKBD) creadst.KBDEND = 1;
                 luin = cinout.LUKBD;
                 iodati.NFIELD = 0;
                 iodati.NLINE = 0;
@@ -426,14 +405,14 @@ void ffldin(int& luin, int luout, int menu, int& ierr) {
             if (line[0] == '#' || line[0] == '$') {
                 if (line[1] != '>' && luin != cinout.LUCONF) {
                     if (clac1c.ICALC == 1) line[1] = '>';
-                    echo_single_line(line);
+                    echo_line(line);
                 }
                 restart = true;
                 break;
             }
             if (line[0] == '%') {
                 clac1c.ICALC = 1 - clac1c.ICALC;
-                echo_single_line("%");
+                echo_line("%");
                 restart = true;
                 break;
             }
@@ -502,7 +481,7 @@ void ffldin(int& luin, int luout, int menu, int& ierr) {
                 break;
             }
             clac1c.NEXPR += 1;
-            calc1a.CALTXT(clac1c.NEXPR) = Chars<100>(g_expr_text[k]);
+            calc1a.CALTXT(clac1c.NEXPR) = Chars<100>(creadst.EXPTXT(k));
             clac1c.ICALC = 1;
             double v = 0.0;
             if (!reader_evaluator.field(clac1c.NEXPR, v)) {
@@ -531,7 +510,7 @@ void ffldin(int& luin, int luout, int menu, int& ierr) {
             int caller = luin;
             int r = reader_evaluator.eval(luin);
             if (r == REVAL_SWITCHED) {
-                g_eval_return_unit = caller;
+                creadst.LUCALR = caller;
                 continue;
             }
             if (r == REVAL_REFUSED || r == REVAL_DONE) continue;

@@ -46,9 +46,6 @@ int pfield(std::string_view text, bool quoted, int k);
 std::string field_error_message(int code, int k);
 }  // namespace reader_detail
 
-// Forgets that the keyboard has reached its end (for tests that feed input again).
-void reset_keyboard_end();
-
 // The evaluator stands above the command language, so the reader reaches it
 // through this seam, which the evaluator fills when it is linked in and again
 // in `initeval`: `pack` takes a calculator line, `field` evaluates the

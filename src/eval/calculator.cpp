@@ -30,10 +30,6 @@ int* rpn_column(int slot) {
     return &calc1b.IRPN(1, slot);
 }
 
-// Every compilation into the store counts here, so that what is known of the
-// stored expressions can be kept until the store changes.
-long g_store_generation = 0;
-
 void store_full_message() {
     ffldou(0, MSG_ERROR,
            fmt::line("(A,I4,A)", {" UNABLE TO EVALUATE MORE THAN ", MAX_EXPR, " EXPRESSIONS"}));
@@ -42,7 +38,9 @@ void store_full_message() {
 // Compiles expression slot from its text (and runs it for EV_COMPILE_RUN).
 // A refused text is reported with one error message and leaves the slot empty.
 bool enter(int slot, int mode, double& value) {
-    ++g_store_generation;
+    // Every compilation into the store counts, so that what is known of the
+    // stored expressions can be kept until the store changes.
+    ++cstknw.NGENER;
     Chars<EXPR_TEXT>& text = calc1a.CALTXT(slot);
     std::string shown = text.trimmed();
     shown.erase(0, shown.find_first_not_of(' ') == std::string::npos
@@ -61,13 +59,6 @@ bool assigns(int slot) {
     for (int i = 1; i <= calc1b.LENRPN(slot); ++i)
         if (calc1b.IRPN(i, slot) == TK_BINOP + OP_ASIGN) return true;
     return false;
-}
-
-void echo_line(std::string_view text) {
-    iodati.LINE(1) = Line80(text);
-    iodati.NLINE = 1;
-    outcom(cinout.LUECHO);
-    iodati.NLINE = 0;
 }
 
 // userf's answer for a variable that no stored expression assigns: 0, with
@@ -306,24 +297,20 @@ double userf(int nel, double x, double y, const double* u, const double* dudx, c
 }
 
 long store_generation() {
-    return g_store_generation;
+    return cstknw.NGENER;
 }
 
 bool store_carries_over() {
     // Known until the store or the number of equations (which decides the
     // point's variables) changes.
-    static long known_generation = -1;
-    static int known_nexpr = -1;
-    static int known_neq = -1;
-    static bool carries = true;
-    if (known_generation != g_store_generation || known_nexpr != clac1c.NEXPR ||
-        known_neq != ceqsys.NREQNS) {
-        carries = find_carry_over();
-        known_generation = g_store_generation;
-        known_nexpr = clac1c.NEXPR;
-        known_neq = ceqsys.NREQNS;
+    Cstknw& k = cstknw;
+    if (k.KGENER != k.NGENER || k.KNEXPR != clac1c.NEXPR || k.KNREQN != ceqsys.NREQNS) {
+        k.KCARRY = find_carry_over() ? 1 : 0;
+        k.KGENER = k.NGENER;
+        k.KNEXPR = clac1c.NEXPR;
+        k.KNREQN = ceqsys.NREQNS;
     }
-    return carries;
+    return k.KCARRY == 1;
 }
 
 void userf_all(int nel, double x, double y, const double* u, const double* dudx, const double* dudy,

@@ -90,16 +90,12 @@ struct Tokens {
     }
 };
 
-// The refusal of the compilation under way (EV_OK while none).
-int g_status = EV_OK;
-
+// The refusal of the compilation under way is ccompl.ISTAT; the first
+// function name of its text that is not in the catalogue, ccompl.UNKFUN, has
+// the token of function reference 0.
 void refuse(int status) {
-    if (g_status == EV_OK) g_status = status;
+    if (ccompl.ISTAT == EV_OK) ccompl.ISTAT = status;
 }
-
-// The first function name of the text that is not in the catalogue; its
-// token is function reference 0.
-std::string g_unknown_function;
 
 //// reset ////
 
@@ -162,7 +158,7 @@ int addtab(std::string_view name, bool function) {
         if (code == 0) {
             // Reported once the syntax check has passed, so that a text with
             // misplaced parentheses is shown as a syntax error.
-            if (g_unknown_function.empty()) g_unknown_function = std::string(name);
+            if (ccompl.UNKFUN.empty()) ccompl.UNKFUN = std::string(name);
             return TK_FUNCT;
         }
         if (b4.NUMFUN >= std::min(MAX_FUNREFS, kIndexLimit)) {
@@ -300,7 +296,7 @@ std::string cv(int t) {
         case TK_VAR:
             return symbol_name(index);
         case TK_FUNCT:
-            return index == 0 ? g_unknown_function : symbol_name(kFunSlot + index);
+            return index == 0 ? ccompl.UNKFUN : symbol_name(kFunSlot + index);
         case TK_CONST:
             return symbol_name(kConstSlot + index);
         case TK_BINOP:
@@ -535,7 +531,7 @@ bool begins_with_end(std::string_view s) {
 
 // The compilation of cline into irpn, steps 1 to 8.
 int compile(Chars<EXPR_TEXT>& cline, int* irpn, int& lenrpn) {
-    g_status = EV_OK;
+    ccompl.ISTAT = EV_OK;
     int lenc = last_significant(cline);
     if (lenc == 0 || cline.view().substr(0, static_cast<std::size_t>(lenc)) == "END")
         return EV_BLANK_OR_END;
@@ -555,9 +551,9 @@ int compile(Chars<EXPR_TEXT>& cline, int* irpn, int& lenrpn) {
     const B4 counts = b4;
     b1.NRES = 0;
     Tokens tk;
-    g_unknown_function.clear();
+    ccompl.UNKFUN.clear();
     bool ok = parse(text, tk) && syntax(tk);
-    if (ok && !g_unknown_function.empty()) {
+    if (ok && !ccompl.UNKFUN.empty()) {
         write_terminal(" *** UNRECOGNIZED FUNCTION");
         write_terminal(" *** NO SUCH KNOWN FUNCTION");
         refuse(EV_UNKNOWN_FUNC);
@@ -582,14 +578,14 @@ int compile(Chars<EXPR_TEXT>& cline, int* irpn, int& lenrpn) {
         }
         interpfx(tk, 1, tk.n);
         lenrpn = 0;
-        for (int k = 1; k <= tk.n && g_status == EV_OK; ++k) expand(tk[k], irpn, lenrpn);
-        ok = g_status == EV_OK && check_stack(irpn, lenrpn);
+        for (int k = 1; k <= tk.n && ccompl.ISTAT == EV_OK; ++k) expand(tk[k], irpn, lenrpn);
+        ok = ccompl.ISTAT == EV_OK && check_stack(irpn, lenrpn);
     }
     if (!ok) {
         // The text is refused: the names it brought in are forgotten.
         b4 = counts;
         lenrpn = 0;
-        return g_status == EV_OK ? EV_SYNTAX : g_status;
+        return ccompl.ISTAT == EV_OK ? EV_SYNTAX : ccompl.ISTAT;
     }
     return EV_OK;
 }

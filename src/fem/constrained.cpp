@@ -122,10 +122,6 @@ void transform(int ndofe, int ld, double* k, double* f, int ldw, double* w, doub
 
 //// debug hooks ////
 
-bool selected(int flag, int nel) {
-    return flag == 1 || (flag < 0 && flag == -nel);
-}
-
 void print_int(std::string_view label, int value) {
     dbgprint(1, "MELMCON", label, &value, nullptr, 1, 1, 1, 1, 1, 0);
 }
@@ -212,9 +208,9 @@ int melmcon(int nel, int ld, double* xk, double* yk, int ldw, double* w, double*
     int nord[9];
     for (int k = 1; k <= 9; ++k) nord[k - 1] = inf.IDGS(k);
     if (melem(nel, nord, ndofe, xnod.data(), ld, xk, yk) != ELEM_DONE) return ELEM_BAD_JACOBIAN;
-    if (selected(cdbg.IDBGSW(3), nel)) print_blocks(nel, ndofe, ld, xk, yk);
+    if (debug_selects(cdbg.IDBGSW(3), nel)) print_blocks(nel, ndofe, ld, xk, yk);
     if (bcelem(nel, nord, ndofe, xnod.data(), ld, xk, yk) != ELEM_DONE) return ELEM_BAD_JACOBIAN;
-    if (selected(cdbg.IDBGSW(4), nel)) {
+    if (debug_selects(cdbg.IDBGSW(4), nel)) {
         print_blocks(nel, ndofe, ld, xk, yk);
         offer_solve("SOLVE BEFORE ELMCON , IWS=0/1 ?", ndofe, ld, xk, yk, ldw, w, v);
     }
@@ -232,7 +228,7 @@ int melmcon(int nel, int ld, double* xk, double* yk, int ldw, double* w, double*
                     elmcon(nel, ndofe, ld, block, f, ldw, w, v, inf);
             }
     }
-    if (selected(cdbg.IDBGSW(5), nel)) {
+    if (debug_selects(cdbg.IDBGSW(5), nel)) {
         print_blocks(nel, ndofe, ld, xk, yk);
         offer_solve("SOLVE AFTER ELMCON , IWS=0/1 ?", ndofe, ld, xk, yk, ldw, w, v);
     }

@@ -102,11 +102,6 @@ void accumulate_block(int n, const Term* t, int nt, double* out, int ld) {
                 out[l + static_cast<std::ptrdiff_t>(r) * ld];
 }
 
-// A debug switch selects every element (1) or element nel only (-nel).
-bool selected(int flag, int nel) {
-    return flag == 1 || (flag < 0 && flag == -nel);
-}
-
 void report_bad_jacobian(std::string_view routine, int nel) {
     ffldou(0, MSG_ERROR,
            fmt::line("('*** ',A,': NON-POSITIVE JACOBIAN IN ELEMENT',I7)", {routine, nel}));
@@ -151,7 +146,7 @@ int melem(int nel, const int* nord, int ndof, const double* xnod, int ld, double
     std::fill_n(ph, ntot, 0.0);
     std::fill_n(block_nterms, neq * neq, 0);
 
-    const bool print1 = selected(cdbg.IDBGSW(6), nel);
+    const bool print1 = debug_selects(cdbg.IDBGSW(6), nel);
     double val[MAX_ELFUN], dxi[MAX_ELFUN], deta[MAX_ELFUN];
     double coef[NCOEF][LDC * LDC];
     double rh[MAX_EQNS], rhx[MAX_EQNS], rhy[MAX_EQNS];
@@ -244,7 +239,7 @@ int melem(int nel, const int* nord, int ndof, const double* xnod, int ld, double
             accumulate_block(ndof, block_terms[b], block_nterms[b], out, ld);
         }
 
-    if (selected(cdbg.IDBGSW(7), nel)) {
+    if (debug_selects(cdbg.IDBGSW(7), nel)) {
         for (int i = 1; i <= neq; ++i)
             for (int j = 1; j <= neq; ++j) {
                 print_int("MELEM", "NEL", nel);
@@ -295,7 +290,7 @@ int bcelem(int nel, int* nord, int ndof, const double* xnod, int ld, double* xk,
     bcelem_sides(nel, 4, kinds);
     for (int k = 4; k < 9; ++k) nord[k] = std::max(nord[k], 1);
 
-    const bool print1 = selected(cdbg.IDBGSW(8), nel);
+    const bool print1 = debug_selects(cdbg.IDBGSW(8), nel);
     double val[MAX_ELFUN], dxi[MAX_ELFUN], deta[MAX_ELFUN];
     double att[LDC * LDC], bt[LDC * LDC], pt[LDC * LDC], c[LDC * LDC], gt[MAX_EQNS], g[MAX_EQNS];
     for (int is = 1; is <= 4; ++is) {
@@ -411,7 +406,7 @@ int bcelem(int nel, int* nord, int ndof, const double* xnod, int ld, double* xk,
             }
     }
 
-    if (selected(cdbg.IDBGSW(9), nel)) bcelem_solve(ndof, ld, xk, ph);
+    if (debug_selects(cdbg.IDBGSW(9), nel)) bcelem_solve(ndof, ld, xk, ph);
     return ELEM_DONE;
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "control/debug.hpp"
 #include "frontal/frontal.hpp"
 #include "records/debug.hpp"
 #include "records/frontal.hpp"
@@ -28,12 +29,12 @@ void fs_words(std::string_view form, const double* w, int n);
 void fs_words(std::string_view form, const std::vector<fmt::Item>& head, const double* w, int n);
 
 // Print switch conventions: on for every element when 1, for element iel
-// only when -iel.
+// only when -iel (the debug switches' rule).
 inline bool on(int flag) {
     return flag == 1;
 }
 inline bool on_elem(int flag, int iel) {
-    return flag == 1 || flag == -iel;
+    return debug_selects(flag, iel);
 }
 
 // Seconds of wall time, for the timing lines.

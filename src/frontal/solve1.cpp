@@ -38,10 +38,6 @@ void restore_unew(int neq) {
     for (int k = 1; k <= neq; ++k) std::copy_n(&unew_before(1, k), MAXDOF, &cunew.UNEW(1, k));
 }
 
-bool selected(int flag, int n) {
-    return flag == 1 || (flag < 0 && flag == -n);
-}
-
 void print_int(std::string_view routine, std::string_view label, int value) {
     dbgprint(1, routine, label, &value, nullptr, 1, 1, 1, 1, 1, 0);
 }
@@ -61,6 +57,7 @@ int dofs_of(int j, int iel) {
 int solve1() {
     if (check_usable_mesh() != 0) {
         cflags.ISOLVD = 0;
+        csolst.IFAILD = 1;
         return 1;
     }
     const int neq = ceqsys.NREQNS;
@@ -76,6 +73,7 @@ int solve1() {
         restore_unew(neq);
         cflags = flags_before;
         cflags.ISOLVD = 0;
+        csolst.IFAILD = 1;
         return 1;
     };
 
@@ -139,6 +137,7 @@ int solve1() {
     cflags.ISOLVD = 1;
     cflags.IESTIM = 0;
     cflags.ISOLVR = 1;
+    csolst.IFAILD = 0;
     return 0;
 }
 
@@ -187,7 +186,7 @@ void solin2(int iel, int iask, int ndofm, int /*nrhs*/, double* /*ddest*/, doubl
     assert(cpreso.NDOFE == ndofe && ndoft == ndofm);
     (void)ndofm;
 
-    if (selected(cdbg.IDBGSW(1), nel)) {
+    if (debug_selects(cdbg.IDBGSW(1), nel)) {
         for (int r = 1; r <= neq; ++r)
             for (int s = 1; s <= neq; ++s) {
                 print_int("SOLIN2", "NEL", nel);
@@ -220,7 +219,7 @@ void solin2(int iel, int iask, int ndofm, int /*nrhs*/, double* /*ddest*/, doubl
             }
     }
 
-    if (selected(cdbg.IDBGSW(2), nel)) {
+    if (debug_selects(cdbg.IDBGSW(2), nel)) {
         print_int("SOLIN2", "NEL", nel);
         const int len = sym ? ndoft * (ndoft + 1) / 2 : ndoft * ndoft;
         if (iask == 2) dbgprint(2, "SOLIN2", "ALHS", nullptr, elk, len, 1, len, 1, 1, 0);
@@ -229,7 +228,7 @@ void solin2(int iel, int iask, int ndofm, int /*nrhs*/, double* /*ddest*/, doubl
 }
 
 void solout(int iel, int ndofm, int /*nrhs*/, const double* /*ddest*/, const double* elsol) {
-    if (selected(cdbg.IDBGSW(12), iel)) {
+    if (debug_selects(cdbg.IDBGSW(12), iel)) {
         print_int("SOLOUT", "IEL", iel);
         dbgprint(2, "SOLOUT", "ELE", nullptr, elsol, ndofm, 1, ndofm, 1, 1, 1);
     }

@@ -31,12 +31,6 @@ DebugSwitch solelm_debug("SOLELM");
     mesh_fatal("LOGIC1", "ERROR IN LOGIC1! ELEMENT " + std::to_string(nel) + ": " + what);
 }
 
-int slot_of(int nel) {
-    int slot = 0;
-    findno(nel, slot);
-    return slot;
-}
-
 // Node of local position k of element nel (0 for none or a constrained entry).
 int node_at(int nel, int k) {
     int node = 0, order = 0;

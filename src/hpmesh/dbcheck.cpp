@@ -316,17 +316,6 @@ void mesh_topology(MeshTopology& topo, std::vector<std::string>& msgs) {
 
 namespace {
 
-int order_of(int nick) {
-    int node = 0, order = 0;
-    decode(nick, node, order);
-    return order;
-}
-int node_of(int nick) {
-    int node = 0, order = 0;
-    decode(nick, node, order);
-    return node;
-}
-
 void check_counters(Report& rep, const MeshTopology& topo) {
     const int nfam = cdata.NRFAM;
     if (cdata.NRELEM != cdata.NRELIN + nfam)

@@ -12,7 +12,6 @@
 #include "hpmesh/refine.hpp"
 #include "hpmesh/tree.hpp"
 #include "hpmesh/unrefine.hpp"
-#include "records/control.hpp"
 #include "records/mesh.hpp"
 #include "records/meshgen.hpp"
 #include "support/format.hpp"
@@ -35,23 +34,6 @@ void two_lines(int help_topic, const char* text1, int n, const char* text2, cons
     const std::string form = "(A" + a + ",I" + std::to_string(iwidth(n, 4)) + ",A" + b + ")";
     ffldou(help_topic, MSG_ERROR, fmt::line(form, {text1, n, text2}));
     ffldou(0, MSG_LIST, second);
-}
-
-void mesh_changed() {
-    cflags.ISOLVD = 0;
-    cflags.IESTIM = 0;
-}
-
-int family_of(int nel) {
-    int f = 0, s = 0;
-    faminf(nel, f, s);
-    return f;
-}
-
-int first_son(int nel) {
-    int fs = 0;
-    findfs(nel, fs);
-    return fs;
 }
 
 // The boundary number of side i of any element (father or active), 0 when
@@ -108,7 +90,7 @@ bool element_exists(int nel) {
     if (nel < 1) return false;
     if (nel <= cdata.NRELIN) return true;
     if (nel > cdata.NRELIN + 2 * MAXFAM) return false;
-    return ctree.TREE(1, family_of(nel)) != 0;
+    return father_of(nel) != 0;
 }
 
 bool passes_boundary(int nel, int ibtyp) {
@@ -127,12 +109,12 @@ bool passes_set(int nel) {
 
 int unrefel_target(int nel) {
     if (nel <= cdata.NRELIN || !element_exists(nel)) return 0;
-    const int father = ctree.TREE(1, family_of(nel));
+    const int father = father_of(nel);
     if (!half_of_four(father)) return father;
-    return ctree.TREE(1, family_of(father));
+    return father_of(father);
 }
 
-void refel(int nel, int ibtyp, double* uold, double* unew, int icolu, int& ierr) {
+void refel(int nel, int ibtyp, double* uold, double* unew, int icolu, int& ierr, int* code) {
     ierr = REFEL_DONE;
     if (nel > cdata.NRELIN) {
         const int f = (nel - cdata.NRELIN - 1) / 2 + 1;
@@ -164,8 +146,9 @@ void refel(int nel, int ibtyp, double* uold, double* unew, int icolu, int& ierr)
         ierr = REFEL_SET;
         return;
     }
-    if (refine(nel, uold, unew, icolu) != MESH_DONE) {
+    if (const int rc = refine(nel, uold, unew, icolu); rc != MESH_DONE) {
         ierr = REFEL_REFUSED;
+        if (code != nullptr) *code = rc;
         return;
     }
     mesh_changed();
@@ -211,7 +194,7 @@ void unrefel(int nel, int ibtyp, double* uold, double* unew, int icolu, int& ier
     int ier = 0, nexel = 0, iflag = 0, nfather = 0;
     Arr1<int, 4> nsons;
     if (half_of_four(father)) {
-        const int target = ctree.TREE(1, family_of(father));
+        const int target = father_of(father);
         const int h1 = first_son(target);
         for (int h : {h1, h1 + 1}) {
             const int g = first_son(h);
@@ -249,8 +232,8 @@ void unrefel(int nel, int ibtyp, double* uold, double* unew, int icolu, int& ier
     }
 }
 
-void enrichel(int nel, int ibtyp, double* uold, double* unew, int icolu, int k, int iabs,
-              int& ierr) {
+void enrichel(int nel, int ibtyp, double* uold, double* unew, int icolu, int k, int iabs, int& ierr,
+              int* code) {
     ierr = ENRICHEL_DONE;
     if (!element_exists(nel)) {
         ierr = ENRICHEL_NO_FATHER;
@@ -290,9 +273,20 @@ void enrichel(int nel, int ibtyp, double* uold, double* unew, int icolu, int k, 
         order > p ? enrich(nel, order, uold, unew, icolu) : unrich(nel, order, uold, unew, icolu);
     if (rc != MESH_DONE) {
         ierr = ENRICHEL_REFUSED;
+        if (code != nullptr) *code = rc;
         return;
     }
     mesh_changed();
+}
+
+void group_stopped(std::string_view command, int nel, int code, int changed,
+                   std::string_view verb) {
+    // Built by appending: g++ 12 warns wrongly about "literal" + string.
+    std::string text(command);
+    text.append(" STOPPED AT ELEMENT ").append(std::to_string(nel)).append(": ");
+    text.append(mesh_refusal_reason(code)).append("; ").append(std::to_string(changed));
+    text.append(changed == 1 ? " ELEMENT WAS " : " ELEMENTS WERE ").append(verb);
+    ffldou(0, MSG_ERROR, text);
 }
 
 }  // namespace kavren

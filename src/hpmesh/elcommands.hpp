@@ -5,6 +5,8 @@
 // as it was when it does not.
 #pragma once
 
+#include <string_view>
+
 namespace kavren {
 
 // Results of refel.
@@ -38,16 +40,25 @@ constexpr int ENRICHEL_SET = 7;
 constexpr int ENRICHEL_REFUSED = 8;  // enrich or unrich refused it (its message is out)
 
 // Refines nel into four sons (and, first, the larger neighbours the
-// 1-irregular rule needs). ibtyp: the boundary filter, 0 none.
-void refel(int nel, int ibtyp, double* uold, double* unew, int icolu, int& ierr);
+// 1-irregular rule needs). ibtyp: the boundary filter, 0 none. With
+// REFEL_REFUSED, *code (when given) is the refusal's MESH_* code.
+void refel(int nel, int ibtyp, double* uold, double* unew, int icolu, int& ierr,
+           int* code = nullptr);
 // Unrefines the father of active element nel: undoes the whole four-son split
 // when the father is a half of one, else merges the father's two sons. The
 // filters apply to the father. Negative results: the unrefinement's status.
 void unrefel(int nel, int ibtyp, double* uold, double* unew, int icolu, int& ierr);
 // Sets the interior order of nel to k (iabs not 0) or raises it by k (iabs
-// 0), clipped to 1..8: enrich when it rises, unrich when it falls.
-void enrichel(int nel, int ibtyp, double* uold, double* unew, int icolu, int k, int iabs,
-              int& ierr);
+// 0), clipped to 1..8: enrich when it rises, unrich when it falls. With
+// ENRICHEL_REFUSED, *code (when given) is the refusal's MESH_* code.
+void enrichel(int nel, int ibtyp, double* uold, double* unew, int icolu, int k, int iabs, int& ierr,
+              int* code = nullptr);
+// A command on a group of elements that stopped at element nel, refused for
+// a capacity (code, a MESH_* code), after changing `changed` elements that
+// stay changed: one error line saying how far it got, such as
+// "REFINE,GLOBAL STOPPED AT ELEMENT 7987: NO ELEMENT SLOT LEFT (16000 SLOTS);
+// 3897 ELEMENTS WERE REFINED".
+void group_stopped(std::string_view command, int nel, int code, int changed, std::string_view verb);
 
 // The element whose unrefinement unrefel would ask for on behalf of active
 // element nel: its father, or the father's father when the father is a half

@@ -19,12 +19,6 @@ DebugSwitch nodcor_debug("NODCOR");
 constexpr double PI_SP = 3.1415927410125732;
 constexpr double EPS_SP = 9.999999974752427e-7;
 
-int node_of(int nick) {
-    int node = 0, order = 0;
-    decode(nick, node, order);
-    return node;
-}
-
 // Node at local position k of element nel, 0 for none or a constrained entry.
 int local_node(int nel, int k) {
     int slot = 0;

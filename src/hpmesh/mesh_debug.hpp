@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+#include "control/debug.hpp"
+
 namespace kavren {
 
 // The debug switch of one routine name. 1 turns the prints on for every
@@ -15,10 +17,7 @@ class DebugSwitch {
     // The switch value; registers the name at the first call.
     int value();
     // The prints are on for element nel.
-    bool on(int nel) {
-        const int v = value();
-        return v == 1 || (nel > 0 && v == -nel);
-    }
+    bool on(int nel) { return debug_selects(value(), nel); }
     const char* name() const { return name_; }
 
   private:

@@ -10,6 +10,7 @@
 #include "hpmesh/journal.hpp"
 #include "hpmesh/mesh_debug.hpp"
 #include "hpmesh/tree.hpp"
+#include "records/control.hpp"
 #include "records/fem.hpp"
 #include "records/mesh.hpp"
 #include "records/meshgen.hpp"
@@ -18,16 +19,8 @@ namespace kavren {
 
 //// element helpers ////
 
-int slot_of(int nel) {
-    int slot = 0;
-    findno(nel, slot);
-    return slot;
-}
-
 bool is_active(int nel) {
-    int fs = 0;
-    findfs(nel, fs);
-    return fs == 0;
+    return first_son(nel) == 0;
 }
 
 bool is_unconstrained(int nel) {
@@ -35,18 +28,6 @@ bool is_unconstrained(int nel) {
     for (int k = 1; k <= 9; ++k)
         if (celem.NICK(k, slot) < 0) return false;
     return true;
-}
-
-int node_of(int nick) {
-    int node = 0, order = 0;
-    decode(nick, node, order);
-    return node;
-}
-
-int order_of(int nick) {
-    int node = 0, order = 0;
-    decode(nick, node, order);
-    return order;
 }
 
 int interior_order(int nel) {
@@ -60,12 +41,21 @@ void side_boundary_numbers(int nel, const Arr1<int, 8>& neig, Arr1<int, 4>& kind
     }
 }
 
-namespace {
-
-// Column k (1..4) of a flat solution array.
 double* column(double* u, int icolu, int k) {
     return u + static_cast<std::ptrdiff_t>(icolu) * (k - 1);
 }
+
+void write_chain(int node, int n, const double* val, double* u) {
+    int d = cnode.NODPTR(node);
+    for (int i = 0; i < n && d != 0; ++i, d = cnu.NU(d)) jset(u[d - 1], val[i]);
+}
+
+void mesh_changed() {
+    cflags.ISOLVD = 0;
+    cflags.IESTIM = 0;
+}
+
+namespace {
 
 // The value at the first dof of node.
 double first_value(int node, const double* u) {
@@ -84,12 +74,6 @@ int take_chain(int node, int n) {
     jset(cpoint.NPDOF, cnu.NU(d));
     jset(cnu.NU(d), 0);
     return MESH_DONE;
-}
-
-// Writes val[0..n-1] along the chain of node into column u.
-void write_chain(int node, int n, const double* val, double* u) {
-    int d = cnode.NODPTR(node);
-    for (int i = 0; i < n && d != 0; ++i, d = cnu.NU(d)) jset(u[d - 1], val[i]);
 }
 
 // Takes a node from the free-node list (the first steps of genod1 and genod2).

@@ -20,19 +20,23 @@ namespace kavren {
 
 //// element helpers of the change routines ////
 
-int slot_of(int nel);
 // nel has no sons.
 bool is_active(int nel);
 // No local node of active element nel is constrained: none of its
 // neighbours is larger (what a split needs).
 bool is_unconstrained(int nel);
-int node_of(int nick);
-int order_of(int nick);
 // Order of the interior node of active element nel, 0 when it has none.
 int interior_order(int nel);
 // kinds(i) := the boundary number of side i of nel, 0 for a side with a
 // neighbour (neig from neigbr).
 void side_boundary_numbers(int nel, const Arr1<int, 8>& neig, Arr1<int, 4>& kinds);
+// Column k (1..4) of a flat solution array.
+double* column(double* u, int icolu, int k);
+// Writes val[0..n-1] along the chain of node into column u, through the journal.
+void write_chain(int node, int n, const double* val, double* u);
+// After a change of the mesh neither the solution nor the estimate belongs to
+// it: ISOLVD and IESTIM of cflags := 0.
+void mesh_changed();
 
 //// primitives ////
 

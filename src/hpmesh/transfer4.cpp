@@ -8,6 +8,7 @@
 #include "hpmesh/primitives.hpp"
 #include "hpmesh/transfer.hpp"
 #include "hpmesh/transfer_detail.hpp"
+#include "hpmesh/tree.hpp"
 #include "records/fem.hpp"
 #include "records/mesh.hpp"
 

@@ -18,13 +18,6 @@ namespace kavren {
 
 namespace {
 
-// The father of a son element.
-int father_of(int nel) {
-    int nfam = 0, nson = 0;
-    faminf(nel, nfam, nson);
-    return ctree.TREE(1, nfam);
-}
-
 int ancestor_of(int nel) {
     while (nel > cdata.NRELIN) nel = father_of(nel);
     return nel;
@@ -97,6 +90,40 @@ void findfs(int nel, int& nfson) {
     int nfam = 0, nson = 0;
     faminf(nel, nfam, nson);
     nfson = ctree.TREE(nson + 1, nfam);
+}
+
+int slot_of(int nel) {
+    int slot = 0;
+    findno(nel, slot);
+    return slot;
+}
+
+int family_of(int nel) {
+    int f = 0, s = 0;
+    faminf(nel, f, s);
+    return f;
+}
+
+int father_of(int nel) {
+    return ctree.TREE(1, family_of(nel));
+}
+
+int first_son(int nel) {
+    int fs = 0;
+    findfs(nel, fs);
+    return fs;
+}
+
+int node_of(int nick) {
+    int node = 0, order = 0;
+    decode(nick, node, order);
+    return node;
+}
+
+int order_of(int nick) {
+    int node = 0, order = 0;
+    decode(nick, node, order);
+    return order;
 }
 
 void findlv(int nel, int& lev, int& nelorg) {

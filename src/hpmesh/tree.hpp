@@ -35,6 +35,14 @@ void findst(int nel, int& iin);
 void findse(int nel, int& iset);
 // Boundary number of side iside of nel, a side without neighbour; 0 for nel 0.
 void findty(int nel, int iside, int& ibtyp);
+// The same answers as values, for expressions.
+int slot_of(int nel);    // findno
+int family_of(int nel);  // the family of faminf
+int father_of(int nel);  // the father of a son element
+int first_son(int nel);  // findfs
+// Node and order of a nickname (node*100 + order; decode).
+int node_of(int nick);
+int order_of(int nick);
 // Walking the tree backwards was never finished: it stops the run.
 [[noreturn]] void nelbac(int nel);
 

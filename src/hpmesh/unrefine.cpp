@@ -22,26 +22,6 @@ namespace {
 DebugSwitch unrefixy_debug("UNREFIXY");
 DebugSwitch unrefi_debug("UNREFI");
 
-double* column(double* u, int icolu, int k) {
-    return u + static_cast<std::ptrdiff_t>(icolu) * (k - 1);
-}
-
-int first_son(int nel) {
-    int fs = 0;
-    findfs(nel, fs);
-    return fs;
-}
-
-int family_of(int nel) {
-    int f = 0, s = 0;
-    faminf(nel, f, s);
-    return f;
-}
-
-int father_of(int nel) {
-    return ctree.TREE(1, family_of(nel));
-}
-
 int levx_of(int nel) {
     int levx = 0, levy = 0, org = 0;
     findlvxy(nel, levx, levy, org);
@@ -163,12 +143,6 @@ bool representable_around(int nel) {
 }
 
 //// merging nodes ////
-
-// Writes x(1..n) along the chain of node into column u.
-void write_chain(int node, int n, const double* x, double* u) {
-    int d = cnode.NODPTR(node);
-    for (int i = 0; i < n && d != 0; ++i, d = cnu.NU(d)) jset(u[d - 1], x[i]);
-}
 
 // Merges the half-edge nodes na (half 1) and nb with the middle vertex nm
 // into one edge node of order nord, which nm becomes (nickout). The halves
@@ -499,19 +473,17 @@ void unrefi(int nel, int& ier, int& nexel, double* uold, double* unew, int icolu
     if (!cluster_regular(g, debug)) return;
 
     // The lower half, the upper half, then the two halves; all or nothing.
+    // The status is that of the last merge: orders an earlier merge had to
+    // change are not reported.
     MeshTransaction t;
-    int most = UNREF_DONE;
     for (int e : {e1, e2, nel}) {
-        const int r = merge_sons(e, nexel, uold, unew, icolu);
-        if (r < 0) {
+        ier = merge_sons(e, nexel, uold, unew, icolu);
+        if (ier < 0) {
             t.rollback();
-            ier = r;
             if (debug) dbg_int("UNREFI", "IER", ier);
             return;
         }
-        most = std::max(most, r);
     }
-    ier = most;
     if (!representable_around(nel)) {
         t.rollback();
         nexel = nel;

@@ -26,7 +26,8 @@ constexpr int UNREF_NO_SPACE = -5;           // a capacity: no free node or dof 
 
 // Undoes the four-son split of nel (a direction-1 family whose two sons are
 // split in direction 2 into four active grandsons). nexel: the blocking
-// element of a refusal with -1 or -2.
+// element of a refusal with -1 or -2. A success gives the status of the last
+// of its three merges (the two halves into nel).
 void unrefi(int nel, int& ier, int& nexel, double* uold, double* unew, int icolu);
 // Merges the two active sons of nel back into nel.
 void unrefixy(int nel, int& ier, int& nexel, double* uold, double* unew, int icolu);

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "control/echo.hpp"
-#include "control/history.hpp"
+#include "control/level.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
 #include "meshgen/sort.hpp"
@@ -86,6 +86,10 @@ void boundary_line(int ipos, int b, CurvedTag& tag) {
             return;
         }
         v[i] = ifix(iodata.FVALUE(ipos + i));
+        if (v[i] < 1 || v[i] > MAXGRID) {
+            refuse(36, "*** IMIN,JMIN,IMAX,JMAX OUTSIDE THE GRID 1..100 ***");
+            return;
+        }
     }
     int imin = std::min(v[0], v[2]), imax = std::max(v[0], v[2]);
     int jmin = std::min(v[1], v[3]), jmax = std::max(v[1], v[3]);
@@ -125,67 +129,56 @@ void boundary_line(int ipos, int b, CurvedTag& tag) {
 
 bool bcons() {
     graphm(1);
-    outcom(cinout.LUECHO);
-    iodati.INDENT += 3;
+    enter_level();
     int b = 0;
     CurvedTag tag;
-    for (;;) {
-        int ierr = 0;
-        ffldin(cinout.LUIN, cinout.LUOUT, 7, ierr);
-        if (cbinrec.IREPLY == 1) return false;
-        if (chkfld("?", 1)) {
-            help(7);
-            continue;
+    CommandLevel level{.menu = 7, .help_topic = 7};
+    // END completes the mesh; open sides keep the level reading.
+    level.at_end = [] {
+        ovrlap();
+        setbc();
+        int open = 0;
+        frefac(open);
+        if (open != 0) {
+            graphm(1);
+            return false;
         }
-        if (chkfld("H", 1)) {
-            history();
-            if (cbinrec.IREPLY == 1) return false;
-            continue;
-        }
-        if (chkfld("END", 1)) {
-            ovrlap();
-            setbc();
-            int open = 0;
-            frefac(open);
-            if (open != 0) {
-                graphm(1);
-                continue;
-            }
-            adjust();
-            iodati.INDENT -= 3;
-            outcom(cinout.LUECHO);
-            return true;
-        }
+        adjust();
+        return true;
+    };
+    const LevelExit exit = level_loop(level, [&](int ierr) {
         int nocc = 0, ipos = 0;
         findop("PLOT", nocc, ipos);
         if (nocc > 0) {
             graphm(0);
-            continue;
+            return LevelStep::next;
         }
         findop("REGION", nocc, ipos);
         if (nocc > 0) {
             int mode = LOOKUP_SELECT;
             fregion(ipos, mode);
             if (mode == 0) outcom(cinout.LUECHO);
-            continue;
+            return LevelStep::next;
         }
-        if (ierr == 1) continue;
+        if (ierr == 1) return LevelStep::next;
         findop("BOUNDARY", nocc, ipos);
         const bool chosen = nocc > 0;
         if (chosen) {
-            if (!choose_boundary(ipos, b, tag)) continue;
+            if (!choose_boundary(ipos, b, tag)) return LevelStep::next;
         } else if (b == 0) {
             refuse(35, "*** BOUNDARY NUMBER UNDEFINED ***");
-            continue;
+            return LevelStep::next;
         }
         findop("IJ", nocc, ipos);
         if (nocc == 0) {
             if (!chosen) refuse(37, "*** OPTION \"IJ\" IS MISSING ***");
-            continue;
+            return LevelStep::next;
         }
         boundary_line(ipos, b, tag);
         graphm(1);
-    }
+        return LevelStep::next;
+    });
+    return exit == LevelExit::end;
 }
 
 void defgeom(int ib, int imin, int imax, int jmin, int jmax, int ir, int& icode) {
@@ -387,6 +380,10 @@ void add_record(bool profiles) {
             return;
         }
         side = ifix(iodata.FVALUE(ipos));
+        if (side < 1 || side > 4) {
+            refuse_sets(61, " J  IS NOT A SIDE 1..4 AFTER \"SIDE\"");
+            return;
+        }
     }
     int loop = 1, step = 1;
     findop("LOOP", nocc, ipos);
@@ -396,6 +393,13 @@ void add_record(bool profiles) {
             return;
         }
         loop = ifix(iodata.FVALUE(ipos));
+        // More entries than the pool holds never fit; the check comes before
+        // the loop walks the elements.
+        const int pool = profiles ? PROF_POOL : SET_POOL;
+        if (loop > pool) {
+            table_full(profiles ? "PROFILE ENTRIES" : "ELEMENT SET ENTRIES", pool);
+            return;
+        }
     }
     findop("STEP", nocc, ipos);
     if (nocc > 0) {
@@ -445,47 +449,35 @@ void add_record(bool profiles) {
 }  // namespace
 
 void genset() {
-    outcom(cinout.LUECHO);
+    enter_level();
     csetf.ISCUR = 0;
     cprofi.IPCUR = 0;
     bool profiles = false;
-    iodati.INDENT += 3;
-    for (;;) {
-        int ierr = 0;
-        ffldin(cinout.LUIN, cinout.LUOUT, 34, ierr);
-        if (cbinrec.IREPLY == 1) return;
-        if (chkfld("END", 1)) {
-            iodati.INDENT -= 3;
-            outcom(cinout.LUECHO);
-            csetf.ISCUR = 1;
-            return;
-        }
-        if (const LevelWord w = help_or_history(34); w != LevelWord::other) {
-            if (w == LevelWord::unwind) return;
-            continue;
-        }
-        if (ierr == 1) continue;
+    const CommandLevel level{.menu = 34, .help_topic = 34, .after_end = [] { csetf.ISCUR = 1; }};
+    level_loop(level, [&profiles](int ierr) {
+        if (ierr == 1) return LevelStep::next;
         int nocc = 0, ipos = 0;
         findop("ELSET", nocc, ipos);
         if (nocc > 0) {
             int mode = LOOKUP_DEFINE;
             fset(ipos, mode);
-            if (mode != 0) continue;
+            if (mode != 0) return LevelStep::next;
             profiles = false;
             outcom(cinout.LUECHO);
-            continue;
+            return LevelStep::next;
         }
         findop("PROFILE", nocc, ipos);
         if (nocc > 0) {
             int mode = LOOKUP_DEFINE;
             fprof(ipos, mode);
-            if (mode != 0) continue;
+            if (mode != 0) return LevelStep::next;
             profiles = true;
             outcom(cinout.LUECHO);
-            continue;
+            return LevelStep::next;
         }
         add_record(profiles);
-    }
+        return LevelStep::next;
+    });
 }
 
 }  // namespace kavren

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "control/echo.hpp"
-#include "control/history.hpp"
+#include "control/level.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
 #include "meshgen/tables.hpp"
@@ -101,14 +101,17 @@ void element_block(int& iblocke, Loops& loops, int nelg_entry) {
         istep = ifix(iodata.FVALUE(ipos));
         jstep = ifix(iodata.FVALUE(ipos + 1));
     }
-    // A zero step would give the block no extent.
+    // A zero step would give the block no extent; one of the grid's size or
+    // more leaves it.
     if (istep == 0 || jstep == 0) {
         refuse(101, "*** ISTEP AND JSTEP MUST NOT BE ZERO ***");
         return;
     }
-    const int di = loops.ni >= 0 ? istep : -istep, dj = loops.nj >= 0 ? jstep : -jstep;
-    const int nabs = std::abs(loops.ni), mabs = std::abs(loops.nj);
-    if (imin < 1 || imin > 100 || jmin < 1 || jmin > 100) {
+    if (istep <= -MAXGRID || istep >= MAXGRID || jstep <= -MAXGRID || jstep >= MAXGRID) {
+        refuse(101, "*** ISTEP AND JSTEP MUST LIE IN -99..99 ***");
+        return;
+    }
+    if (imin < 1 || imin > MAXGRID || jmin < 1 || jmin > MAXGRID) {
         refuse(102, fmt::line("(A35,2I4)", {"ERROR IMIN OR JMIN OUT OF BOUNDS : ", imin, jmin}));
         return;
     }
@@ -116,10 +119,23 @@ void element_block(int& iblocke, Loops& loops, int nelg_entry) {
         refuse(103, "***ERROR IMPROPER ISTEP OR JSTEP ****");
         return;
     }
-    if (nabs == 0 || mabs == 0) {
+    // The loop counts may be anything a record gives: they are measured
+    // against the tables before the block's extent is computed from them.
+    const long long ni = std::llabs(loops.ni), nj = std::llabs(loops.nj);
+    if (ni == 0 || nj == 0) {
         refuse(97, "*** NO ELEMENT IN THE BLOCK: ILOOP OR JLOOP IS ZERO");
         return;
     }
+    if (iblocke >= MAXBLOCK) {
+        table_full("ELEMENT BLOCKS", MAXBLOCK);
+        return;
+    }
+    if (ccon.NELG + ni * nj > MAXIEL) {
+        table_full("ELEMENTS", MAXIEL);
+        return;
+    }
+    const int di = loops.ni >= 0 ? istep : -istep, dj = loops.nj >= 0 ? jstep : -jstep;
+    const int nabs = static_cast<int>(ni), mabs = static_cast<int>(nj);
     const int iend = imin + (nabs - 1) * di, jend = jmin + (mabs - 1) * dj;
     // The far bounds of the block's grid points, for its block record.
     const int ihi = di > 0 ? iend + di : iend, jhi = dj > 0 ? jend + dj : jend;
@@ -143,14 +159,6 @@ void element_block(int& iblocke, Loops& loops, int nelg_entry) {
                    fmt::line("(A32,2I4)", {" I,J NODE NUMBER NOT SPECIFIED :", i, j}));
             return;
         }
-    }
-    if (iblocke >= MAXBLOCK) {
-        table_full("ELEMENT BLOCKS", MAXBLOCK);
-        return;
-    }
-    if (ccon.NELG + nabs * mabs > MAXIEL) {
-        table_full("ELEMENTS", MAXIEL);
-        return;
     }
 
     BlockUndo undo;
@@ -212,35 +220,27 @@ void element_block(int& iblocke, Loops& loops, int nelg_entry) {
 void relem(int& iblocke) {
     Loops loops;
     const int nelg_entry = ccon.NELG;
-    const int indent_entry = iodati.INDENT;
-    outcom(cinout.LUECHO);
-    iodati.INDENT += 3;
-    for (;;) {
-        int ierr = 0;
-        ffldin(cinout.LUIN, cinout.LUOUT, 5, ierr);
-        if (cbinrec.IREPLY == 1) return;
-        if (chkfld("END", 1)) {
-            iodati.INDENT -= 3;
-            if (iodati.INDENT != indent_entry) {
-                iodati.INDENT = indent_entry;
-                ffldou(0, MSG_LIST, "*** WARNING *** ILOOP,JLOOP MAY BE NOT CLOSED");
-            }
-            ffldou(0, MSG_LIST,
-                   fmt::line("(A35,I4)", {"TOTAL NUMBER OF ELEMENTS DEFINED = ", ccon.NELG}));
-            outcom(cinout.LUECHO);
-            csetf.ISCUR = 1;
-            return;
+    enter_level();
+    // Open loops raise the indentation further; END takes it back to the level's.
+    const int level_indent = iodati.INDENT;
+    CommandLevel level{.menu = 5, .help_topic = 4};
+    level.at_end = [level_indent] {
+        if (iodati.INDENT != level_indent) {
+            iodati.INDENT = level_indent;
+            ffldou(0, MSG_LIST, "*** WARNING *** ILOOP,JLOOP MAY BE NOT CLOSED");
         }
-        if (const LevelWord w = help_or_history(4); w != LevelWord::other) {
-            if (w == LevelWord::unwind) return;
-            continue;
-        }
+        ffldou(0, MSG_LIST,
+               fmt::line("(A35,I4)", {"TOTAL NUMBER OF ELEMENTS DEFINED = ", ccon.NELG}));
+        return true;
+    };
+    level.after_end = [] { csetf.ISCUR = 1; };
+    level_loop(level, [&](int ierr) {
         int nocc = 0, ipos = 0;
         findop("REGION", nocc, ipos);
         if (nocc > 0) {
             int mode = LOOKUP_SELECT;
             fregion(ipos, mode);
-            if (mode != 0) continue;
+            if (mode != 0) return LevelStep::next;
         }
         if (chkfld("ILOOP", 1) || chkfld("JLOOP", 1)) {
             const bool iloop = chkfld("ILOOP", 1);
@@ -248,7 +248,7 @@ void relem(int& iblocke) {
                 ffldou(iloop ? 97 : 98, MSG_ERROR,
                        iloop ? "*** NO INDICE AFTER ILOOP" : "*** NO INDICE AFTER JLOOP");
                 ffldou(0, MSG_LIST, iloop ? "*** FORMAT  ILOOP=N" : "*** FORMAT  JLOOP=N");
-                continue;
+                return LevelStep::next;
             }
             (iloop ? loops.ni : loops.nj) = ifix(iodata.FVALUE(2));
             if (loops.order == LoopOrder::none)
@@ -262,7 +262,7 @@ void relem(int& iblocke) {
             outcom(cinout.LUECHO);
         } else if (chkfld("ENDLOOPS", 1)) {
             for (int* n : {&loops.ni, &loops.nj}) {
-                if (*n == 1) continue;
+                if (*n == 1) return LevelStep::next;
                 *n = 1;
                 loops.order = LoopOrder::none;
                 iodati.INDENT -= 3;
@@ -272,11 +272,12 @@ void relem(int& iblocke) {
             element_block(iblocke, loops, nelg_entry);
         } else {
             ccon.NPEG = 0;
-            if (ierr == 1) continue;
+            if (ierr == 1) return LevelStep::next;
             ffldou(99, MSG_ERROR, "*** ELEMENTS ARE \"LINEAR\" OR \"QUADR\"ATIC");
             ffldou(0, MSG_LIST, kBlockFormat);
         }
-    }
+        return LevelStep::next;
+    });
 }
 
 void direct(int nel, int& ires) {

@@ -4,7 +4,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdlib>
-#include <set>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +13,7 @@
 #include "control/messages.hpp"
 #include "control/reader.hpp"
 #include "control/utility.hpp"
+#include "hpmesh/primitives.hpp"
 #include "hpmesh/setup.hpp"
 #include "hpmesh/tree.hpp"
 #include "records/control.hpp"
@@ -32,8 +33,8 @@ namespace {
 // A new mesh invalidates both solutions, the solution flags and every family
 // of the mesh before it (the set-up rebuilds only the family links).
 void forget_previous_mesh() {
-    cflags.ISOLVD = 0;
-    cflags.IESTIM = 0;
+    mesh_changed();
+    csolst.IFAILD = 0;
     cuold.UOLD.fill(0.0);
     cunew.UNEW.fill(0.0);
     ctree.TREE.fill(0);
@@ -63,23 +64,151 @@ int facing_side(int n, int e, const SideTable& neig) {
     return 0;
 }
 
-// Neighbouring initial elements must see their common side as opposite sides
-// (side k of one facing side (k+1) mod 4 + 1 of the other): the refinement
-// takes it so. Each pair that does not is named once.
-void warn_different_axes() {
-    std::set<std::pair<int, int>> named;
-    for (int e = 1; e <= cdata.NRELIN; ++e) {
+//// checks of an initial mesh ////
+
+using Quad = std::array<int, 4>;
+
+// An initial mesh as a hand-over receives it: the vertex nodes of each
+// element, counter-clockwise, and its side table (the neighbouring element
+// across each side, or minus a boundary number).
+struct InitialMesh {
+    std::vector<Quad> vert, side;
+    int elements() const { return static_cast<int>(vert.size()); }
+    int v(int e, int k) const {
+        return vert[static_cast<std::size_t>(e - 1)][static_cast<std::size_t>((k - 1) % 4)];
+    }
+    int s(int e, int k) const {
+        return side[static_cast<std::size_t>(e - 1)][static_cast<std::size_t>(k - 1)];
+    }
+};
+
+std::string num(int n) {
+    return std::to_string(n);
+}
+
+// The side of element e that runs from node a to node b, 0 when none.
+int side_from(const InitialMesh& m, int e, int a, int b) {
+    for (int k = 1; k <= 4; ++k)
+        if (m.v(e, k) == a && m.v(e, k + 1) == b) return k;
+    return 0;
+}
+
+// What the database cannot take of a mesh, and the cyclic shift of each
+// element's vertex numbering that gives neighbours the same local axes.
+//
+// The database takes it that side k of an element faces side (k+1) mod 4 + 1
+// of its neighbour. Shifting the numbering of element e by r (new vertex k is
+// old vertex (k-1+r) mod 4 + 1) keeps it counter-clockwise and turns its old
+// side a into side a-r; across a common side (side a of e, side b of n) that
+// asks r(n) = r(e) + b - a - 2 (mod 4). The first element of each connected
+// part keeps its numbering; the others follow through the common sides, and a
+// cycle of elements that asks two shifts of one element has no such
+// numbering. shift[e] is the shift of element e (entry 0 unused).
+//
+// Empty when the mesh can be handed over; otherwise the fault, naming the
+// elements, to follow the caller's lead words.
+std::string mesh_fault(const InitialMesh& m, std::vector<int>& shift) {
+    const int nel = m.elements();
+    for (int e = 1; e <= nel; ++e)
+        for (int k = 1; k <= 4; ++k)
+            if (m.s(e, k) == e) return "ELEMENT " + num(e) + " SIDE " + num(k) + " NAMES ITSELF";
+
+    // Two elements on the same four nodes.
+    std::map<Quad, int> by_nodes;
+    for (int e = 1; e <= nel; ++e) {
+        Quad q = m.vert[static_cast<std::size_t>(e - 1)];
+        std::sort(q.begin(), q.end());
+        auto [it, fresh] = by_nodes.try_emplace(q, e);
+        if (!fresh)
+            return "ELEMENTS " + num(it->second) + " AND " + num(e) + " HAVE THE SAME VERTICES";
+    }
+
+    // A side belongs to at most two elements.
+    std::map<std::pair<int, int>, std::vector<int>> owners;
+    for (int e = 1; e <= nel; ++e)
         for (int k = 1; k <= 4; ++k) {
-            const int n = cneig.NEIG(k, e);
-            if (n <= 0 || cneig.NEIG((k + 1) % 4 + 1, n) == e) continue;
-            if (!named.insert({std::min(e, n), std::max(e, n)}).second) continue;
-            ffldou(0, MSG_ERROR,
-                   fmt::line("(A,I4,A,I4,A)", {"*** WARNING: ELEMENTS", std::min(e, n), " AND",
-                                               std::max(e, n), " HAVE DIFFERENT LOCAL AXES"}));
-            ffldou(0, MSG_LIST,
-                   "*** ORDERS ABOVE 2 AND REFINEMENT ACROSS THEIR SIDE ARE NOT EXACT");
+            std::vector<int>& o = owners[std::minmax(m.v(e, k), m.v(e, k + 1))];
+            if (o.empty() || o.back() != e) o.push_back(e);
+        }
+    for (int e = 1; e <= nel; ++e)
+        for (int k = 1; k <= 4; ++k) {
+            const std::vector<int>& o = owners[std::minmax(m.v(e, k), m.v(e, k + 1))];
+            if (o.size() <= 2) continue;
+            return "ELEMENTS " + num(o[0]) + ", " + num(o[1]) + " AND " + num(o[2]) +
+                   " SHARE THE SIDE FROM NODE " + num(m.v(e, k)) + " TO NODE " + num(m.v(e, k + 1));
+        }
+
+    // Neighbours name each other across one side, which they walk in turn.
+    for (int e = 1; e <= nel; ++e)
+        for (int k = 1; k <= 4; ++k) {
+            const int n = m.s(e, k);
+            if (n <= 0) continue;
+            const std::string head =
+                "ELEMENT " + num(e) + " SIDE " + num(k) + " NAMES ELEMENT " + num(n) + ", WHICH ";
+            bool named = false;
+            for (int l = 1; l <= 4; ++l) named = named || m.s(n, l) == e;
+            if (!named) return head + "DOES NOT NAME IT";
+            const int b = side_from(m, n, m.v(e, k + 1), m.v(e, k));
+            if (b == 0 || m.s(n, b) != e)
+                return head + "DOES NOT NAME IT ACROSS THE SIDE FROM NODE " + num(m.v(e, k + 1)) +
+                       " TO NODE " + num(m.v(e, k));
+        }
+
+    shift.assign(static_cast<std::size_t>(nel) + 1, -1);
+    auto at = [&shift](int e) -> int& { return shift[static_cast<std::size_t>(e)]; };
+    for (int root = 1; root <= nel; ++root) {
+        if (at(root) >= 0) continue;
+        at(root) = 0;
+        std::vector<int> todo{root};
+        while (!todo.empty()) {
+            const int e = todo.back();
+            todo.pop_back();
+            for (int a = 1; a <= 4; ++a) {
+                const int n = m.s(e, a);
+                if (n <= 0) continue;
+                const int b = side_from(m, n, m.v(e, a + 1), m.v(e, a));
+                const int want = ((at(e) + b - a - 2) % 4 + 4) % 4;
+                if (at(n) < 0) {
+                    at(n) = want;
+                    todo.push_back(n);
+                } else if (at(n) != want) {
+                    return "NO NUMBERING OF THE VERTICES GIVES ELEMENTS " + num(std::min(e, n)) +
+                           " AND " + num(std::max(e, n)) + " THE SAME LOCAL AXES";
+                }
+            }
         }
     }
+    return "";
+}
+
+// Entries 1..4 of a column shifted by r: new entry k is old entry (k-1+r) mod 4 + 1.
+template <typename Get, typename Set>
+void shift_four(int r, Get get, Set set) {
+    if (r == 0) return;
+    int old[4];
+    for (int k = 1; k <= 4; ++k) old[k - 1] = get(k);
+    for (int k = 1; k <= 4; ++k) set(k, old[(k - 1 + r) % 4]);
+}
+
+// The new number of old side a of an element shifted by r.
+int shifted_side(int a, int r) {
+    return ((a - 1 - r) % 4 + 4) % 4 + 1;
+}
+
+// Shifts the numbering of generated element e by r: its vertices, mid-side
+// nodes and side table, and the profile entries of its sides.
+void renumber_generated(int e, int r) {
+    if (r == 0) return;
+    shift_four(
+        r, [e](int k) { return celem.NICK(k, e); }, [e](int k, int v) { celem.NICK(k, e) = v; });
+    shift_four(
+        r, [e](int k) { return celem.NICK(k + 4, e); },
+        [e](int k, int v) { celem.NICK(k + 4, e) = v; });
+    shift_four(
+        r, [e](int k) { return idfc.NEIGG(k, e); }, [e](int k, int v) { idfc.NEIGG(k, e) = v; });
+    for (int p = 1; p <= PROF_POOL; ++p)
+        if (cprofi.IPELEM(p) == e && cprofi.IPSIDE(p) >= 1 && cprofi.IPSIDE(p) <= 4)
+            cprofi.IPSIDE(p) = shifted_side(cprofi.IPSIDE(p), r);
 }
 
 }  // namespace
@@ -111,6 +240,21 @@ int transit() {
         return NOT_HANDED_OVER;
     }
 
+    InitialMesh im;
+    for (int e = 1; e <= nel; ++e) {
+        im.vert.push_back({celem.NICK(1, e), celem.NICK(2, e), celem.NICK(3, e), celem.NICK(4, e)});
+        im.side.push_back({idfc.NEIGG(1, e), idfc.NEIGG(2, e), idfc.NEIGG(3, e), idfc.NEIGG(4, e)});
+    }
+    std::vector<int> shift;
+    if (const std::string fault = mesh_fault(im, shift); !fault.empty()) {
+        ffldou(0, MSG_ERROR, "*** MESH NOT HANDED OVER: " + fault);
+        ffldou(0, MSG_LIST,
+               "*** THE GENERATED MESH CANNOT BE USED: READ ONE WITH FILE= OR RECOVER ONE");
+        cmshst.INOMSH = 1;
+        return NOT_HANDED_OVER;
+    }
+    for (int e = 1; e <= nel; ++e) renumber_generated(e, shift[static_cast<std::size_t>(e)]);
+
     cdata.NRELIN = cdata.NRELEM = nel;
     cdata.NRNODS = ccon.NNODG;
     ceqsys.ICOUPL(1, 1) = ceqsys.ICOUPL(2, 1) = ceqsys.ICOUPL(1, 2) = ceqsys.ICOUPL(2, 2) = 1;
@@ -140,7 +284,6 @@ int transit() {
         cnode.XNOD(1, n) = cnodet.XGEN(n);
         cnode.XNOD(2, n) = cnodet.YGEN(n);
     }
-    warn_different_axes();
     cmshst.INOMSH = 0;
     return HANDED_OVER;
 }
@@ -200,7 +343,7 @@ bool to_ints(const std::vector<std::string>& values, int from, int n, int* out) 
 struct FileMesh {
     int nrnods = 0, nrelin = 0;
     std::vector<double> x, y;
-    std::vector<std::array<int, 4>> vertices, sides;
+    InitialMesh mesh;
 };
 
 void file_error(const std::string& text) {
@@ -249,7 +392,7 @@ bool read_file_mesh(ItemReader& in, FileMesh& m) {
                 return false;
             }
         }
-        m.vertices.push_back(vert);
+        m.mesh.vert.push_back(vert);
     }
     for (int e = 1; e <= m.nrelin; ++e) {
         int w[9];
@@ -262,9 +405,37 @@ bool read_file_mesh(ItemReader& in, FileMesh& m) {
                                                    " IS NEITHER AN ELEMENT NOR A BOUNDARY 1..50"}));
             return false;
         }
-        m.sides.push_back(side);
+        m.mesh.side.push_back(side);
     }
     return true;
+}
+
+// The corner k of element e: the cross product of its two sides there, which
+// is positive at every corner of a convex counter-clockwise element.
+double corner_turn(const FileMesh& f, int e, int k) {
+    auto x = [&f](int n) { return f.x[static_cast<std::size_t>(n - 1)]; };
+    auto y = [&f](int n) { return f.y[static_cast<std::size_t>(n - 1)]; };
+    const int a = f.mesh.v(e, k), b = f.mesh.v(e, k + 1), c = f.mesh.v(e, k + 3);
+    return (x(b) - x(a)) * (y(c) - y(a)) - (y(b) - y(a)) * (x(c) - x(a));
+}
+
+// What a mesh read from a file must also be, so that the database takes it and
+// a save file of it is read back: every node a vertex, every element convex
+// and counter-clockwise (a positive Jacobian at its corners); then the checks
+// of every hand-over. (The number reader takes finite numbers only.) Empty
+// when it is.
+std::string file_mesh_fault(const FileMesh& f, std::vector<int>& shift) {
+    std::vector<char> used(static_cast<std::size_t>(f.nrnods) + 1, 0);
+    for (const Quad& q : f.mesh.vert)
+        for (int n : q) used[static_cast<std::size_t>(n)] = 1;
+    for (int n = 1; n <= f.nrnods; ++n)
+        if (used[static_cast<std::size_t>(n)] == 0)
+            return "NODE " + num(n) + " IS A VERTEX OF NO ELEMENT";
+    for (int e = 1; e <= f.nrelin; ++e)
+        for (int k = 1; k <= 4; ++k)
+            if (!(corner_turn(f, e, k) > 0.0))
+                return "ELEMENT " + num(e) + " IS CLOCKWISE OR NOT CONVEX AT VERTEX " + num(k);
+    return mesh_fault(f.mesh, shift);
 }
 
 }  // namespace
@@ -284,6 +455,11 @@ int logrid() {
     ItemReader in(std::move(lines));
     FileMesh m;
     if (!read_file_mesh(in, m)) return 1;
+    std::vector<int> shift;
+    if (const std::string fault = file_mesh_fault(m, shift); !fault.empty()) {
+        file_error(" INITIAL MESH FILE: " + fault);
+        return 1;
+    }
 
     outcom(cinout.LUECHO);
     cdata.NRNODS = m.nrnods;
@@ -293,18 +469,17 @@ int logrid() {
         cnode.XNOD(1, n) = m.x[static_cast<std::size_t>(n - 1)];
         cnode.XNOD(2, n) = m.y[static_cast<std::size_t>(n - 1)];
     }
+    // Each element in the numbering that gives it its neighbours' axes.
     for (int e = 1; e <= m.nrelin; ++e) {
+        const int r = shift[static_cast<std::size_t>(e)];
         for (int k = 1; k <= 4; ++k) {
-            celem.NICK(k, e) =
-                m.vertices[static_cast<std::size_t>(e - 1)][static_cast<std::size_t>(k - 1)] * 100 +
-                1;
+            const int from = (k - 1 + r) % 4 + 1;
+            celem.NICK(k, e) = m.mesh.v(e, from) * 100 + 1;
             celem0.NICK0(k, e) = celem.NICK(k, e);
-            cneig.NEIG(k, e) =
-                m.sides[static_cast<std::size_t>(e - 1)][static_cast<std::size_t>(k - 1)];
+            cneig.NEIG(k, e) = m.mesh.s(e, from);
         }
         for (int k = 5; k <= 9; ++k) celem.NICK(k, e) = 0;
     }
-    warn_different_axes();
     cmshst.INOMSH = 0;
     return 0;
 }
@@ -315,7 +490,7 @@ void writf(int nblock) {
     std::string name = "output";
     int nocc = 0, ipos = 0;
     findop("GRID", nocc, ipos);
-    if (nocc > 0 && ipos <= NFIELD_SLOTS && iodati.ITYPE(ipos) == FT_WORD)
+    if (nocc > 0 && nocc <= MAX_OCCUR && ipos <= NFIELD_SLOTS && iodati.ITYPE(ipos) == FT_WORD)
         name = iodatc.FWORD(ipos).trimmed();
     lower(name);
     if (name.size() < 5 || name.compare(name.size() - 5, 5, ".grid") != 0) name += ".grid";

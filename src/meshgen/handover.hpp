@@ -1,6 +1,13 @@
 // The hand-over of the generated mesh to the hp database, the reader of a
-// ready initial mesh (FILE=), the grid file, and the guard of the commands that
-// need a usable mesh.
+// ready initial mesh (FILE=) and the grid file.
+//
+// Both hand-overs refuse a mesh the database cannot hold: an element that
+// names itself as a neighbour, two elements on the same four nodes, a side of
+// more than two elements, neighbours that do not name each other across a
+// common side, and neighbours whose vertices no numbering can give the same
+// local axes. Otherwise each element's vertices are renumbered (a cyclic
+// shift, so they stay counter-clockwise) until every common side is side k of
+// one element and side (k+1) mod 4 + 1 of the other, as the database takes it.
 #pragma once
 
 namespace kavren {
@@ -8,7 +15,7 @@ namespace kavren {
 // Results of transit.
 constexpr int HANDED_OVER = 0;
 constexpr int NOTHING_TO_HAND_OVER = 1;  // no element generated: the current mesh stays
-constexpr int NOT_HANDED_OVER = 2;       // a side without neighbour or boundary number
+constexpr int NOT_HANDED_OVER = 2;       // open sides, or a mesh the database cannot hold
 
 // Hands the generated mesh over to the hp database.
 int transit();
@@ -17,7 +24,5 @@ int transit();
 int logrid();
 // Writes the grid file (named by GRID= on the current record, else "output").
 void writf(int nblock);
-// 0 when the database holds a usable mesh; otherwise writes why not and gives 1.
-// SOLVE and the MESH level call it before they work on the mesh.
 
 }  // namespace kavren

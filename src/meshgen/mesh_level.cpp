@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "control/echo.hpp"
-#include "control/history.hpp"
+#include "control/level.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
 #include "eval/ifcompo.hpp"
@@ -93,23 +93,6 @@ void redraw(Level& l) {
         graphwr(0, 0, 0, l.unew, l.icolu, l.icomp);
     else
         graph(0, 0, 0, l.unew, l.icolu, l.icomp);
-}
-
-void mesh_changed() {
-    cflags.ISOLVD = 0;
-    cflags.IESTIM = 0;
-}
-
-int first_son(int nel) {
-    int fs = 0;
-    findfs(nel, fs);
-    return fs;
-}
-
-int family_of(int nel) {
-    int f = 0, s = 0;
-    faminf(nel, f, s);
-    return f;
 }
 
 // "(Iw)" wide enough for n, at least w columns.
@@ -298,6 +281,20 @@ bool read_order(Level& l) {
     return true;
 }
 
+// The command and the group as the record named it, for the line of a group
+// command that stopped: "REFINE,GLOBAL", "ENRICH,ELSET=LEFT", ...
+std::string group_command(const Level& l, std::string_view action) {
+    std::string s(action);
+    if (option("GLOBAL") != 0) {
+        s.append(",GLOBAL");
+    } else if (const int ipos = option("ELSET"); is_word(ipos)) {
+        s.append(",ELSET=").append(iodatc.FWORD(ipos).trimmed());
+    } else if (l.ibtyp != 0) {
+        s.append(",BOUNDARY=").append(std::to_string(l.ibtyp));
+    }
+    return s;
+}
+
 // The active elements in tree order, in the frontal solver's NNODE, which
 // the level borrows between solves.
 int group_list() {
@@ -320,18 +317,27 @@ int refine_one(const Level& l, std::string_view keyword, int nel) {
 
 void refine_group(Level& l) {
     const int n = group_list();
+    int refined = 0;
     for (int i = 1; i <= n; ++i) {
         const int nel = ciwork.NNODE(i);
         if (l.execute && cndimen.NDIMEN != 2) {
             // Strips: two sons in direction 2, whatever the filters say.
             if (first_son(nel) != 0) continue;
-            if (refinexy(nel, 2, l.uold, l.unew, l.icolu) != MESH_DONE) break;
+            if (const int rc = refinexy(nel, 2, l.uold, l.unew, l.icolu); rc != MESH_DONE) {
+                group_stopped(group_command(l, "REFINE"), nel, rc, refined, "REFINED");
+                break;
+            }
             mesh_changed();
+            ++refined;
             continue;
         }
-        int ierr = 0;
-        refel(nel, l.ibtyp, l.uold, l.unew, l.icolu, ierr);
-        if (ierr == REFEL_REFUSED) break;
+        int ierr = 0, code = 0;
+        refel(nel, l.ibtyp, l.uold, l.unew, l.icolu, ierr, &code);
+        if (ierr == REFEL_DONE) ++refined;
+        if (ierr == REFEL_REFUSED) {
+            group_stopped(group_command(l, "REFINE"), nel, code, refined, "REFINED");
+            break;
+        }
     }
     outcom(cinout.LUECHO);
     redraw(l);
@@ -515,14 +521,18 @@ void unrefine_single(Level& l) {
 
 void enrich_group(Level& l) {
     const int n = group_list();
-    int unchanged = 0, raised = 0, lowered = 0;
+    int unchanged = 0, raised = 0, lowered = 0, changed = 0;
     for (int i = 1; i <= n; ++i) {
-        int ierr = 0;
-        enrichel(ciwork.NNODE(i), l.ibtyp, l.uold, l.unew, l.icolu, l.k, l.iabs, ierr);
+        int ierr = 0, code = 0;
+        enrichel(ciwork.NNODE(i), l.ibtyp, l.uold, l.unew, l.icolu, l.k, l.iabs, ierr, &code);
         if (ierr == ENRICHEL_UNCHANGED) ++unchanged;
         if (ierr == ENRICHEL_RAISED) ++raised;
         if (ierr == ENRICHEL_LOWERED) ++lowered;
-        if (ierr == ENRICHEL_REFUSED) break;
+        if (ierr == ENRICHEL_DONE || ierr == ENRICHEL_RAISED || ierr == ENRICHEL_LOWERED) ++changed;
+        if (ierr == ENRICHEL_REFUSED) {
+            group_stopped(group_command(l, "ENRICH"), ciwork.NNODE(i), code, changed, "ENRICHED");
+            break;
+        }
     }
     outcom(cinout.LUECHO);
     if (unchanged > 0)
@@ -631,32 +641,20 @@ void enrich_single(Level& l) {
 
 //// PLOT ////
 
-// The PLOT action; false when a replay has started.
-bool plot(Level& l) {
+// The PLOT action; a replay begun at its label record ends the level.
+void plot(Level& l) {
     if (l.execute) {
         graphwr(1, 0, 0, l.unew, l.icolu, l.icomp);
-        return true;
+        return;
     }
     if (cmode.IMENU == 0) {
         ffldou(0, MSG_LIST, "LABEL: ELEMENT  - ELEMENT NUMBER");
         ffldou(0, MSG_LIST, "       NODE     - NODE NUMBER");
         ffldou(0, MSG_LIST, "       NO-LABEL");
     }
-    for (;;) {
-        int ierr = 0;
-        ffldin(cinout.LUIN, cinout.LUOUT, LABEL_MENU, ierr);
-        if (cbinrec.IREPLY == 1) return false;
-        if (chkfld("?", 1)) {
-            help(LABEL_MENU);
-            continue;
-        }
-        if (chkfld("H", 1)) {
-            history();
-            if (cbinrec.IREPLY == 1) return false;
-            continue;
-        }
-        break;
-    }
+    // The label record: any record but "?" and H.
+    const CommandLevel label{.menu = LABEL_MENU, .help_topic = LABEL_MENU, .has_end = false};
+    if (level_loop(label, [](int) { return LevelStep::leave; }) == LevelExit::replay) return;
     if (const int ipos = option("ELSET"); ipos != 0) {
         csetf.ISCUR = 1;
         int mode = LOOKUP_SELECT;
@@ -665,7 +663,6 @@ bool plot(Level& l) {
     const int inode = option("NODE") != 0 ? 1 : 0;
     const int ielem = option("ELEMENT") != 0 ? 1 : 0;
     graph(1, inode, ielem, l.unew, l.icolu, l.icomp);
-    return true;
 }
 
 //// the level ////
@@ -673,8 +670,7 @@ bool plot(Level& l) {
 void run_level(Level& l) {
     const int menu = l.execute ? EXECUTE_MENU : MESH_MENU;
     cdec.IDEC = 1;
-    outcom(cinout.LUECHO);
-    iodati.INDENT += 3;
+    enter_level();
     if (menu_keyboard()) {
         csetf.ISCUR = 1;
         if (l.execute)
@@ -683,7 +679,11 @@ void run_level(Level& l) {
             graph(1, 0, 0, l.unew, l.icolu, l.icomp);
     }
     bool list_options = true;
-    for (;;) {
+    CommandLevel level{.menu = menu, .help_topic = menu};
+    // The EXECUTE driver never returns: a replay could not unwind it.
+    if (l.execute) level.history = LevelHistory::list_only;
+    // The options are listed on entry and after every action, not after "?" or H.
+    level.prompt = [&] {
         if (list_options) {
             if (l.execute)
                 execute_box();
@@ -691,40 +691,20 @@ void run_level(Level& l) {
                 option_list();
         }
         list_options = false;
-        int ierr = 0;
-        ffldin(cinout.LUIN, cinout.LUOUT, menu, ierr);
-        if (cbinrec.IREPLY == 1) return;
-        if (chkfld("?", 1)) {
-            help(menu);
-            continue;
-        }
-        if (chkfld("H", 1)) {
-            if (l.execute && is_number(2)) {
-                // The EXECUTE driver never returns: a replay could not unwind it.
-                ffldou(0, MSG_ERROR, "*** NO REPLAY OF THE HISTORY INSIDE EXECUTE ***");
-                continue;
-            }
-            history();
-            if (cbinrec.IREPLY == 1) return;
-            continue;
-        }
-        if (chkfld("END", 1)) {
-            iodati.INDENT -= 3;
-            outcom(cinout.LUECHO);
-            return;
-        }
+    };
+    level_loop(level, [&](int ierr) {
         list_options = true;
-        if (ierr == 1) continue;  // the end of input is no command
+        if (ierr == 1) return LevelStep::next;  // the end of input is no command
         if (!read_component(l)) {
             list_options = false;
-            continue;
+            return LevelStep::next;
         }
         if (chkfld("PLOT", 1)) {
-            if (!plot(l)) return;
-            continue;
+            plot(l);
+            return LevelStep::next;
         }
         csetf.ISCUR = 1;
-        if (!read_filters(l)) continue;
+        if (!read_filters(l)) return LevelStep::next;
         const bool refine_word =
             chkfld("REFINE", 1) || (l.execute && (chkfld("REFINEX", 1) || chkfld("REFINEY", 1)));
         if (refine_word) {
@@ -739,11 +719,11 @@ void run_level(Level& l) {
             else
                 unrefine_single(l);
         } else if (chkfld("ENRICH", 1)) {
-            if (!read_order(l)) continue;
+            if (!read_order(l)) return LevelStep::next;
             if (l.group) {
                 if (!l.have_k) {
                     order_unreadable();
-                    continue;
+                    return LevelStep::next;
                 }
                 enrich_group(l);
             } else {
@@ -752,7 +732,8 @@ void run_level(Level& l) {
         } else if (cmode.IMENU == 0) {
             ffldou(1, MSG_ERROR, "** UNKNOWN OPTION ***");
         }
-    }
+        return LevelStep::next;
+    });
 }
 
 }  // namespace

@@ -18,19 +18,20 @@ struct Machine {
     int ICOLOR = 0;  // 1 colour display, 0 monochrome
 };
 struct Display {
-    int IDISP = 0;        // 1 when a display node was named
-    Chars<12> DISPNM;     // node name, lower case, blank padded
+    int IDISP = 0;     // 1 when a display node was named
+    Chars<12> DISPNM;  // node name, lower case, blank padded
 };
 
 // Customised problems named in config.sys.
 struct Custo {
-    int NSTD = 0;   // standard problems (2)
-    int NCUST = 0;  // customised problems
-    Arr1<Word8, MAX_CUSTOM> CUSNAM;     // names: the keywords of the CUSTOM menu
+    int NSTD = 0;                        // standard problems (2)
+    int NCUST = 0;                       // customised problems
+    Arr1<Word8, MAX_CUSTOM> CUSNAM;      // names: the keywords of the CUSTOM menu
     Arr1<Chars<40>, MAX_CUSTOM> CUSDES;  // descriptions
-    Arr1<int, MAX_CUSTOM> CUSNEQ;       // equations of each problem
-    Arr3<int, MAX_CUSTOM, MAX_EQNS, MAX_EQNS> COUPLE;  // coupling array (problem, equation, component)
-    Arr1<int, MAX_CUSTOM> CUSSYM;       // 1 symmetric, 2 unsymmetric
+    Arr1<int, MAX_CUSTOM> CUSNEQ;        // equations of each problem
+    Arr3<int, MAX_CUSTOM, MAX_EQNS, MAX_EQNS>
+        COUPLE;                    // coupling array (problem, equation, component)
+    Arr1<int, MAX_CUSTOM> CUSSYM;  // 1 symmetric, 2 unsymmetric
 };
 
 struct Cpname {
@@ -38,6 +39,7 @@ struct Cpname {
 };
 struct Cflnam {
     Arr1<Line80, 5> FLNAM;  // 1 deck, 2 error file, 4 default save file, 5 command log
+    int IOPEN = 0;          // 1 once the project's files are open
 };
 
 // State flags of the solution and the estimate.
@@ -48,6 +50,13 @@ struct Cflags {
     int IESTDF = 0;  // 1 when estimator defaults are stored
     int ISLVDF = 0;  // 1 when iterative solver defaults are stored
     int IFLAG6 = 0;  // spare
+};
+// Outcome of the last solve, apart from the saved flags: 1 when it failed, so
+// that nothing measures or adapts the solution held before it as the current
+// one; 0 after a solve that succeeded and when a hand-over or a recovery
+// replaces the solutions.
+struct Csolst {
+    int IFAILD = 0;
 };
 struct Cestdefs {
     Arr1<double, 10> ESTDEF;  // estimator defaults
@@ -62,6 +71,12 @@ struct Calc1a {
     Arr1<Chars<100>, MAX_EXPR> CALTXT;  // expression texts by slot
 };
 
+// The user name of the user stamp, asked for once a run.
+struct Cuser {
+    int KNOWN = 0;    // 1 once the user name has been asked for
+    Chars<16> UNAME;  // the user name, blank when unknown
+};
+
 extern Cmode cmode;
 extern Machine machine;
 extern Display display;
@@ -69,8 +84,10 @@ extern Custo custo;
 extern Cpname cpname;
 extern Cflnam cflnam;
 extern Cflags cflags;
+extern Csolst csolst;
 extern Cestdefs cestdefs;
 extern Clac1c clac1c;
 extern Calc1a calc1a;
+extern Cuser cuser;
 
 }  // namespace kavren

@@ -12,5 +12,7 @@ B5 b5;
 B6 b6;
 Calc1b calc1b;
 Cvassn cvassn;
+Ccompl ccompl;
+Cstknw cstknw;
 
 }  // namespace kavren

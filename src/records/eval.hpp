@@ -2,6 +2,8 @@
 // the compiler, the variable values, and the store of compiled expressions.
 #pragma once
 
+#include <string>
+
 #include "records/limits.hpp"
 #include "support/array.hpp"
 #include "support/word.hpp"
@@ -79,6 +81,26 @@ struct Cvassn {
     Arr1<int, MAX_VARS> IWARND;  // 1 once userf has warned that variable k is unassigned
 };
 
+// The compilation under way.
+struct Ccompl {
+    int ISTAT = 0;       // its refusal; 0 (EV_OK) while none
+    std::string UNKFUN;  // the first function name of its text not in the catalogue
+};
+
+// What is known of the store of compiled expressions, kept until the store
+// changes: every compilation into the store counts in NGENER, and each answer
+// below is valid for the generation (and counts) it was found for.
+struct Cstknw {
+    long NGENER = 0;   // compilations into the store so far
+    long KGENER = -1;  // generation, NEXPR and NREQNS for which KCARRY was found
+    int KNEXPR = -1;
+    int KNREQN = -1;
+    int KCARRY = 1;    // 1 when a run of the store can give other values than the one before
+    long XGENER = -1;  // generation and NUMVAR for which IXSLOT was looked up
+    int XNUMVR = -1;
+    Arr1<int, 6> IXSLOT;  // variable slots of OMEGA, OMEGAX, OMEGAY, OMEGAXX, OMEGAYY, OMEGAXY
+};
+
 extern B1 b1;
 extern B2 b2;
 extern B3 b3;
@@ -88,5 +110,7 @@ extern B5 b5;
 extern B6 b6;
 extern Calc1b calc1b;
 extern Cvassn cvassn;
+extern Ccompl ccompl;
+extern Cstknw cstknw;
 
 }  // namespace kavren

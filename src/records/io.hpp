@@ -20,13 +20,13 @@ constexpr int FT_EXPR = 4;      // expression field, before evaluation (reader o
 constexpr int FT_NEG_EXPR = 5;  // expression field with a minus sign in front (reader only)
 
 struct Iodati {
-    int NFMAX = NFMAX_FIELDS;  // maximum number of fields of a record
-    int NFIELD = 0;            // fields of the last record (0 for the end-of-input record)
-    int NLINE = 0;             // lines of the last record
-    Arr1<int, MAX_OCCUR> IOCCUR;      // field numbers found by the last findop
-    Arr1<int, NFIELD_SLOTS> ITYPE;    // type of each field (FT_...)
-    Arr1<Line80, MAX_LINES> LINE;     // the lines of the record, for the echo
-    int INDENT = 1;                   // echo column: 1 at the main menu, +3 a level
+    int NFMAX = NFMAX_FIELDS;       // maximum number of fields of a record
+    int NFIELD = 0;                 // fields of the last record (0 for the end-of-input record)
+    int NLINE = 0;                  // lines of the last record
+    Arr1<int, MAX_OCCUR> IOCCUR;    // field numbers found by the last findop
+    Arr1<int, NFIELD_SLOTS> ITYPE;  // type of each field (FT_...)
+    Arr1<Line80, MAX_LINES> LINE;   // the lines of the record, for the echo
+    int INDENT = 1;                 // echo column: 1 at the main menu, +3 a level
 };
 struct Iodata {
     Arr1<double, NFIELD_SLOTS> FVALUE;  // number, 0 for defaults, packed text for words
@@ -36,7 +36,7 @@ struct Iodatc {
 };
 // The last word longer than 8 characters.
 struct Ctitle {
-    Line80 CTITLE;  // its whole text, blank padded
+    Line80 CTITLE;   // its whole text, blank padded
     int LTITLE = 0;  // its length; 0 when the last word field was not long
 };
 
@@ -85,6 +85,13 @@ struct Errcom {
     int NERRS = 0;  // error reports written so far
 };
 
+// The reader's own state between records.
+struct Creadst {
+    int KBDEND = 0;  // 1 once the keyboard gave its end-of-input record: the next read ends the run
+    int LUCALR = 5;  // unit an evaluator file returns to at its end
+    Arr1<std::string, NFIELD_SLOTS> EXPTXT;  // texts of the expression fields of the record read
+};
+
 extern Iodati iodati;
 extern Iodata iodata;
 extern Iodatc iodatc;
@@ -95,5 +102,6 @@ extern ReplayBuffer replay;
 extern Chelp chelp;
 extern Errcomc errcomc;
 extern Errcom errcom;
+extern Creadst creadst;
 
 }  // namespace kavren

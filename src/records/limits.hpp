@@ -52,6 +52,7 @@ constexpr int MAXP = 8;         // highest polynomial order of a node
 
 // Mesh generator.
 constexpr int MAXGNOD = 10000;  // generator nodes and slots
+constexpr int MAXGRID = 100;    // grid indices 1..100 of a region
 constexpr int MAXREG = 10;      // regions
 constexpr int MAXSET = 20;      // element sets
 constexpr int SET_POOL = 1000;  // pool entries of the element sets

@@ -15,6 +15,7 @@ ReplayBuffer replay;
 Chelp chelp;
 Errcomc errcomc;
 Errcom errcom;
+Creadst creadst;
 
 Cmode cmode;
 Machine machine;
@@ -23,9 +24,11 @@ Custo custo;
 Cpname cpname;
 Cflnam cflnam;
 Cflags cflags;
+Csolst csolst;
 Cestdefs cestdefs;
 Clac1c clac1c;
 Calc1a calc1a;
+Cuser cuser;
 
 Cinput cinput;
 Cbuftext cbuftext;
@@ -35,5 +38,14 @@ Iwindo iwindo;
 Wsize wsize;
 Claser claser;
 Cxmin cxmin;
+Cscale cscale;
+Iscaler iscaler;
+Lscale lscale;
+Iscale iscale;
+Viewport viewport;
+Credraw credraw;
+Clmap clmap;
+Xgmovs xgmovs;
+Wplotinf wplotinf;
 
 }  // namespace kavren

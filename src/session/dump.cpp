@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <array>
 #include <cassert>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <initializer_list>
@@ -34,11 +35,13 @@
 
 #include "control/echo.hpp"
 #include "control/extension.hpp"
-#include "control/history.hpp"
+#include "control/level.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
 #include "control/utility.hpp"
+#include "fem/shape.hpp"
 #include "hpmesh/dbcheck.hpp"
+#include "hpmesh/geometry.hpp"
 #include "hpmesh/tree.hpp"
 #include "meshgen/handover.hpp"
 #include "records/control.hpp"
@@ -288,6 +291,19 @@ bool extend_free_list(int& head, Next next, int bound, int last) {
     return true;
 }
 
+// A nickname that local node k of an active element can hold: a vertex names
+// a node of order 1 or hangs (-1); a mid-side position names a node of order
+// 2..MAXP, is constrained (-2..-MAXP) or empty (0); the interior names a node
+// of order 2..MAXP or is empty. Every node named is 1 or more.
+bool nickname_fits(int nick, int k) {
+    int node = 0, order = 0;
+    decode(nick, node, order);
+    if (k <= 4) return nick == -1 || (node >= 1 && order == 1);
+    if (nick == 0) return true;
+    if (k <= 8 && nick < 0) return nick >= -MAXP && nick <= -2;
+    return node >= 1 && order >= 2 && order <= MAXP;
+}
+
 // Reads the stream of the file open on LUSAVE into an image of the records.
 class StreamReader {
   public:
@@ -321,9 +337,13 @@ class StreamReader {
         first_ = false;
         return status(s);
     }
+    // A real of the stream: coordinates, solution values, solver settings and
+    // estimates are all finite numbers in a run.
     bool real(double& v) {
         int unused = 0;
-        return status(rebuf(2, unused, v));
+        if (!status(rebuf(2, unused, v))) return false;
+        if (!std::isfinite(v)) return fail("IT HOLDS A REAL THAT IS NOT A FINITE NUMBER");
+        return true;
     }
     bool integers(std::initializer_list<int*> targets) {
         for (int* t : targets)
@@ -361,7 +381,10 @@ class StreamReader {
         for (int i = 1; i <= q.MXEQNS; ++i)
             for (int j = 1; j <= q.MXEQNS; ++j)
                 if (!integer(q.ICOUPL(j, i))) return false;
-        return integer(m_.symet.ISYMET);
+        if (!integer(m_.symet.ISYMET)) return false;
+        if (m_.symet.ISYMET != 1 && m_.symet.ISYMET != 2)
+            return fail("ITS SYMMETRY FLAG ISYMET IS NEITHER 1 NOR 2");
+        return true;
     }
 
     // Item 5 and the first-born sons of item 6.
@@ -451,8 +474,14 @@ class StreamReader {
         for (const ActiveElement& a : topo.elems) {
             for (int k = 1; k <= 9 && ok; ++k) ok = integer(m_.elem.NICK(k, a.slot));
             for (int k = 1; k <= 9 && ok; ++k) {
+                const int nick = m_.elem.NICK(k, a.slot);
+                if (!nickname_fits(nick, k)) {
+                    ok = fail("ELEMENT " + std::to_string(a.nel) + " LOCAL NODE " +
+                              std::to_string(k) + " HAS NICKNAME " + std::to_string(nick));
+                    break;
+                }
                 int node = 0, order = 0;
-                decode(m_.elem.NICK(k, a.slot), node, order);
+                decode(nick, node, order);
                 if (node <= 0) continue;
                 if (node > head(H_NODES)) {
                     ok = fail("ELEMENT " + std::to_string(a.nel) + " NAMES NODE " +
@@ -521,6 +550,10 @@ class StreamReader {
         Cflags& f = m_.flags;
         if (!integers({&f.ISOLVD, &f.IESTIM, &f.ISOLVR, &f.IESTDF, &f.ISLVDF, &f.IFLAG6}))
             return false;
+        // The words a run sets are 0 or 1; IESTDF and IFLAG6 are carried.
+        for (int w : {f.ISOLVD, f.IESTIM, f.ISOLVR, f.ISLVDF})
+            if (w != 0 && w != 1)
+                return fail("ITS FLAGS ISOLVD, IESTIM, ISOLVR, ISLVDF ARE NOT ALL 0 OR 1");
         if (f.ISLVDF == 1) {
             for (int p = 1; p <= 10; ++p)
                 if (!integer(m_.slvdefs.ISLV(p)) || !real(m_.slvdefs.RSLV(p))) return false;
@@ -548,8 +581,10 @@ class StreamReader {
     // stream.
     bool file_end() {
         if (cbuff2.IPOS == 1) {
+            // Only the block's arrival counts: its values repeat a buffer.
             double unused = 0.0;
-            if (!real(unused)) return false;
+            int unused_int = 0;
+            if (!status(rebuf(2, unused_int, unused))) return false;
         }
         const int blocks = cbuff2.IREC - 1;
         if (cdump.IUNFOR == 1) {
@@ -580,6 +615,29 @@ bool open_for_reading(const std::string& path) {
     if (!std::filesystem::is_regular_file(path, ec)) return false;
     if (cdump.IUNFOR == 1) return units::open_text(cinout.LUSAVE, path, units::Open::existing);
     return units::open_direct(cinout.LUSAVE, path, SAVE_RECLEN);
+}
+
+// The first active element of the database whose geometry map has a
+// Jacobian that is not positive at one of its four corners, as the reason a
+// recovery refuses it; empty when there is none. Such an element (turned
+// over, folded, or with coordinates that are no numbers) would end a solve.
+std::string folded_element() {
+    static constexpr double CORNER[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    int nel = 0;
+    for (int i = 1; i <= cdata.NRELEM; ++i) {
+        nel = nelcon(nel);
+        Arr2<double, 2, 9> xnodl;
+        nodcor(nel, xnodl);
+        for (int k = 1; k <= 4; ++k) {
+            double a11, a12, a21, a22, x, y, d1, d2, d3, d4, detj;
+            bjcbian(xnodl.data(), CORNER[k - 1][0], CORNER[k - 1][1], a11, a12, a21, a22, x, y, d1,
+                    d2, d3, d4, detj);
+            if (!(detj > 0.0))
+                return "THE JACOBIAN OF ELEMENT " + std::to_string(nel) +
+                       " IS NOT POSITIVE AT ITS VERTEX " + std::to_string(k);
+        }
+    }
+    return "";
 }
 
 void nothing_recovered(const std::string& path, const std::string& reason) {
@@ -670,40 +728,29 @@ int dumpin(double* uold, double* unew, int icolu, const std::string& fname) {
     // check; a fault puts the current ones back as they were.
     exchange_all(*image, uold, unew);
     const std::vector<std::string> faults = check_database();
-    if (!faults.empty()) {
+    std::string reason;
+    if (!faults.empty())
+        reason = "ITS DATABASE IS INCONSISTENT: " + upper_text(faults.front());
+    else
+        reason = folded_element();
+    if (!reason.empty()) {
         exchange_all(*image, uold, unew);
-        nothing_recovered(fname, "ITS DATABASE IS INCONSISTENT: " + upper_text(faults.front()));
+        nothing_recovered(fname, reason);
         return 1;
     }
     kavren::icolu.ICOLU = icolu;
     cmshst.INOMSH = 0;
+    csolst.IFAILD = 0;
     return 0;
 }
 
 void dump() {
     const int topic = cmode.ICUSTM == 1 ? HELP_CUSTOM : HELP_STANDARD;
-    outcom(cinout.LUECHO);
-    iodati.INDENT += 3;
-    for (;;) {
-        int ierr = 0;
-        ffldin(cinout.LUIN, cinout.LUOUT, STORAGE_MENU, ierr);
-        if (cbinrec.IREPLY == 1) return;
-        if (chkfld("?", 1)) {
-            help(topic);
-            continue;
-        }
-        if (chkfld("END", 1)) {
-            iodati.INDENT -= 3;
-            outcom(cinout.LUECHO);
-            return;
-        }
-        if (chkfld("H", 1)) {
-            history();
-            if (cbinrec.IREPLY == 1) return;
-            continue;
-        }
+    enter_level();
+    const CommandLevel level{.menu = STORAGE_MENU, .help_topic = topic};
+    level_loop(level, [](int ierr) {
         std::string name;
-        if (!save_file_name(name)) continue;
+        if (!save_file_name(name)) return LevelStep::next;
         cdump.IUNFOR = has_option("UNFORM") ? 1 : 0;
         const bool save = chkfld("SAVE", 1);
         if (save || chkfld("RECOVER", 1)) {
@@ -713,16 +760,13 @@ void dump() {
                 dumpout(cuold.UOLD.data(), cunew.UNEW.data(), ICOLU_ROWS, name);
             else
                 dumpin(cuold.UOLD.data(), cunew.UNEW.data(), ICOLU_ROWS, name);
-            if (cbinrec.IREPLY == 1) return;
+            if (cbinrec.IREPLY == 1) return LevelStep::next;
             outcom(cinout.LUECHO);
-            continue;
+            return LevelStep::next;
         }
-        if (cmode.IMENU == 1) {
-            if (ierr == 0) ffldou(HELP_UNKNOWN, MSG_ERROR, "*** UNKNOWN OPTION ***");
-        } else {
-            storage_list();
-        }
-    }
+        unknown_word(ierr, HELP_UNKNOWN, "*** UNKNOWN OPTION ***", storage_list);
+        return LevelStep::next;
+    });
 }
 
 }  // namespace kavren

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "control/history.hpp"
+#include "control/level.hpp"
 #include "control/menu.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
@@ -20,8 +20,6 @@
 namespace kavren {
 
 namespace {
-
-bool g_project_open = false;
 
 [[noreturn]] void open_failure(const std::string& file) {
     write_error_file(" ** UNABLE TO OPEN FILE " + file);
@@ -218,7 +216,7 @@ void opfil() {
     std::string err = cflnam.FLNAM(2).trimmed();
     if (!units::open_text(cinout.LUERR, err, units::Open::create)) open_failure(err);
     if (!units::open_direct(LUFRONT, "data/front", 8)) open_failure("data/front");
-    g_project_open = true;
+    cflnam.IOPEN = 1;
 }
 
 void datab() {
@@ -227,7 +225,7 @@ void datab() {
         int ierr = 0;
         ffldin(cinout.LUIN, cinout.LUOUT, 0, ierr);
         if (chkfld("END", 1)) {
-            if (g_project_open) return;
+            if (cflnam.IOPEN == 1) return;
             ffldou(0, MSG_ERROR, "** NO PROJECT HAS BEEN DEFINED ***");
             ffldou(0, MSG_LIST, " FORMAT     PROJECT=PROJECT_NAME");
             continue;
@@ -261,39 +259,23 @@ void main_menu_options() {
         cbinrec.NXTREC = 1;
         cbinrec.IREPLY = 0;
         if (cmode.IMENU == 0 && cinout.LUIN == cinout.LUKBD) main_menu_options();
-        for (;;) {
-            int ierr = 0;
-            ffldin(cinout.LUIN, cinout.LUOUT, MAIN_MENU, ierr);
-            if (chkfld("END", 1)) {
-                ffldou(0, MSG_LIST, " VIRK END OF SESSION");
-                plain_stop(0);
-            }
-            if (chkfld("?", 1)) {
-                help(0);
-                continue;
-            }
-            bool acted = true;
-            if (chkfld("H", 1)) {
-                history();
-            } else if (chkfld("DATABASE", 1)) {
+        // END ends the run; a replay comes back to the loop head.
+        const CommandLevel level{.menu = MAIN_MENU, .help_topic = 0, .indent = 0, .at_end = [] {
+                                     ffldou(0, MSG_LIST, " VIRK END OF SESSION");
+                                     plain_stop(0);
+                                     return true;
+                                 }};
+        level_loop(level, [](int ierr) {
+            if (chkfld("DATABASE", 1))
                 datab();
-            } else if (chkfld("STANDARD", 1)) {
+            else if (chkfld("STANDARD", 1))
                 standard();
-            } else if (chkfld("CUSTOM", 1)) {
+            else if (chkfld("CUSTOM", 1))
                 custom();
-            } else {
-                acted = false;
-            }
-            if (acted) {
-                if (cbinrec.IREPLY == 1) break;
-                continue;
-            }
-            if (cmode.IMENU == 1) {
-                if (ierr == 0) ffldou(0, MSG_ERROR, "*** UNKNOWN OPTION ***");
-            } else {
-                main_menu_options();
-            }
-        }
+            else
+                unknown_word(ierr, 0, "*** UNKNOWN OPTION ***", main_menu_options);
+            return LevelStep::next;
+        });
     }
 }
 

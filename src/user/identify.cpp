@@ -5,25 +5,16 @@
 #include <string>
 
 #include "control/messages.hpp"
+#include "graphics/draw.hpp"
+#include "records/control.hpp"
 #include "support/format.hpp"
 #include "support/word.hpp"
-#include "user/plot_pending.hpp"
 
 namespace kavren {
 
 namespace identify_detail {
 
 ShellRunner shell = [](const char* command) { return std::system(command); };
-
-namespace {
-bool g_user_known = false;  // the user name has been asked for in this run
-Chars<16> g_user;           // the user name of the run
-}  // namespace
-
-void reset() {
-    g_user_known = false;
-    g_user = Chars<16>();
-}
 
 }  // namespace identify_detail
 
@@ -56,11 +47,11 @@ std::string user_stamp() {
     using namespace identify_detail;
     Chars<16> date, host;
     ask_shell("date --rfc-3339=date>TAPE10", date);
-    if (!g_user_known) {
-        g_user_known = true;
-        if (!ask_shell("printenv UNAME>TAPE10", g_user)) {
+    if (cuser.KNOWN != 1) {
+        cuser.KNOWN = 1;
+        if (!ask_shell("printenv UNAME>TAPE10", cuser.UNAME)) {
             // The run goes on with a blank user name.
-            g_user = Chars<16>();
+            cuser.UNAME = Chars<16>();
             for (const char* l : {"-------------------------------------------",
                                   "| please, type: export UNAME=your_surname |",
                                   "| and:    restart program                 |",
@@ -71,7 +62,7 @@ std::string user_stamp() {
     ask_shell("hostname>TAPE10", host);
     std::string line(48, ' ');
     line.replace(0, 12, date.view().substr(0, 12));
-    line.replace(12, 12, g_user.view().substr(0, 12));
+    line.replace(12, 12, cuser.UNAME.view().substr(0, 12));
     line.replace(24, 12, host.view().substr(0, 12));
     return line;
 }

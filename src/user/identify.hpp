@@ -21,8 +21,6 @@ namespace identify_detail {
 // Runs one shell command; std::system unless a test installs another.
 using ShellRunner = int (*)(const char* command);
 extern ShellRunner shell;
-// Forgets the user name of the run, so that the next stamp asks again.
-void reset();
 }  // namespace identify_detail
 
 }  // namespace kavren

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runner.hpp"
@@ -102,8 +104,12 @@ bool err_has(const RunResult& r, const std::string& line) {
 // Where the stream's items start, for the square (MXEQNS 4, 4 initial
 // elements): header, equations, coupling, symmetry, counts, first-born sons,
 // 30000 families, side table, free-list heads, then NODPTR of the 70000 nodes.
-constexpr std::size_t kNfson = 10 + 2 + 16 + 1 + 5;
+constexpr std::size_t kIsymet = 10 + 2 + 16;
+constexpr std::size_t kNfson = kIsymet + 1 + 5;
 constexpr std::size_t kNodptr = kNfson + 4 + 5 * 30000 + 16 + 3;
+// Item 11: element 1's nicknames, then its first node (node 1): x, y, and the
+// UOLD, UNEW pairs of its dof.
+constexpr std::size_t kElements = kNodptr + 70000;
 
 //// cases ////
 
@@ -202,12 +208,24 @@ TEST(Storage, DamagedFilesAreRefusedAndTheRunGoesOnWithItsData) {
     const SavedSquare& r1 = square_saved();
     ASSERT_EQ(r1.status, 0) << r1.account;
     const std::string a = r1.bytes;
-    const std::string refusals =
-        "STORAGE\nRECOVER,FILE=CUT\nRECOVER,FILE=BIG\nRECOVER,FILE=TREE\nRECOVER,FILE=NONE\nEND\n";
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    // The damaged copies of the file and the line each is refused with.
+    const std::vector<std::pair<std::string, std::string>> damage = {
+        {"CUT", a.substr(0, a.size() / 2)},
+        {"BIG", with_double(a, 1, 16001.0)},            // element slots
+        {"TREE", with_double(a, kNfson, 3.0)},          // a son 2 as first-born son
+        {"NAN", with_double(a, kElements + 9, nan)},    // x of node 1
+        {"INF", with_double(a, kElements + 12, inf)},   // UNEW of node 1
+        {"FAR", with_double(a, kElements + 9, 1e300)},  // node 1 far off: element 1 folds
+        {"NODE0", with_double(a, kElements, 5.0)},      // vertex 1 of element 1: node 0
+        {"SYM", with_double(a, kIsymet, 4.0)},          // a symmetry flag no run sets
+    };
+    std::string refusals = "STORAGE\n";
+    for (const auto& [name, bytes] : damage) refusals += "RECOVER,FILE=" + name + "\n";
+    refusals += "RECOVER,FILE=NONE\nEND\n";
     auto damaged = [&](Project p) {
-        p.files["data/CUT"] = a.substr(0, a.size() / 2);
-        p.files["data/BIG"] = with_double(a, 1, 16001.0);    // element slots
-        p.files["data/TREE"] = with_double(a, kNfson, 3.0);  // a son 2 as first-born son
+        for (const auto& [name, bytes] : damage) p.files["data/" + name] = bytes;
         return p;
     };
 
@@ -221,6 +239,12 @@ TEST(Storage, DamagedFilesAreRefusedAndTheRunGoesOnWithItsData) {
         " TOO BIG DATA FOR YOUR SYSTEM",
         " *** NOTHING RECOVERED FROM data/TREE: ITS ELEMENT TREE IS INCONSISTENT: ELEMENT 1: "
         "FIRST-BORN SON 3 IS NOT A SON 1",
+        " *** NOTHING RECOVERED FROM data/NAN: IT HOLDS A REAL THAT IS NOT A FINITE NUMBER",
+        " *** NOTHING RECOVERED FROM data/INF: IT HOLDS A REAL THAT IS NOT A FINITE NUMBER",
+        " *** NOTHING RECOVERED FROM data/FAR: THE JACOBIAN OF ELEMENT 1 IS NOT POSITIVE AT ITS "
+        "VERTEX 1",
+        " *** NOTHING RECOVERED FROM data/NODE0: ELEMENT 1 LOCAL NODE 1 HAS NICKNAME 5",
+        " *** NOTHING RECOVERED FROM data/SYM: ITS SYMMETRY FLAG ISYMET IS NEITHER 1 NOR 2",
         " *** NOTHING RECOVERED FROM data/NONE: IT CANNOT BE OPENED",
     };
     std::vector<std::string> err;

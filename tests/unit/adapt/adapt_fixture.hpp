@@ -21,13 +21,6 @@ class AdaptTest : public MeshTest {
         units::open_text(units::STDOUT_UNIT, "term.txt", units::Open::create);
         initeval();
         cndimen.NDIMEN = 2;
-        cexecute = Cexecute();
-    }
-    // Suites that run later expect an empty database.
-    void TearDown() override {
-        reset_database();
-        cndimen = Cndimen();
-        MeshTest::TearDown();
     }
     // Everything written on the terminal so far.
     std::string terminal() { return file("term.txt"); }

@@ -17,9 +17,6 @@ class DebugTest : public ReaderTest {
     void SetUp() override {
         ReaderTest::SetUp();
         units::open_text(units::STDOUT_UNIT, "term.txt", units::Open::create);
-        cdbg = Cdbg();
-        cdbg1 = Cdbg1();
-        surfc1 = Surfc1();
     }
     std::string terminal() { return file("term.txt"); }
     void names(std::initializer_list<const char*> list) {

@@ -4,6 +4,7 @@
 
 #include "records/control.hpp"
 #include "records/io.hpp"
+#include "records/reset.hpp"
 #include "records/window.hpp"
 
 namespace kavren::testing {
@@ -11,11 +12,7 @@ namespace {
 
 class MenuTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        cmenu = Cmenu();
-        custo = Custo();
-        mstack = Mstack();
-    }
+    void SetUp() override { reset_run(); }
     std::string entry(int menu, int i) { return cmenu.MENTRY(cmenu.MFIRST(menu) + i - 1).str(); }
 };
 

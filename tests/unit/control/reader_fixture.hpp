@@ -1,22 +1,24 @@
-// A fixture that feeds the command reader from a scratch deck file.
+// A fixture that feeds the command reader from a scratch deck file, with the
+// state of the run reset.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "control/reader.hpp"
 #include "records/control.hpp"
 #include "records/io.hpp"
+#include "records/reset.hpp"
 #include "support/units.hpp"
 
 namespace kavren::testing {
 
 class ReaderTest : public ::testing::Test {
-protected:
+  protected:
     std::filesystem::path dir;
     std::filesystem::path old_cwd;
 
@@ -29,16 +31,13 @@ protected:
         for (const char* d : {"decks", "data", "print", "DECKS"})
             std::filesystem::create_directories(dir / d);
         std::filesystem::current_path(dir);
-        cinout = Cinout();
-        cbinrec = Cbinrec();
-        cmode = Cmode();
-        clac1c = Clac1c();
-        iodati = Iodati();
+        reset_run();
         units::open_text(cinout.LUECHO, "decks/t.out", units::Open::create);
         units::open_text(cinout.LUERR, "decks/t.err", units::Open::create);
         units::open_direct(cinout.LUHIST, "for50", 256);
     }
     void TearDown() override {
+        reset_run();
         units::close_all();
         std::filesystem::current_path(old_cwd);
         std::filesystem::remove_all(dir);

@@ -19,8 +19,6 @@ class EvalTest : public ReaderTest {
     void SetUp() override {
         ReaderTest::SetUp();
         units::open_text(units::STDOUT_UNIT, "term.txt", units::Open::create);
-        cflags = Cflags();
-        ceqsys = Ceqsys();
         ceqsys.NREQNS = 1;
         initeval();
     }

@@ -72,7 +72,7 @@ class ElementTest : public ::testing::Test {
         xk.assign(static_cast<std::size_t>(LD) * LD, -1.0);
         ph.assign(LD, -1.0);
     }
-    void TearDown() override { ceqsys = Ceqsys(); }
+    void TearDown() override { reset_run(); }
     double& K(int i, int j) { return xk[(i - 1) + static_cast<std::size_t>(j - 1) * LD]; }
 
     std::vector<double> xk, ph;
@@ -518,13 +518,7 @@ TEST_F(ElementTest, OneElementWithPenaltySidesReproducesASolutionInItsSpace) {
         }
 }
 
-class ElementJacobian : public TerminalTest {
-  protected:
-    void TearDown() override {
-        ceqsys = Ceqsys();
-        TerminalTest::TearDown();
-    }
-};
+class ElementJacobian : public TerminalTest {};
 
 TEST_F(ElementJacobian, InvertedElementIsReportedOnceAndRefused) {
     ceqsys.NREQNS = 1;

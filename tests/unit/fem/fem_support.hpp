@@ -18,6 +18,7 @@
 #include "fem/tables.hpp"
 #include "records/control.hpp"
 #include "records/io.hpp"
+#include "records/reset.hpp"
 #include "support/units.hpp"
 #include "user/problem.hpp"
 
@@ -54,12 +55,13 @@ class TerminalTest : public ::testing::Test {
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
         std::filesystem::current_path(dir);
-        cinout = Cinout();
+        reset_run();
         keyboard("\n\n\n\n");
         units::open_text(units::STDOUT_UNIT, "terminal.txt", units::Open::create);
         units::open_text(cinout.LUERR, "err.txt", units::Open::create);
     }
     void TearDown() override {
+        reset_run();
         units::close_all();
         std::filesystem::current_path(old_cwd);
         std::filesystem::remove_all(dir);

@@ -29,7 +29,7 @@ class ProblemRoutines : public ::testing::Test {
         build_tables();
         ceqsys.NREQNS = 2;
     }
-    void TearDown() override { ceqsys = Ceqsys(); }
+    void TearDown() override { reset_run(); }
     HookGuard<ExactSolution> exact_{problem_exact, &quadratic_w};
 };
 

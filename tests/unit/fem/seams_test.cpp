@@ -17,13 +17,7 @@
 namespace kavren::testing {
 namespace {
 
-class SeamsTest : public SolveTest {
-  protected:
-    void TearDown() override {
-        cbound = Cbound();
-        SolveTest::TearDown();
-    }
-};
+class SeamsTest : public SolveTest {};
 
 TEST_F(SeamsTest, SideKindsComeFromTheNeighboursAndTheBoundaryNumbers) {
     MeshBuilder b(2, 1);

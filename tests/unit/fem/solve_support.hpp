@@ -27,12 +27,6 @@ class SolveTest : public MeshTest {
         MeshTest::SetUp();
         cnsti();
         cnsti1d();
-        cflags = Cflags();
-        cmshst = Cmshst();
-    }
-    void TearDown() override {
-        reset_database();
-        MeshTest::TearDown();
     }
 };
 

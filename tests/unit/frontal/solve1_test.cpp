@@ -24,6 +24,7 @@
 #include "fem/fesol.hpp"
 #include "frontal/frontal.hpp"
 #include "hpmesh/tree.hpp"
+#include "records/control.hpp"
 #include "records/debug.hpp"
 #include "records/solver.hpp"
 #include "user/problem.hpp"
@@ -330,6 +331,7 @@ TEST_F(Solve1Test, ARefusedSolveLeavesUnewAndTheFlagsAndTheNextSolveWorks) {
         cflags.ISOLVD = 1;
         cflags.IESTIM = 1;
         cflags.ISOLVR = 3;
+        csolst.IFAILD = 0;
         {
             HookGuard<DomainCoefficients> coefficients(problem_mcoeff,
                                                        f.fold ? &mcoeff : &empty_mcoeff);
@@ -340,6 +342,7 @@ TEST_F(Solve1Test, ARefusedSolveLeavesUnewAndTheFlagsAndTheNextSolveWorks) {
             << "UNEW changed";
         EXPECT_EQ(std::make_tuple(cflags.ISOLVD, cflags.IESTIM, cflags.ISOLVR),
                   std::make_tuple(0, 1, 3));
+        EXPECT_EQ(csolst.IFAILD, 1);  // the driver's steps refuse until a solve succeeds
         const std::string err = file("decks/t.err");
         if (*f.element_message != '\0') {
             EXPECT_NE(err.find(std::string(f.element_message) + "\n"), std::string::npos) << err;
@@ -354,6 +357,7 @@ TEST_F(Solve1Test, ARefusedSolveLeavesUnewAndTheFlagsAndTheNextSolveWorks) {
         ASSERT_EQ(solve1(), 0) << file("decks/t.err");
         EXPECT_EQ(std::make_tuple(cflags.ISOLVD, cflags.IESTIM, cflags.ISOLVR),
                   std::make_tuple(1, 0, 1));
+        EXPECT_EQ(csolst.IFAILD, 0);
         EXPECT_LT(solution_errors(b, gen, 1).value, 1e-6);
     }
 }
@@ -361,8 +365,10 @@ TEST_F(Solve1Test, ARefusedSolveLeavesUnewAndTheFlagsAndTheNextSolveWorks) {
 TEST_F(Solve1Test, NoMeshIsRefusedBeforeTheSolver) {
     cflags.ISOLVD = 1;
     surfc1.NUMELM() = -5;
+    csolst.IFAILD = 0;
     EXPECT_NE(solve1(), 0);
     EXPECT_EQ(cflags.ISOLVD, 0);
+    EXPECT_EQ(csolst.IFAILD, 1);
     EXPECT_EQ(surfc1.NUMELM(), -5);
     EXPECT_EQ(last_error_line(), " *** NO MESH HAS BEEN DEFINED: USE GEOMETRY FIRST ***");
 }

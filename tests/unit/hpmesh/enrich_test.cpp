@@ -26,16 +26,11 @@ int do_unrich(int nel, int n) {
     return unrich(nel, n, uold_flat(), unew_flat(), icolu.ICOLU);
 }
 
-int slot(int nel) {
-    int s = 0;
-    findno(nel, s);
-    return s;
-}
 int order(int nel, int k) {
-    return celem.NICK(k, slot(nel)) % 100;
+    return celem.NICK(k, slot_of(nel)) % 100;
 }
 int nick(int nel, int k) {
-    return celem.NICK(k, slot(nel));
+    return celem.NICK(k, slot_of(nel));
 }
 
 TEST_F(EnrichTest, OrderCodesAreValidated) {
@@ -194,7 +189,7 @@ std::map<NodeKey, NodeValues> node_values() {
     for (int i = 0; i < cdata.NRELEM; ++i) {
         nel = nelcon(nel);
         for (int k = 1; k <= 9; ++k) {
-            const int nk = celem.NICK(k, slot(nel));
+            const int nk = celem.NICK(k, slot_of(nel));
             if (nk <= 0 || !seen.insert(nk / 100).second) continue;
             NodeValues v;
             v.order = nk % 100;

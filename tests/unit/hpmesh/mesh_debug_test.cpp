@@ -26,10 +26,6 @@ class MeshDebugTest : public MeshTest {
         MeshTest::SetUp();
         units::open_text(units::STDOUT_UNIT, "term.txt", units::Open::create);
     }
-    void TearDown() override {
-        cdbg = Cdbg();
-        MeshTest::TearDown();
-    }
     // A routine registers once a run, under a user name or as index 20:
     // setting every user switch reaches it whichever it got.
     void all_user_switches(int value) {

@@ -20,22 +20,10 @@ int cut(int nel, int ixy) {
     return refinexy(nel, ixy, uold_flat(), unew_flat(), icolu.ICOLU);
 }
 
-int slot(int nel) {
-    int s = 0;
-    findno(nel, s);
-    return s;
-}
-
 std::array<int, 9> nicks(int nel) {
     std::array<int, 9> a{};
-    for (int k = 1; k <= 9; ++k) a[static_cast<std::size_t>(k - 1)] = celem.NICK(k, slot(nel));
+    for (int k = 1; k <= 9; ++k) a[static_cast<std::size_t>(k - 1)] = celem.NICK(k, slot_of(nel));
     return a;
-}
-
-int first_son(int nel) {
-    int fs = 0;
-    findfs(nel, fs);
-    return fs;
 }
 
 TEST_F(RefineXYTest, AnOrderOneElementOnTheBoundary) {
@@ -48,8 +36,8 @@ TEST_F(RefineXYTest, AnOrderOneElementOnTheBoundary) {
     EXPECT_EQ(ctree.NFSON(1), 2);
     for (int r = 1; r <= 5; ++r)
         EXPECT_EQ(ctree.TREE(r, 1), (std::array<int, 6>{0, 1, 0, 0, 1, 0})[r]);
-    EXPECT_EQ(slot(2), 1);
-    EXPECT_EQ(slot(3), 2);
+    EXPECT_EQ(slot_of(2), 1);
+    EXPECT_EQ(slot_of(3), 2);
     // The middle of side 2 is made first, then that of side 4.
     const int m2 = nrnods + 1, m4 = nrnods + 2;
     EXPECT_EQ(cdata.NRNODS, nrnods + 2);
@@ -89,12 +77,12 @@ TEST_F(RefineXYTest, OrdersPositionsAndCountsOfTheInnerNodes) {
         ASSERT_EQ(b.build(), "");
         const int nrnods = cdata.NRNODS, nrdof = cdata.NRDOF;
         ASSERT_EQ(cut(1, c.ixy), MESH_DONE);
-        const int inner = celem.NICK(c.ixy == 1 ? 7 : 6, slot(2));
-        EXPECT_EQ(inner, celem.NICK(c.ixy == 1 ? 5 : 8, slot(3)));
+        const int inner = celem.NICK(c.ixy == 1 ? 7 : 6, slot_of(2));
+        EXPECT_EQ(inner, celem.NICK(c.ixy == 1 ? 5 : 8, slot_of(3)));
         EXPECT_EQ(inner % 100, c.inner_order);
         EXPECT_DOUBLE_EQ(cnode.XNOD(1, inner / 100), c.inner[0]);
         EXPECT_DOUBLE_EQ(cnode.XNOD(2, inner / 100), c.inner[1]);
-        const int in1 = celem.NICK(9, slot(2)), in2 = celem.NICK(9, slot(3));
+        const int in1 = celem.NICK(9, slot_of(2)), in2 = celem.NICK(9, slot_of(3));
         EXPECT_EQ(in1 % 100, c.interior_order);
         EXPECT_EQ(in2 % 100, c.interior_order);
         if (c.interior_order != 0) {
@@ -120,10 +108,10 @@ TEST_F(RefineXYTest, AHalvedSideMeetsItsNeighbours) {
         const int nrnods = cdata.NRNODS;
         ASSERT_EQ(cut(1, 1), MESH_DONE);
         const int s1 = first_son(1), s2 = s1 + 1;
-        EXPECT_EQ(celem.NICK(3, slot(s1)), -1);
-        EXPECT_EQ(celem.NICK(2, slot(s2)), -1);
-        EXPECT_EQ(celem.NICK(6, slot(s1)), -3);
-        EXPECT_EQ(celem.NICK(6, slot(s2)), -3);
+        EXPECT_EQ(celem.NICK(3, slot_of(s1)), -1);
+        EXPECT_EQ(celem.NICK(2, slot_of(s2)), -1);
+        EXPECT_EQ(celem.NICK(6, slot_of(s1)), -3);
+        EXPECT_EQ(celem.NICK(6, slot_of(s2)), -3);
         EXPECT_EQ(nicks(2), right);
         // Inner edge and two interiors, side 4 split, the interior node freed.
         EXPECT_EQ(cdata.NRNODS, nrnods + 3 + 2 - 1);
@@ -135,17 +123,17 @@ TEST_F(RefineXYTest, AHalvedSideMeetsItsNeighbours) {
         b.default_order(3);
         const int n1 = b.split(2, 1), n2 = n1 + 1;
         ASSERT_EQ(b.build(), "");
-        const int edge = celem.NICK(6, slot(1)) / 100;
+        const int edge = celem.NICK(6, slot_of(1)) / 100;
         ASSERT_EQ(cut(1, 1), MESH_DONE);
         const int s1 = first_son(1), s2 = s1 + 1;
-        EXPECT_EQ(celem.NICK(3, slot(s1)), edge * 100 + 1);
-        EXPECT_EQ(celem.NICK(2, slot(s2)), edge * 100 + 1);
-        EXPECT_EQ(celem.NICK(4, slot(n1)), edge * 100 + 1);
-        EXPECT_EQ(celem.NICK(1, slot(n2)), edge * 100 + 1);
-        EXPECT_GT(celem.NICK(6, slot(s1)), 0);
-        EXPECT_EQ(celem.NICK(8, slot(n1)), celem.NICK(6, slot(s1)));
-        EXPECT_EQ(celem.NICK(8, slot(n2)), celem.NICK(6, slot(s2)));
-        EXPECT_NE(celem.NICK(6, slot(s1)), celem.NICK(6, slot(s2)));
+        EXPECT_EQ(celem.NICK(3, slot_of(s1)), edge * 100 + 1);
+        EXPECT_EQ(celem.NICK(2, slot_of(s2)), edge * 100 + 1);
+        EXPECT_EQ(celem.NICK(4, slot_of(n1)), edge * 100 + 1);
+        EXPECT_EQ(celem.NICK(1, slot_of(n2)), edge * 100 + 1);
+        EXPECT_GT(celem.NICK(6, slot_of(s1)), 0);
+        EXPECT_EQ(celem.NICK(8, slot_of(n1)), celem.NICK(6, slot_of(s1)));
+        EXPECT_EQ(celem.NICK(8, slot_of(n2)), celem.NICK(6, slot_of(s2)));
+        EXPECT_NE(celem.NICK(6, slot_of(s1)), celem.NICK(6, slot_of(s2)));
         EXPECT_TRUE(database_consistent());
     }
 }

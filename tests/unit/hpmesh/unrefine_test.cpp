@@ -23,22 +23,10 @@ namespace {
 
 using UnrefineTest = MeshTest;
 
-int slot(int nel) {
-    int s = 0;
-    findno(nel, s);
-    return s;
-}
-
 std::array<int, 9> nicks(int nel) {
     std::array<int, 9> a{};
-    for (int k = 1; k <= 9; ++k) a[static_cast<std::size_t>(k - 1)] = celem.NICK(k, slot(nel));
+    for (int k = 1; k <= 9; ++k) a[static_cast<std::size_t>(k - 1)] = celem.NICK(k, slot_of(nel));
     return a;
-}
-
-int first_son(int nel) {
-    int fs = 0;
-    findfs(nel, fs);
-    return fs;
 }
 
 int merge(int nel, int* nexel = nullptr) {
@@ -131,12 +119,12 @@ TEST_F(UnrefineTest, InnerEdgeOfOrderTwoBetweenOrderOneSonsIsDeletedOnce) {
     b.split(1, 1);
     b.edge_order(2, 3, 2);  // the inner edge: son 1's side 3
     ASSERT_EQ(b.build(), "");
-    ASSERT_EQ(order_of(celem.NICK(7, slot(2))), 2);
+    ASSERT_EQ(order_of(celem.NICK(7, slot_of(2))), 2);
     const int nrnods = cdata.NRNODS;
     EXPECT_EQ(merge(1), UNREF_ORDERS_CHANGED);
     // The inner edge node and the two middle vertices are gone.
     EXPECT_EQ(cdata.NRNODS, nrnods - 3);
-    EXPECT_EQ(celem.NICK(9, slot(1)), 0);
+    EXPECT_EQ(celem.NICK(9, slot_of(1)), 0);
     EXPECT_EQ(cdata.NRFAM, 0);
     EXPECT_TRUE(database_consistent());
 }
@@ -223,17 +211,17 @@ TEST_F(UnrefineTest, TwoSmallNeighboursGetAHangingVertexAndConstrainedEdges) {
     cdec.IDEC = 1;
     std::mt19937 gen(3);
     const auto before = sample_solution(gen, 4);
-    const int edge = node_of(celem.NICK(6, slot(1)));
+    const int edge = node_of(celem.NICK(6, slot_of(1)));
     ASSERT_EQ(refinexy(2, 1, uold_flat(), unew_flat(), icolu.ICOLU), MESH_DONE);
     ASSERT_EQ(refinexy(1, 1, uold_flat(), unew_flat(), icolu.ICOLU), MESH_DONE);
-    ASSERT_EQ(celem.NICK(4, slot(3)), edge * 100 + 1);
+    ASSERT_EQ(celem.NICK(4, slot_of(3)), edge * 100 + 1);
     ASSERT_EQ(merge(1), UNREF_DONE);
-    EXPECT_EQ(celem.NICK(4, slot(3)), -1);
-    EXPECT_EQ(celem.NICK(1, slot(4)), -1);
-    EXPECT_EQ(celem.NICK(8, slot(3)), -3);
-    EXPECT_EQ(celem.NICK(8, slot(4)), -3);
+    EXPECT_EQ(celem.NICK(4, slot_of(3)), -1);
+    EXPECT_EQ(celem.NICK(1, slot_of(4)), -1);
+    EXPECT_EQ(celem.NICK(8, slot_of(3)), -3);
+    EXPECT_EQ(celem.NICK(8, slot_of(4)), -3);
     // The middle vertex is the edge node of order 3 again.
-    EXPECT_EQ(celem.NICK(6, slot(1)), edge * 100 + 3);
+    EXPECT_EQ(celem.NICK(6, slot_of(1)), edge * 100 + 3);
     EXPECT_TRUE(database_consistent());
     expect_same_solution(before);
 }
@@ -243,11 +231,30 @@ TEST_F(UnrefineTest, HalvesOfABoundarySideWithDifferentOrdersAreRaisedFirst) {
     b.split(1, 1);
     b.edge_order(2, 2, 3);  // son 1's half of side 2
     ASSERT_EQ(b.build(), "");
-    ASSERT_EQ(celem.NICK(6, slot(3)), 0);
+    ASSERT_EQ(celem.NICK(6, slot_of(3)), 0);
     fill_random_solution(4);
     cdec.IDEC = 1;
     EXPECT_EQ(merge(1), UNREF_ORDERS_CHANGED);
-    EXPECT_EQ(order_of(celem.NICK(6, slot(1))), 3);
+    EXPECT_EQ(order_of(celem.NICK(6, slot_of(1))), 3);
+    EXPECT_TRUE(database_consistent());
+}
+
+TEST_F(UnrefineTest, FourSonUndoGivesTheStatusOfItsLastMerge) {
+    // The lower-left quarter has a bottom edge of order 3: the merge of the
+    // lower half raises the other half first (status 1); the last merge, of
+    // the two halves, changes no order (status 0), and that is the result.
+    MeshBuilder b(1, 1);
+    const auto q = b.split4(1);
+    b.edge_order(q[0], 1, 3);
+    ASSERT_EQ(b.build(), "");
+    fill_random_solution(6);
+    cdec.IDEC = 1;
+    ::testing::internal::CaptureStdout();
+    const int ier = undo4(1);
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(ier, UNREF_DONE);
+    EXPECT_EQ(cdata.NRELEM, 1);
+    EXPECT_EQ(order_of(celem.NICK(5, slot_of(1))), 3);
     EXPECT_TRUE(database_consistent());
 }
 

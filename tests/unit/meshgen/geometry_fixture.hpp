@@ -1,5 +1,5 @@
 // A fixture that runs the generator levels on a scratch deck through the real
-// reader, with the generator and database records cleared before each test.
+// reader, with the state of the run reset before each test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -25,64 +25,9 @@ class GeneratorTest : public ReaderTest {
         // A deck that ends too early falls back to the keyboard: make that the
         // end of input, so a faulty test stops instead of waiting.
         std::freopen("/dev/null", "r", stdin);
-        reset_keyboard_end();
-        clear_records();
         ceqsys.NREQNS = 1;
         ceqsys.MXEQNS = 2;
         csymet.ISYMET = 2;
-    }
-
-    static void clear_records() {
-        static const Cnodet cnodet0{};
-        static const Ccon2 ccon20{};
-        static const Idfc idfc0{};
-        static const Elemij elemij0{};
-        static const Cregio cregio0{};
-        static const Csetf csetf0{};
-        static const Cprofi cprofi0{};
-        static const Cbcons cbcons0{};
-        static const Cbcons1 cbcons10{};
-        static const Celem0 celem00{};
-        static const Cgeomtyp cgeomtyp0{};
-        static const Celem celem0_{};
-        static const Ctree ctree0{};
-        static const Cneig cneig0{};
-        static const Cnode cnode0{};
-        static const Cnu cnu0{};
-        static const Cuold cuold0{};
-        static const Cunew cunew0{};
-        static const Locals locals0{};
-        cnodet = cnodet0;
-        ccon = Ccon();
-        ccon2 = ccon20;
-        idfc = idfc0;
-        elemij = elemij0;
-        cregio = cregio0;
-        csetf = csetf0;
-        cprofi = cprofi0;
-        cbcons = cbcons0;
-        cbcons1 = cbcons10;
-        cbcons2 = Cbcons2();
-        celem0 = celem00;
-        cgeomtyp = cgeomtyp0;
-        cdata = Cdata();
-        cpoint = Cpoint();
-        celem = celem0_;
-        ctree = ctree0;
-        cneig = cneig0;
-        cnode = cnode0;
-        cnu = cnu0;
-        icolu = Icolu();
-        cuold = cuold0;
-        cunew = cunew0;
-        ceqsys = Ceqsys();
-        csymet = Csymet();
-        cflags = Cflags();
-        cdec = Cdec();
-        cgeost = Cgeost();
-        cmshst = Cmshst();
-        locals = locals0;
-        cbuftext = Cbuftext();
     }
 
     // Runs the GEOMETRY level on text, which starts with the GEOMETRY record.

@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
+#include "db_check.hpp"
 #include "geometry_fixture.hpp"
 #include "hpmesh/tree.hpp"
 #include "meshgen/mesh_level.hpp"
@@ -51,6 +53,31 @@ TEST_F(GeneratorTest, GridFileOfTheUnitSquare) {
     for (int n = 1; n <= MAXNOD; ++n) ASSERT_GE(cnode.NODPTR(n), 0) << n;
     EXPECT_EQ(cnode.NODPTR(9), 9);
     EXPECT_EQ(cnode.NODPTR(10), 11);
+}
+
+TEST_F(GeneratorTest, ElementsWithOtherLocalAxesAreRenumberedWithTheirProfileSides) {
+    // The second region's grid is turned by 180 degrees: its element sees the
+    // first across its side 2, and its profile entry names that side.
+    geometry(
+        "GEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1,2,2\nXY,0,0,XY,1,0,XY,1,1,XY,0,1\n"
+        "POINT=4,IJ=1,1,2,2,REGION=TWO\nXY,2,1,XY,1,1,XY,1,0,XY,2,0\nEND\nEND\n"
+        "ELEMENT\nLINEAR,1,1,REGION=ONE\nLINEAR,1,1,REGION=TWO\nEND\n"
+        "SETS\nPROFILE=P\nADD,2,SIDE=2\nADD,2,SIDE=3\nEND\n"
+        "BOUNDARY\nREGION=ONE\nBOUNDARY=1,IJ=1,1,2,1\nIJ=1,1,1,2\nIJ=1,2,2,2\nREGION=TWO\n"
+        "IJ=1,1,2,1\nIJ=1,2,2,2\nIJ=1,1,1,2\nEND\nEND\n");
+    ASSERT_EQ(errors(), "");
+    ASSERT_EQ(cdata.NRELIN, 2);
+    // Shifted by two: its old vertex 3 (at (1,0)) comes first.
+    EXPECT_EQ(cnode.XNOD(1, celem.NICK(1, 2) / 100), 1.0);
+    EXPECT_EQ(cnode.XNOD(2, celem.NICK(1, 2) / 100), 0.0);
+    const int neig[4] = {-1, -1, -1, 1};
+    for (int k = 1; k <= 4; ++k) EXPECT_EQ(cneig.NEIG(k, 2), neig[k - 1]) << k;
+    EXPECT_EQ(cneig.NEIG(2, 1), 2);
+    std::vector<int> sides;
+    for (int e = cprofi.IPFRST(1); e != 0; e = cprofi.IPNEXT(e))
+        if (cprofi.IPELEM(e) == 2) sides.push_back(cprofi.IPSIDE(e));
+    EXPECT_EQ(sides, (std::vector<int>{4, 1}));
+    EXPECT_TRUE(database_consistent());
 }
 
 TEST_F(GeneratorTest, GridFileNameFromTheEndRecord) {
@@ -224,6 +251,41 @@ const BadFile kBadFiles[] = {
     {"neighbour_beyond_the_elements",
      "4 1 0 0.\n1 0 0\n2 1 0\n3 1 1\n4 0 1\n1 1 2 3 4\n1 -1 2 -3 -4 0 0 0 0\n",
      " INITIAL MESH FILE: ELEMENT   1 SIDE 2 IS NEITHER AN ELEMENT NOR A BOUNDARY 1..50"},
+    {"names_itself", "4 1 0 0.\n1 0 0\n2 1 0\n3 1 1\n4 0 1\n1 1 2 3 4\n1 -1 1 -3 -4 0 0 0 0\n",
+     " INITIAL MESH FILE: ELEMENT 1 SIDE 2 NAMES ITSELF"},
+    {"neighbour_not_named_back",
+     "6 2 0 0.\n1 0 0\n2 1 0\n3 2 0\n4 0 1\n5 1 1\n6 2 1\n1 1 2 5 4\n2 2 3 6 5\n"
+     "1 -1 2 -1 -1 0 0 0 0\n2 -1 -1 -1 -1 0 0 0 0\n",
+     " INITIAL MESH FILE: ELEMENT 1 SIDE 2 NAMES ELEMENT 2, WHICH DOES NOT NAME IT"},
+    {"neighbours_apart",
+     "8 2 0 0.\n1 0 0\n2 1 0\n3 1 1\n4 0 1\n5 2 0\n6 3 0\n7 3 1\n8 2 1\n1 1 2 3 4\n"
+     "2 5 6 7 8\n1 -1 2 -1 -1 0 0 0 0\n2 -1 -1 -1 1 0 0 0 0\n",
+     " INITIAL MESH FILE: ELEMENT 1 SIDE 2 NAMES ELEMENT 2, WHICH DOES NOT NAME IT ACROSS THE "
+     "SIDE FROM NODE 3 TO NODE 2"},
+    {"unused_node",
+     "5 1 0 0.\n1 0 0\n2 1 0\n3 1 1\n4 0 1\n5 5 5\n1 1 2 3 4\n1 -1 -1 -1 -1 0 0 0 0\n",
+     " INITIAL MESH FILE: NODE 5 IS A VERTEX OF NO ELEMENT"},
+    {"clockwise", "4 1 0 0.\n1 0 0\n2 1 0\n3 1 1\n4 0 1\n1 1 4 3 2\n1 -1 -1 -1 -1 0 0 0 0\n",
+     " INITIAL MESH FILE: ELEMENT 1 IS CLOCKWISE OR NOT CONVEX AT VERTEX 1"},
+    {"not_convex", "4 1 0 0.\n1 0 0\n2 1 0\n3 0.2 0.2\n4 0 1\n1 1 2 3 4\n1 -1 -1 -1 -1 0 0 0 0\n",
+     " INITIAL MESH FILE: ELEMENT 1 IS CLOCKWISE OR NOT CONVEX AT VERTEX 3"},
+    {"same_vertices",
+     "4 2 0 0.\n1 0 0\n2 1 0\n3 1 1\n4 0 1\n1 1 2 3 4\n2 2 3 4 1\n"
+     "1 -1 -1 -1 -1 0 0 0 0\n2 -1 -1 -1 -1 0 0 0 0\n",
+     " INITIAL MESH FILE: ELEMENTS 1 AND 2 HAVE THE SAME VERTICES"},
+    {"side_of_three",
+     "7 3 0 0.\n1 0 0\n2 1 0\n3 1 1\n4 0 1\n5 2 0\n6 2 1\n7 2 1.5\n"
+     "1 1 2 3 4\n2 2 5 6 3\n3 2 5 7 3\n"
+     "1 -1 2 -1 -1 0 0 0 0\n2 -1 -1 -1 1 0 0 0 0\n3 -1 -1 -1 -1 0 0 0 0\n",
+     " INITIAL MESH FILE: ELEMENTS 1, 2 AND 3 SHARE THE SIDE FROM NODE 2 TO NODE 3"},
+    // Three quadrilaterals around one vertex: no numbering gives them all the
+    // same local axes.
+    {"three_around_a_vertex",
+     "7 3 0 0.\n1 0 0\n2 2 0\n3 1 2\n4 1 0\n5 1.5 1\n6 0.5 1\n7 1 0.6666666666666666\n"
+     "1 1 4 7 6\n2 2 5 7 4\n3 3 6 7 5\n"
+     "1 -1 2 3 -1 0 0 0 0\n2 -1 3 1 -1 0 0 0 0\n3 -1 1 2 -1 0 0 0 0\n",
+     " INITIAL MESH FILE: NO NUMBERING OF THE VERTICES GIVES ELEMENTS 2 AND 3 THE SAME LOCAL "
+     "AXES"},
 };
 
 class BadFileTable : public MeshFileTest, public ::testing::WithParamInterface<BadFile> {};
@@ -245,17 +307,24 @@ TEST_P(BadFileTable, IsRefusedAndChangesNothing) {
 INSTANTIATE_TEST_SUITE_P(MeshFile, BadFileTable, ::testing::ValuesIn(kBadFiles),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(MeshFileTest, NeighboursWithOtherLocalAxesAreNamed) {
-    // Element 2 starts at its top-left vertex: its side 2 faces element 1.
+TEST_F(MeshFileTest, NeighboursWithOtherLocalAxesAreRenumbered) {
+    // Element 2 starts at its top-right vertex: its side 2 faces element 1.
+    // Shifted by two, it sees element 1 across its side 4, as the database
+    // takes it.
     mesh_file(
         "6 2 0 0.0\n1 0. 0.\n2 1. 0.\n3 2. 0.\n4 0. 1.\n5 1. 1.\n6 2. 1.\n"
         "1 1 2 5 4\n2 6 5 2 3\n1 -1 2 -3 -4 0 0 0 0\n2 -3 1 -1 -2 0 0 0 0\n");
     geometry("GEOMETRY\nFILE=M1\nEND\n");
     EXPECT_EQ(cgeost.IFL, 1);
-    std::string err = errors();
-    const std::string warning = " *** WARNING: ELEMENTS   1 AND   2 HAVE DIFFERENT LOCAL AXES\n";
-    ASSERT_NE(err.find(warning), std::string::npos) << err;
-    EXPECT_EQ(err.find(warning, err.find(warning) + 1), std::string::npos) << "named twice";
+    EXPECT_EQ(errors(), "");
+    const int nick[4] = {201, 301, 601, 501}, neig[4] = {-1, -2, -3, 1};
+    for (int k = 1; k <= 4; ++k) {
+        EXPECT_EQ(celem.NICK(k, 2), nick[k - 1]) << k;
+        EXPECT_EQ(celem0.NICK0(k, 2), nick[k - 1]) << k;
+        EXPECT_EQ(cneig.NEIG(k, 2), neig[k - 1]) << k;
+    }
+    EXPECT_EQ(cneig.NEIG(2, 1), 2);
+    EXPECT_TRUE(database_consistent());
 }
 
 TEST_F(MeshFileTest, FileWithANumberIsPassedOver) {

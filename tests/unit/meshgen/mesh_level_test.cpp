@@ -29,7 +29,6 @@ class MeshLevelTest : public MeshTest {
         // A deck that ends too early falls back to the keyboard: make that
         // the end of input, so that a faulty test stops instead of waiting.
         std::freopen("/dev/null", "r", stdin);
-        reset_keyboard_end();
         cndimen.NDIMEN = 2;
     }
     // Runs a level on the deck (its first record enters the level) and
@@ -47,12 +46,6 @@ class MeshLevelTest : public MeshTest {
     std::string log() { return file("decks/t.out"); }
     std::string errors() { return file("decks/t.err"); }
 };
-
-int first_son(int nel) {
-    int fs = 0;
-    findfs(nel, fs);
-    return fs;
-}
 
 int direction(int nel) {
     int f = 0, s = 0;

@@ -16,11 +16,6 @@ namespace {
 
 class CusmenTest : public ReaderTest {
   protected:
-    void SetUp() override {
-        ReaderTest::SetUp();
-        cmenu = Cmenu();
-        custo = Custo();
-    }
     std::string entry(int menu, int i) { return cmenu.MENTRY(cmenu.MFIRST(menu) + i - 1).str(); }
 };
 

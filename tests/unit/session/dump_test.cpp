@@ -138,19 +138,7 @@ class DumpTest : public ReaderTest {
         // The lines the extension points wait for.
         std::ofstream(dir / "kbd.txt") << std::string(200, '\n');
         units::open_text(units::STDIN_UNIT, "kbd.txt", units::Open::existing);
-        cflags = Cflags();
-        cslvdefs = Cslvdefs();
-        cestdefs = Cestdefs();
-        cbound = Cbound();
-        cerrest = Cerrest();
-        cerresi = Cerresi();
-        cmshst = Cmshst();
-        cdump = Cdump();
         cflnam.FLNAM(4) = "data/t.sav";
-    }
-    void TearDown() override {
-        reset_database();
-        ReaderTest::TearDown();
     }
     std::string errors() { return file("decks/t.err"); }
     int save(const std::string& name, int unform = 0) {
@@ -347,6 +335,7 @@ TEST_F(DumpTest, TheFileFollowsTheLayoutOfTheStream) {
     MeshBuilder b(2, 2);
     b.default_order(4);
     ASSERT_EQ(b.build(), "");
+    csymet.ISYMET = 1;  // as the problem choice sets it
     fill_random_solution(3);
     const long length = stream_length();
     ASSERT_EQ(length % SAVE_BLOCK, 0);
@@ -597,7 +586,39 @@ struct Damage {
     bool extra_block = false;  // a block of other bytes after the stream's last
 };
 
-TEST_F(DumpTest, DamagedFilesAreRefusedAndTheDataStayAsTheyWere) {
+// Writes the synthetic stream with one damage over the mixed mesh, RECOVERs
+// it, and expects the refusal's message with every record as it was.
+class DumpDamageTest : public DumpTest {
+  protected:
+    void expect_refused(const Damage& c) {
+        SCOPED_TRACE(c.name);
+        build_mixed_mesh();
+        cmshst.INOMSH = 0;
+        const std::vector<unsigned char> before = raw_state();
+        Synthetic s;
+        s.N = 20;  // nodes above 20 are beyond the file's table
+        s.build();
+        c.apply(s);
+        std::filesystem::remove(dir / "data/bad.sav");
+        if (!s.v.empty()) s.write("data/bad.sav");
+        if (c.keep != 0) {
+            const auto size = static_cast<long>(std::filesystem::file_size(dir / "data/bad.sav"));
+            const long keep = c.keep > 0 ? c.keep : size + c.keep;
+            ASSERT_LT(keep, size);
+            std::filesystem::resize_file(dir / "data/bad.sav", static_cast<std::uintmax_t>(keep));
+        }
+        if (c.extra_block)
+            std::ofstream(dir / "data/bad.sav", std::ios::app | std::ios::binary)
+                << std::string(SAVE_RECLEN, 'x');
+        const std::size_t errors_before = errors().size();
+        EXPECT_EQ(recover("data/bad.sav"), 1);
+        const std::string reported = errors().substr(errors_before);
+        EXPECT_NE(reported.find(c.message), std::string::npos) << reported;
+        EXPECT_TRUE(raw_state() == before);
+    }
+};
+
+TEST_F(DumpDamageTest, DamagedFilesAreRefusedAndTheDataStayAsTheyWere) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const Damage cases[] = {
         {"missing", [](Synthetic& s) { s.v.clear(); }, "IT CANNOT BE OPENED"},
@@ -627,7 +648,7 @@ TEST_F(DumpTest, DamagedFilesAreRefusedAndTheDataStayAsTheyWere) {
          "FREE LIST OF FAMILIES OR NODES IS BROKEN"},
         {"free-family list in a loop", [](Synthetic& s) { s.v[s.at["tree"] + 5 * 2 + 1] = 2; },
          "DATABASE IS INCONSISTENT: FREE-FAMILY LIST RUNS INTO A LOOP"},
-        {"node beyond the table", [](Synthetic& s) { s.v[s.at["elements"]] = 2100; },
+        {"node beyond the table", [](Synthetic& s) { s.v[s.at["elements"]] = 2101; },
          "BEYOND ITS NODE TABLE"},
         {"node in use without dof", [](Synthetic& s) { s.v[s.at["nodptr"]] = 0; },
          "IN USE WITHOUT A DOF"},
@@ -645,32 +666,47 @@ TEST_F(DumpTest, DamagedFilesAreRefusedAndTheDataStayAsTheyWere) {
          "NOT AN INTEGER"},
         {"a block too many", [](Synthetic&) {}, "LENGTH DOES NOT FIT", 0, true},
     };
-    for (const Damage& c : cases) {
-        SCOPED_TRACE(c.name);
-        build_mixed_mesh();
-        cmshst.INOMSH = 0;
-        const std::vector<unsigned char> before = raw_state();
-        Synthetic s;
-        s.N = 20;  // nodes above 20 are beyond the file's table
-        s.build();
-        c.apply(s);
-        std::filesystem::remove(dir / "data/bad.sav");
-        if (!s.v.empty()) s.write("data/bad.sav");
-        if (c.keep != 0) {
-            const auto size = static_cast<long>(std::filesystem::file_size(dir / "data/bad.sav"));
-            const long keep = c.keep > 0 ? c.keep : size + c.keep;
-            ASSERT_LT(keep, size);
-            std::filesystem::resize_file(dir / "data/bad.sav", static_cast<std::uintmax_t>(keep));
-        }
-        if (c.extra_block)
-            std::ofstream(dir / "data/bad.sav", std::ios::app | std::ios::binary)
-                << std::string(SAVE_RECLEN, 'x');
-        const std::size_t errors_before = errors().size();
-        EXPECT_EQ(recover("data/bad.sav"), 1);
-        const std::string reported = errors().substr(errors_before);
-        EXPECT_NE(reported.find(c.message), std::string::npos) << reported;
-        EXPECT_TRUE(raw_state() == before);
-    }
+    for (const Damage& c : cases) expect_refused(c);
+}
+
+// Files whose stream fits together but holds what no run gives: reals that
+// are not finite, nicknames no element can hold, settings no run sets, and
+// elements turned over by their coordinates.
+TEST_F(DumpDamageTest, ContentsNoRunGivesAreRefusedAndTheDataStayAsTheyWere) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Damage cases[] = {
+        {"a coordinate that is not a number",
+         [nan](Synthetic& s) { s.v[s.at["elements"] + 9] = nan; },
+         "IT HOLDS A REAL THAT IS NOT A FINITE NUMBER"},
+        {"an infinite solution value",
+         [](Synthetic& s) {
+             s.v[s.at["elements"] + 9 + 3] = std::numeric_limits<double>::infinity();
+         },
+         "IT HOLDS A REAL THAT IS NOT A FINITE NUMBER"},
+        {"an estimate that is not a number",
+         [nan](Synthetic& s) {
+             s.iestim = 1;
+             s.build();
+             s.v[s.at["estimate"] + 3] = nan;
+         },
+         "IT HOLDS A REAL THAT IS NOT A FINITE NUMBER"},
+        {"a vertex far off that folds its element",
+         [](Synthetic& s) { s.v[s.at["elements"] + 9] = 1e300; },
+         "THE JACOBIAN OF ELEMENT 2 IS NOT POSITIVE AT ITS VERTEX 1"},
+        {"a vertex moved across its element", [](Synthetic& s) { s.v[s.at["elements"] + 9] = 2.0; },
+         "THE JACOBIAN OF ELEMENT 2 IS NOT POSITIVE"},
+        {"a vertex nickname of node 0", [](Synthetic& s) { s.v[s.at["elements"]] = 5; },
+         "ELEMENT 2 LOCAL NODE 1 HAS NICKNAME 5"},
+        {"a mid-side node of order 9", [](Synthetic& s) { s.v[s.at["elements"] + 4] = 709; },
+         "ELEMENT 2 LOCAL NODE 5 HAS NICKNAME 709"},
+        {"a hanging interior", [](Synthetic& s) { s.v[s.at["elements"] + 8] = -2; },
+         "ELEMENT 2 LOCAL NODE 9 HAS NICKNAME -2"},
+        {"symmetry flag 4", [](Synthetic& s) { s.v[s.at["equations"] + 2 + 16] = 4; },
+         "ITS SYMMETRY FLAG ISYMET IS NEITHER 1 NOR 2"},
+        {"solved flag 2", [](Synthetic& s) { s.v[s.at["flags"]] = 2; },
+         "ITS FLAGS ISOLVD, IESTIM, ISOLVR, ISLVDF ARE NOT ALL 0 OR 1"},
+    };
+    for (const Damage& c : cases) expect_refused(c);
 }
 
 TEST_F(DumpTest, AFileThatCannotBeReadLeavesAMeshlessRunWithoutMesh) {

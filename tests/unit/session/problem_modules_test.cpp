@@ -21,11 +21,6 @@ class ProblemTest : public ReaderTest {
     void SetUp() override {
         ReaderTest::SetUp();
         units::open_text(units::STDOUT_UNIT, "term.txt", units::Open::create);
-        cbound = Cbound();
-        cbcons = Cbcons();
-        cbcons1 = Cbcons1();
-        cflags = Cflags();
-        cslvdefs = Cslvdefs();
     }
     // Reads the record that enters a level, then runs the level on the rest.
     template <typename Level>

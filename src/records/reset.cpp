@@ -1,0 +1,60 @@
+#include "records/reset.hpp"
+
+#include <memory>
+
+#include "records/control.hpp"
+#include "records/debug.hpp"
+#include "records/dimen.hpp"
+#include "records/estimate.hpp"
+#include "records/eval.hpp"
+#include "records/execute.hpp"
+#include "records/fem.hpp"
+#include "records/frontal.hpp"
+#include "records/geometry.hpp"
+#include "records/io.hpp"
+#include "records/mesh.hpp"
+#include "records/meshgen.hpp"
+#include "records/preso.hpp"
+#include "records/problem.hpp"
+#include "records/savefile.hpp"
+#include "records/solver.hpp"
+#include "records/window.hpp"
+
+namespace kavren {
+
+namespace {
+
+// Builds each record afresh in its place: no copy of a large record on the
+// stack, and every member takes its declared initial value.
+template <typename... R>
+void fresh(R&... records) {
+    ((std::destroy_at(&records), std::construct_at(&records)), ...);
+}
+
+}  // namespace
+
+void reset_run() {
+    // io.hpp, control.hpp, window.hpp: the command language and the session.
+    fresh(iodati, iodata, iodatc, ctitle, cinout, cbinrec, replay, chelp, errcomc, errcom, creadst);
+    fresh(cmode, machine, display, custo, cpname, cflnam, cflags, cestdefs, clac1c, calc1a, cuser);
+    fresh(cinput, cbuftext, cmenu, mstack, iwindo, wsize, claser, cxmin);
+    // window.hpp: the plot scale, the screen driver and the PostScript writer.
+    fresh(cscale, iscaler, lscale, iscale, viewport, credraw, clmap, xgmovs, wplotinf);
+    // eval.hpp: the symbol tables, the store and what is known of it.
+    fresh(b1, b2, b3, b3a, b4, b5, b6, calc1b, cvassn, ccompl, cstknw);
+    // The mesh database, the generator and the GEOMETRY state.
+    fresh(cdata, cpoint, celem, ctree, cneig, cnode, cnu, icolu, cuold, cunew, ceqsys, csymet, cdec,
+          cside);
+    fresh(cnodet, ccon, ccon2, idfc, elemij, cregio, csetf, cprofi, cbcons, cbcons1, cbcons2,
+          celem0, cgeomtyp);
+    fresh(cgeost, cmshst, locals, shp);
+    // fem.hpp: the current-point records; the start-up tables stay.
+    fresh(cmelem, cbelem, celsize1, celsize2, cboint, csymtr);
+    // The solver, the estimator, the driver, the save file and the debug switches.
+    fresh(surfc2, cwrksp, ciwork, cdesve, ciaele, cxkyk, celsize);
+    fresh(cerrest, cerresi, cndimen, cexecute, cpreso, cbound, cslvdefs);
+    fresh(cbuff1, cbuff2, cdump, cstore);
+    fresh(cdbg, cdbg1, surfc1);
+}
+
+}  // namespace kavren
