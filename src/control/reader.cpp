@@ -26,8 +26,12 @@ namespace {
 // read ends the run instead of spinning on a closed standard input.
 bool g_keyboard_ended = false;
 
-// The evaluator file's caller unit, restored at the end of the file.
-int g_eval_return_unit = 5;
+// What the auxiliary unit holds, known from how it was opened (the calculator
+// flag cannot tell: an include file may end in calculator mode, an evaluator
+// file may leave it), and the unit that input returns to at its end.
+enum class AuxFile { include, evaluator };
+AuxFile g_aux_kind = AuxFile::include;
+int g_aux_return_unit = LUDECK;
 
 std::string i3(int n) {
     return fmt::line("(I3)", {n});
@@ -209,7 +213,11 @@ bool read_raw_line(int& luin, int luout, std::string& line) {
             ffldou(0, MSG_ERROR, "***ERROR WRITING TO OUTPUT FILE IN FFLDIN");
             sstop(0, " FFLDIN");
         }
-        if (luin != units::STDIN_UNIT) return false;
+        // Standard input that cannot be read (a directory, a terminal that
+        // hung up) gives nothing more: the run ends as at the end of the
+        // keyboard. A file that cannot be read ends like its end of file.
+        if (luin == units::STDIN_UNIT) sstop(0, "FFLDIN");
+        return false;
     }
 }
 
@@ -296,6 +304,10 @@ void reset_keyboard_end() {
     g_keyboard_ended = false;
 }
 
+bool reading_evaluator_file() {
+    return cinout.LUIN == cinout.LUAUX && g_aux_kind == AuxFile::evaluator;
+}
+
 int lenstr(std::string_view s, int n) {
     if (n < 1) return 0;
     int m = std::min<int>(n, static_cast<int>(s.size()));
@@ -358,10 +370,15 @@ bool include(int& luin) {
     std::string name;
     if (iodati.ITYPE(2) == FT_WORD) name = iodatc.FWORD(2).trimmed();
     std::string file = "DECKS/" + name + ".INC";
-    if (iodati.ITYPE(2) != FT_WORD || !units::open_text(cinout.LUAUX, file, units::Open::create)) {
+    if (iodati.ITYPE(2) != FT_WORD ||
+        !units::open_text(cinout.LUAUX, file, units::Open::read_create)) {
         ffldou(0, MSG_ERROR, "UNABLE TO OPEN INCLUDE FILE: " + file);
         return false;
     }
+    // Input comes back to the unit that read the INCLUDE; one read from an
+    // auxiliary file replaces that file and returns where it would have.
+    if (luin != cinout.LUAUX) g_aux_return_unit = luin;
+    g_aux_kind = AuxFile::include;
     luin = cinout.LUAUX;
     // A "$" comment: a replay does not open the file again, since the
     // commands read from it are echoed one by one.
@@ -396,12 +413,15 @@ void ffldin(int& luin, int luout, int menu, int& ierr) {
                     units::write_line(6, " +++++++++++++ END OF INPUT FILE ++++++++++++++");
                 if (luin == cinout.LUAUX) {
                     units::close(cinout.LUAUX);
-                    if (clac1c.ICALC == 1) {
-                        clac1c.ICALC = 0;
-                        luin = g_eval_return_unit;
+                    const bool calculator = clac1c.ICALC == 1;
+                    clac1c.ICALC = 0;
+                    luin = g_aux_return_unit;
+                    if (g_aux_kind == AuxFile::evaluator) {
                         echo_single_line("# END OF EVAL");
                     } else {
-                        luin = LUDECK;
+                        // Calculator mode ends with the include file; the
+                        // log says so, so that a replay leaves it there too.
+                        if (calculator) echo_single_line("%");
                         echo_single_line("# END OF INCLUDE");
                     }
                     restart = true;
@@ -531,7 +551,8 @@ void ffldin(int& luin, int luout, int menu, int& ierr) {
             int caller = luin;
             int r = reader_evaluator.eval(luin);
             if (r == REVAL_SWITCHED) {
-                g_eval_return_unit = caller;
+                g_aux_kind = AuxFile::evaluator;
+                g_aux_return_unit = caller;
                 continue;
             }
             if (r == REVAL_REFUSED || r == REVAL_DONE) continue;
