@@ -149,7 +149,10 @@ TEST_F(ReaderTest, ContinuedRecordKeepsItsLines) {
 
 std::string fields(int n) {
     std::string s;
-    for (int i = 1; i <= n; ++i) s += (i > 1 ? "," : "") + std::to_string(i % 10);
+    for (int i = 1; i <= n; ++i) {
+        if (i > 1) s += ',';
+        s += std::to_string(i % 10);
+    }
     return s;
 }
 
