@@ -2,11 +2,11 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "control/reader.hpp"
 #include "records/control.hpp"
@@ -16,7 +16,7 @@
 namespace kavren::testing {
 
 class ReaderTest : public ::testing::Test {
-protected:
+  protected:
     std::filesystem::path dir;
     std::filesystem::path old_cwd;
 
@@ -34,6 +34,8 @@ protected:
         cmode = Cmode();
         clac1c = Clac1c();
         iodati = Iodati();
+        // A test that reached the end of the keyboard must not end the next one.
+        reset_keyboard_end();
         units::open_text(cinout.LUECHO, "decks/t.out", units::Open::create);
         units::open_text(cinout.LUERR, "decks/t.err", units::Open::create);
         units::open_direct(cinout.LUHIST, "for50", 256);
