@@ -5,7 +5,6 @@
 
 #include "control/extension.hpp"
 #include "control/messages.hpp"
-#include "control/reader.hpp"
 #include "records/control.hpp"
 #include "records/io.hpp"
 #include "records/window.hpp"
@@ -67,18 +66,6 @@ void history() {
     // The command area is saved, then the help window shows the listing.
     xgsave(ifix(0.18 * wsize.WSIZE), ifix(wsize.WSIZE), ifix(0.93 * wsize.WSIZE));
     xghelp("HISTORY", 7);
-}
-
-LevelWord help_or_history(int help_topic) {
-    if (chkfld("?", 1)) {
-        help(help_topic);
-        return LevelWord::handled;
-    }
-    if (chkfld("H", 1)) {
-        history();
-        return cbinrec.IREPLY == 1 ? LevelWord::unwind : LevelWord::handled;
-    }
-    return LevelWord::other;
 }
 
 }  // namespace kavren

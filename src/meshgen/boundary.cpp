@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "control/echo.hpp"
-#include "control/history.hpp"
+#include "control/level.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
 #include "meshgen/sort.hpp"
@@ -125,67 +125,56 @@ void boundary_line(int ipos, int b, CurvedTag& tag) {
 
 bool bcons() {
     graphm(1);
-    outcom(cinout.LUECHO);
-    iodati.INDENT += 3;
+    enter_level();
     int b = 0;
     CurvedTag tag;
-    for (;;) {
-        int ierr = 0;
-        ffldin(cinout.LUIN, cinout.LUOUT, 7, ierr);
-        if (cbinrec.IREPLY == 1) return false;
-        if (chkfld("?", 1)) {
-            help(7);
-            continue;
+    CommandLevel level{.menu = 7, .help_topic = 7};
+    // END completes the mesh; open sides keep the level reading.
+    level.at_end = [] {
+        ovrlap();
+        setbc();
+        int open = 0;
+        frefac(open);
+        if (open != 0) {
+            graphm(1);
+            return false;
         }
-        if (chkfld("H", 1)) {
-            history();
-            if (cbinrec.IREPLY == 1) return false;
-            continue;
-        }
-        if (chkfld("END", 1)) {
-            ovrlap();
-            setbc();
-            int open = 0;
-            frefac(open);
-            if (open != 0) {
-                graphm(1);
-                continue;
-            }
-            adjust();
-            iodati.INDENT -= 3;
-            outcom(cinout.LUECHO);
-            return true;
-        }
+        adjust();
+        return true;
+    };
+    const LevelExit exit = level_loop(level, [&](int ierr) {
         int nocc = 0, ipos = 0;
         findop("PLOT", nocc, ipos);
         if (nocc > 0) {
             graphm(0);
-            continue;
+            return LevelStep::next;
         }
         findop("REGION", nocc, ipos);
         if (nocc > 0) {
             int mode = LOOKUP_SELECT;
             fregion(ipos, mode);
             if (mode == 0) outcom(cinout.LUECHO);
-            continue;
+            return LevelStep::next;
         }
-        if (ierr == 1) continue;
+        if (ierr == 1) return LevelStep::next;
         findop("BOUNDARY", nocc, ipos);
         const bool chosen = nocc > 0;
         if (chosen) {
-            if (!choose_boundary(ipos, b, tag)) continue;
+            if (!choose_boundary(ipos, b, tag)) return LevelStep::next;
         } else if (b == 0) {
             refuse(35, "*** BOUNDARY NUMBER UNDEFINED ***");
-            continue;
+            return LevelStep::next;
         }
         findop("IJ", nocc, ipos);
         if (nocc == 0) {
             if (!chosen) refuse(37, "*** OPTION \"IJ\" IS MISSING ***");
-            continue;
+            return LevelStep::next;
         }
         boundary_line(ipos, b, tag);
         graphm(1);
-    }
+        return LevelStep::next;
+    });
+    return exit == LevelExit::end;
 }
 
 void defgeom(int ib, int imin, int imax, int jmin, int jmax, int ir, int& icode) {
@@ -445,47 +434,35 @@ void add_record(bool profiles) {
 }  // namespace
 
 void genset() {
-    outcom(cinout.LUECHO);
+    enter_level();
     csetf.ISCUR = 0;
     cprofi.IPCUR = 0;
     bool profiles = false;
-    iodati.INDENT += 3;
-    for (;;) {
-        int ierr = 0;
-        ffldin(cinout.LUIN, cinout.LUOUT, 34, ierr);
-        if (cbinrec.IREPLY == 1) return;
-        if (chkfld("END", 1)) {
-            iodati.INDENT -= 3;
-            outcom(cinout.LUECHO);
-            csetf.ISCUR = 1;
-            return;
-        }
-        if (const LevelWord w = help_or_history(34); w != LevelWord::other) {
-            if (w == LevelWord::unwind) return;
-            continue;
-        }
-        if (ierr == 1) continue;
+    const CommandLevel level{.menu = 34, .help_topic = 34, .after_end = [] { csetf.ISCUR = 1; }};
+    level_loop(level, [&profiles](int ierr) {
+        if (ierr == 1) return LevelStep::next;
         int nocc = 0, ipos = 0;
         findop("ELSET", nocc, ipos);
         if (nocc > 0) {
             int mode = LOOKUP_DEFINE;
             fset(ipos, mode);
-            if (mode != 0) continue;
+            if (mode != 0) return LevelStep::next;
             profiles = false;
             outcom(cinout.LUECHO);
-            continue;
+            return LevelStep::next;
         }
         findop("PROFILE", nocc, ipos);
         if (nocc > 0) {
             int mode = LOOKUP_DEFINE;
             fprof(ipos, mode);
-            if (mode != 0) continue;
+            if (mode != 0) return LevelStep::next;
             profiles = true;
             outcom(cinout.LUECHO);
-            continue;
+            return LevelStep::next;
         }
         add_record(profiles);
-    }
+        return LevelStep::next;
+    });
 }
 
 }  // namespace kavren

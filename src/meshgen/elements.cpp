@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "control/echo.hpp"
-#include "control/history.hpp"
+#include "control/level.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
 #include "meshgen/tables.hpp"
@@ -212,35 +212,27 @@ void element_block(int& iblocke, Loops& loops, int nelg_entry) {
 void relem(int& iblocke) {
     Loops loops;
     const int nelg_entry = ccon.NELG;
-    const int indent_entry = iodati.INDENT;
-    outcom(cinout.LUECHO);
-    iodati.INDENT += 3;
-    for (;;) {
-        int ierr = 0;
-        ffldin(cinout.LUIN, cinout.LUOUT, 5, ierr);
-        if (cbinrec.IREPLY == 1) return;
-        if (chkfld("END", 1)) {
-            iodati.INDENT -= 3;
-            if (iodati.INDENT != indent_entry) {
-                iodati.INDENT = indent_entry;
-                ffldou(0, MSG_LIST, "*** WARNING *** ILOOP,JLOOP MAY BE NOT CLOSED");
-            }
-            ffldou(0, MSG_LIST,
-                   fmt::line("(A35,I4)", {"TOTAL NUMBER OF ELEMENTS DEFINED = ", ccon.NELG}));
-            outcom(cinout.LUECHO);
-            csetf.ISCUR = 1;
-            return;
+    enter_level();
+    // Open loops raise the indentation further; END takes it back to the level's.
+    const int level_indent = iodati.INDENT;
+    CommandLevel level{.menu = 5, .help_topic = 4};
+    level.at_end = [level_indent] {
+        if (iodati.INDENT != level_indent) {
+            iodati.INDENT = level_indent;
+            ffldou(0, MSG_LIST, "*** WARNING *** ILOOP,JLOOP MAY BE NOT CLOSED");
         }
-        if (const LevelWord w = help_or_history(4); w != LevelWord::other) {
-            if (w == LevelWord::unwind) return;
-            continue;
-        }
+        ffldou(0, MSG_LIST,
+               fmt::line("(A35,I4)", {"TOTAL NUMBER OF ELEMENTS DEFINED = ", ccon.NELG}));
+        return true;
+    };
+    level.after_end = [] { csetf.ISCUR = 1; };
+    level_loop(level, [&](int ierr) {
         int nocc = 0, ipos = 0;
         findop("REGION", nocc, ipos);
         if (nocc > 0) {
             int mode = LOOKUP_SELECT;
             fregion(ipos, mode);
-            if (mode != 0) continue;
+            if (mode != 0) return LevelStep::next;
         }
         if (chkfld("ILOOP", 1) || chkfld("JLOOP", 1)) {
             const bool iloop = chkfld("ILOOP", 1);
@@ -248,7 +240,7 @@ void relem(int& iblocke) {
                 ffldou(iloop ? 97 : 98, MSG_ERROR,
                        iloop ? "*** NO INDICE AFTER ILOOP" : "*** NO INDICE AFTER JLOOP");
                 ffldou(0, MSG_LIST, iloop ? "*** FORMAT  ILOOP=N" : "*** FORMAT  JLOOP=N");
-                continue;
+                return LevelStep::next;
             }
             (iloop ? loops.ni : loops.nj) = ifix(iodata.FVALUE(2));
             if (loops.order == LoopOrder::none)
@@ -262,7 +254,7 @@ void relem(int& iblocke) {
             outcom(cinout.LUECHO);
         } else if (chkfld("ENDLOOPS", 1)) {
             for (int* n : {&loops.ni, &loops.nj}) {
-                if (*n == 1) continue;
+                if (*n == 1) return LevelStep::next;
                 *n = 1;
                 loops.order = LoopOrder::none;
                 iodati.INDENT -= 3;
@@ -272,11 +264,12 @@ void relem(int& iblocke) {
             element_block(iblocke, loops, nelg_entry);
         } else {
             ccon.NPEG = 0;
-            if (ierr == 1) continue;
+            if (ierr == 1) return LevelStep::next;
             ffldou(99, MSG_ERROR, "*** ELEMENTS ARE \"LINEAR\" OR \"QUADR\"ATIC");
             ffldou(0, MSG_LIST, kBlockFormat);
         }
-    }
+        return LevelStep::next;
+    });
 }
 
 void direct(int nel, int& ires) {

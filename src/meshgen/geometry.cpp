@@ -1,7 +1,7 @@
 #include "meshgen/geometry.hpp"
 
 #include "control/echo.hpp"
-#include "control/history.hpp"
+#include "control/level.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
 #include "meshgen/boundary.hpp"
@@ -66,27 +66,17 @@ void setgeom(int& ifirst) {
         ccon.NELG = 0;
     }
     ifirst = 1;
-    outcom(cinout.LUECHO);
-    iodati.INDENT += 3;
+    enter_level();
     if (cmode.IMENU == 0) geometry_options();
-    for (;;) {
-        int ierr = 0;
-        ffldin(cinout.LUIN, cinout.LUOUT, 1, ierr);
-        if (cbinrec.IREPLY == 1) return;
-        if (chkfld("?", 1)) {
-            help(5);
-            continue;
-        }
-        if (chkfld("END", 1)) {
-            hand_over();
-            writf(g.IBLOCKE);
-            iodati.INDENT -= 3;
-            outcom(cinout.LUECHO);
-            return;
-        }
-        if (chkfld("H", 1)) {
-            history();
-        } else if (chkfld("FILE", 1)) {
+    CommandLevel level{.menu = 1, .help_topic = 5};
+    // END hands the mesh over once and writes the grid file.
+    level.at_end = [&g] {
+        hand_over();
+        writf(g.IBLOCKE);
+        return true;
+    };
+    level_loop(level, [&g](int ierr) {
+        if (chkfld("FILE", 1)) {
             // A number or nothing after FILE is passed over without a message.
             if (iodati.ITYPE(2) == FT_WORD && logrid() == 0) {
                 file_mesh_resets();
@@ -152,15 +142,10 @@ void setgeom(int& ifirst) {
                 mesh(cuold.UOLD.data(), cunew.UNEW.data(), icolu.ICOLU);
             }
         } else {
-            if (cmode.IMENU == 1) {
-                if (ierr == 0) ffldou(1, MSG_ERROR, "*** UNKNOWN OPTION ***");
-            } else {
-                geometry_options();
-            }
-            continue;
+            unknown_word(ierr, 1, "*** UNKNOWN OPTION ***", geometry_options);
         }
-        if (cbinrec.IREPLY == 1) return;
-    }
+        return LevelStep::next;
+    });
 }
 
 }  // namespace kavren

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "control/echo.hpp"
-#include "control/history.hpp"
+#include "control/level.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
 #include "eval/ifcompo.hpp"
@@ -631,32 +631,20 @@ void enrich_single(Level& l) {
 
 //// PLOT ////
 
-// The PLOT action; false when a replay has started.
-bool plot(Level& l) {
+// The PLOT action; a replay begun at its label record ends the level.
+void plot(Level& l) {
     if (l.execute) {
         graphwr(1, 0, 0, l.unew, l.icolu, l.icomp);
-        return true;
+        return;
     }
     if (cmode.IMENU == 0) {
         ffldou(0, MSG_LIST, "LABEL: ELEMENT  - ELEMENT NUMBER");
         ffldou(0, MSG_LIST, "       NODE     - NODE NUMBER");
         ffldou(0, MSG_LIST, "       NO-LABEL");
     }
-    for (;;) {
-        int ierr = 0;
-        ffldin(cinout.LUIN, cinout.LUOUT, LABEL_MENU, ierr);
-        if (cbinrec.IREPLY == 1) return false;
-        if (chkfld("?", 1)) {
-            help(LABEL_MENU);
-            continue;
-        }
-        if (chkfld("H", 1)) {
-            history();
-            if (cbinrec.IREPLY == 1) return false;
-            continue;
-        }
-        break;
-    }
+    // The label record: any record but "?" and H.
+    const CommandLevel label{.menu = LABEL_MENU, .help_topic = LABEL_MENU, .has_end = false};
+    if (level_loop(label, [](int) { return LevelStep::leave; }) == LevelExit::replay) return;
     if (const int ipos = option("ELSET"); ipos != 0) {
         csetf.ISCUR = 1;
         int mode = LOOKUP_SELECT;
@@ -665,7 +653,6 @@ bool plot(Level& l) {
     const int inode = option("NODE") != 0 ? 1 : 0;
     const int ielem = option("ELEMENT") != 0 ? 1 : 0;
     graph(1, inode, ielem, l.unew, l.icolu, l.icomp);
-    return true;
 }
 
 //// the level ////
@@ -673,8 +660,7 @@ bool plot(Level& l) {
 void run_level(Level& l) {
     const int menu = l.execute ? EXECUTE_MENU : MESH_MENU;
     cdec.IDEC = 1;
-    outcom(cinout.LUECHO);
-    iodati.INDENT += 3;
+    enter_level();
     if (menu_keyboard()) {
         csetf.ISCUR = 1;
         if (l.execute)
@@ -683,7 +669,11 @@ void run_level(Level& l) {
             graph(1, 0, 0, l.unew, l.icolu, l.icomp);
     }
     bool list_options = true;
-    for (;;) {
+    CommandLevel level{.menu = menu, .help_topic = menu};
+    // The EXECUTE driver never returns: a replay could not unwind it.
+    if (l.execute) level.history = LevelHistory::list_only;
+    // The options are listed on entry and after every action, not after "?" or H.
+    level.prompt = [&] {
         if (list_options) {
             if (l.execute)
                 execute_box();
@@ -691,40 +681,20 @@ void run_level(Level& l) {
                 option_list();
         }
         list_options = false;
-        int ierr = 0;
-        ffldin(cinout.LUIN, cinout.LUOUT, menu, ierr);
-        if (cbinrec.IREPLY == 1) return;
-        if (chkfld("?", 1)) {
-            help(menu);
-            continue;
-        }
-        if (chkfld("H", 1)) {
-            if (l.execute && is_number(2)) {
-                // The EXECUTE driver never returns: a replay could not unwind it.
-                ffldou(0, MSG_ERROR, "*** NO REPLAY OF THE HISTORY INSIDE EXECUTE ***");
-                continue;
-            }
-            history();
-            if (cbinrec.IREPLY == 1) return;
-            continue;
-        }
-        if (chkfld("END", 1)) {
-            iodati.INDENT -= 3;
-            outcom(cinout.LUECHO);
-            return;
-        }
+    };
+    level_loop(level, [&](int ierr) {
         list_options = true;
-        if (ierr == 1) continue;  // the end of input is no command
+        if (ierr == 1) return LevelStep::next;  // the end of input is no command
         if (!read_component(l)) {
             list_options = false;
-            continue;
+            return LevelStep::next;
         }
         if (chkfld("PLOT", 1)) {
-            if (!plot(l)) return;
-            continue;
+            plot(l);
+            return LevelStep::next;
         }
         csetf.ISCUR = 1;
-        if (!read_filters(l)) continue;
+        if (!read_filters(l)) return LevelStep::next;
         const bool refine_word =
             chkfld("REFINE", 1) || (l.execute && (chkfld("REFINEX", 1) || chkfld("REFINEY", 1)));
         if (refine_word) {
@@ -739,11 +709,11 @@ void run_level(Level& l) {
             else
                 unrefine_single(l);
         } else if (chkfld("ENRICH", 1)) {
-            if (!read_order(l)) continue;
+            if (!read_order(l)) return LevelStep::next;
             if (l.group) {
                 if (!l.have_k) {
                     order_unreadable();
-                    continue;
+                    return LevelStep::next;
                 }
                 enrich_group(l);
             } else {
@@ -752,7 +722,8 @@ void run_level(Level& l) {
         } else if (cmode.IMENU == 0) {
             ffldou(1, MSG_ERROR, "** UNKNOWN OPTION ***");
         }
-    }
+        return LevelStep::next;
+    });
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "control/echo.hpp"
-#include "control/history.hpp"
+#include "control/level.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
 #include "meshgen/stubs.hpp"
@@ -242,24 +242,10 @@ void rnode(int& iblockn) {
         csets();
         cprofs();
     }
-    outcom(cinout.LUECHO);
-    iodati.INDENT += 3;
-    for (;;) {
-        int ierr = 0;
-        ffldin(cinout.LUIN, cinout.LUOUT, 2, ierr);
-        if (cbinrec.IREPLY == 1) return;
-        if (chkfld("?", 1)) {
-            help(6);
-            continue;
-        }
-        if (chkfld("END", 1)) {
-            iodati.INDENT -= 3;
-            outcom(cinout.LUECHO);
-            return;
-        }
-        if (chkfld("H", 1)) {
-            history();
-        } else if (chkfld("POINT", 1)) {
+    enter_level();
+    const CommandLevel level{.menu = 2, .help_topic = 6};
+    level_loop(level, [&iblockn](int ierr) {
+        if (chkfld("POINT", 1)) {
             point(iblockn);
         } else if (chkfld("ARC", 1)) {
             arc(iblockn);
@@ -278,15 +264,10 @@ void rnode(int& iblockn) {
         } else if (chkfld("PLOT", 1)) {
             graphn(0);
         } else {
-            if (cmode.IMENU == 1) {
-                if (ierr == 0) ffldou(1, MSG_ERROR, "*** UNKNOWN OPTION ***");
-            } else {
-                nodes_options();
-            }
-            continue;
+            unknown_word(ierr, 1, "*** UNKNOWN OPTION ***", nodes_options);
         }
-        if (cbinrec.IREPLY == 1) return;
-    }
+        return LevelStep::next;
+    });
 }
 
 //// POINT ////
@@ -294,40 +275,27 @@ void rnode(int& iblockn) {
 void point(int& iblockn) {
     LocalSystems ls;
     PointMode unused = PointMode::none;
-    outcom(cinout.LUECHO);
-    iodati.INDENT += 3;
-    for (;;) {
-        int ierr = 0;
-        ffldin(cinout.LUIN, cinout.LUOUT, 31, ierr);
-        if (cbinrec.IREPLY == 1) return;
-        if (chkfld("END", 1)) {
-            iodati.INDENT -= 3;
-            outcom(cinout.LUECHO);
-            total_nodes_line();
-            return;
-        }
-        if (const LevelWord w = help_or_history(31); w != LevelWord::other) {
-            if (w == LevelWord::unwind) return;
-            continue;
-        }
+    enter_level();
+    const CommandLevel level{.menu = 31, .help_topic = 31, .after_end = total_nodes_line};
+    level_loop(level, [&](int ierr) {
         int nocc = 0, ipos = 0;
         findop("REGION", nocc, ipos);
         if (nocc > 0) {
             int mode = LOOKUP_DEFINE;
             fregion(ipos, mode);
-            if (mode != 0) continue;
+            if (mode != 0) return LevelStep::next;
         }
         nocc = 0;
         findop("IJ", nocc, ipos);
         if (nocc == 0) {
             if (ierr == 0) ffldou(87, MSG_ERROR, "*** OPTION \"IJ\" MISSING ***");
             ffldou(0, MSG_LIST, kPointSyntax);
-            continue;
+            return LevelStep::next;
         }
         int ij[2];
         if (!read_bounds(ipos, 2, ij)) {
             refuse(86, "*** I,J BOUNDS NOT FOUND ***", kPointSyntax);
-            continue;
+            return LevelStep::next;
         }
         read_local_systems(ls, unused);
         Scan s = scan_points(PointMode::none, ls, false, false, 0, nullptr, 0, nullptr);
@@ -335,7 +303,7 @@ void point(int& iblockn) {
         if (s.count == 1) {
             int node = 0;
             fref(ij[0], ij[1], cregio.IREG, node, 1);
-            if (!nodes_fit(1, node == 0 ? 1 : 0)) continue;
+            if (!nodes_fit(1, node == 0 ? 1 : 0)) return LevelStep::next;
             iblockn += 1;
             node = place_node(ij[0], ij[1], created);
             cnodet.XGEN(node) = s.first.x;
@@ -353,11 +321,12 @@ void point(int& iblockn) {
                                  {"(", ij[0], ",", ij[1], ")    X=", cnodet.XGEN(node),
                                   " Y=", cnodet.YGEN(node)}));
             }
-            continue;
+            return LevelStep::next;
         }
         generated_line(created);
         outcom(cinout.LUECHO);
-    }
+        return LevelStep::next;
+    });
 }
 
 //// GRID ////
@@ -367,19 +336,9 @@ namespace {
 // Reads records (menu 4) until one gives exactly four points: the corners
 // (offset 0) or the mid-side points (offset 4). False when a replay started.
 bool read_control_points(bool mid, LocalSystems& ls, PointMode& last_mode, Arr1<double, 16>& xy) {
-    for (;;) {
-        int ierr = 0;
-        ffldin(cinout.LUIN, cinout.LUOUT, 4, ierr);
-        if (cbinrec.IREPLY == 1) return false;
-        if (chkfld("H", 1)) {
-            history();
-            if (cbinrec.IREPLY == 1) return false;
-            continue;
-        }
-        if (chkfld("?", 1)) {
-            help(mid ? 3 : 2);
-            continue;
-        }
+    // No END here: every record is read for its points.
+    const CommandLevel level{.menu = 4, .help_topic = mid ? 3 : 2, .has_end = false};
+    const LevelExit exit = level_loop(level, [&](int) {
         Arr1<double, 16> trial = xy;
         Scan s = mid ? scan_points(PointMode::cartesian, ls, true, true, 74, &trial, 4, &last_mode)
                      : scan_points(last_mode, ls, true, false, 72, &trial, 0, &last_mode);
@@ -389,17 +348,18 @@ bool read_control_points(bool mid, LocalSystems& ls, PointMode& last_mode, Arr1<
             ffldou(0, MSG_LIST,
                    mid ? "FORMAT {XY},XI,YI, {RT},RI,TI, {IJ},I,J  N=5,8"
                        : "FORMAT {XY},XI,YI, {RT},RI,TI, {IJ},I,J  N=1,4");
-            continue;
+            return LevelStep::next;
         }
         if (s.bad_centre) {
             ffldou(75, MSG_ERROR, "*** CURV CENTRE LIES AT THE MIDDLE OF ITS SIDE ***");
             ffldou(0, MSG_LIST, "FORMAT {XY},XI,YI, {RT},RI,TI, {IJ},I,J  N=5,8");
-            continue;
+            return LevelStep::next;
         }
         xy = trial;
         outcom(cinout.LUECHO);
-        return true;
-    }
+        return LevelStep::leave;
+    });
+    return exit == LevelExit::left;
 }
 
 }  // namespace
@@ -407,63 +367,50 @@ bool read_control_points(bool mid, LocalSystems& ls, PointMode& last_mode, Arr1<
 void grid(int& iblockn) {
     LocalSystems ls;
     PointMode last_mode = PointMode::cartesian;
-    outcom(cinout.LUECHO);
-    iodati.INDENT += 3;
-    for (;;) {
-        int ierr = 0;
-        ffldin(cinout.LUIN, cinout.LUOUT, 3, ierr);
-        if (cbinrec.IREPLY == 1) return;
-        if (chkfld("END", 1)) {
-            iodati.INDENT -= 3;
-            outcom(cinout.LUECHO);
-            total_nodes_line();
-            return;
-        }
-        if (const LevelWord w = help_or_history(1); w != LevelWord::other) {
-            if (w == LevelWord::unwind) return;
-            continue;
-        }
+    enter_level();
+    const CommandLevel level{.menu = 3, .help_topic = 1, .after_end = total_nodes_line};
+    level_loop(level, [&](int) {
         int nocc = 0, ipos = 0;
         findop("REGION", nocc, ipos);
         if (nocc > 0) {
             int mode = LOOKUP_DEFINE;
             fregion(ipos, mode);
-            if (mode != 0) continue;
+            if (mode != 0) return LevelStep::next;
         }
         nocc = 0;
         findop("POINT", nocc, ipos);
         if (nocc == 0) {
             refuse(69, "*** OPTION \"POINT\" MISSING ***", kGridSyntax);
-            continue;
+            return LevelStep::next;
         }
         int npt = is_number(ipos) ? ifix(iodata.FVALUE(ipos)) : 0;
         if (!is_number(ipos) || (iodata.FVALUE(ipos) != 4.0 && iodata.FVALUE(ipos) != 8.0)) {
             refuse(68, "BAD NUMBER OF POINTS, MUST BE =4 OR =8", kGridSyntax);
-            continue;
+            return LevelStep::next;
         }
         nocc = 0;
         findop("IJ", nocc, ipos);
         if (nocc == 0) {
             refuse(71, "*** OPTION \"IJ\" MISSING ***", kGridSyntax);
-            continue;
+            return LevelStep::next;
         }
         int b[4];
         if (!read_bounds(ipos, 4, b)) {
             refuse(70, "*** I,J BOUNDS NOT FOUND ***", kGridSyntax);
-            continue;
+            return LevelStep::next;
         }
         const int imin = b[0], jmin = b[1], imax = b[2], jmax = b[3];
         // The map divides by IMAX-IMIN and JMAX-JMIN.
         if (imin == imax || jmin == jmax) {
             refuse(70, "*** IMIN=IMAX OR JMIN=JMAX: A GRID NEEDS TWO LINES EACH WAY ***",
                    kGridSyntax);
-            continue;
+            return LevelStep::next;
         }
         long points =
             imax > imin && jmax > jmin ? static_cast<long>(imax - imin + 1) * (jmax - jmin + 1) : 0;
         if (points > free_slots()) {
             table_full("GENERATOR SLOTS", MAXGNOD);
-            continue;
+            return LevelStep::next;
         }
         int fresh = 0;
         for (int l = jmin; l <= jmax; ++l)
@@ -472,13 +419,14 @@ void grid(int& iblockn) {
                 fref(k, l, cregio.IREG, node, 1);
                 if (node == 0) ++fresh;
             }
-        if (!nodes_fit(static_cast<int>(points), fresh)) continue;
+        if (!nodes_fit(static_cast<int>(points), fresh)) return LevelStep::next;
         read_local_systems(ls, last_mode);
         outcom(cinout.LUECHO);
 
         Arr1<double, 16> xy;
-        if (!read_control_points(false, ls, last_mode, xy)) return;
-        if (npt == 8 && !read_control_points(true, ls, last_mode, xy)) return;
+        // A replay begun while the points are read ends the level.
+        if (!read_control_points(false, ls, last_mode, xy)) return LevelStep::next;
+        if (npt == 8 && !read_control_points(true, ls, last_mode, xy)) return LevelStep::next;
 
         iblockn += 1;
         const double dxi = 2.0 / (imax - imin), deta = 2.0 / (jmax - jmin);
@@ -498,7 +446,8 @@ void grid(int& iblockn) {
             }
         }
         generated_line(created);
-    }
+        return LevelStep::next;
+    });
 }
 
 //// map helpers ////

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "control/echo.hpp"
-#include "control/history.hpp"
+#include "control/level.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
 #include "records/io.hpp"
@@ -17,21 +17,10 @@ namespace kavren {
 namespace {
 
 void skip_level(const std::string& name, int menu) {
-    outcom(cinout.LUECHO);
-    iodati.INDENT += 3;
+    enter_level();
     write_terminal(" ** " + name + " IS NOT AVAILABLE YET: ITS RECORDS UP TO END ARE SKIPPED");
-    for (;;) {
-        int ierr = 0;
-        ffldin(cinout.LUIN, cinout.LUOUT, menu, ierr);
-        if (cbinrec.IREPLY == 1) return;
-        if (chkfld("END", 1)) break;
-        if (chkfld("H", 1)) {
-            history();
-            if (cbinrec.IREPLY == 1) return;
-        }
-    }
-    iodati.INDENT -= 3;
-    outcom(cinout.LUECHO);
+    const CommandLevel level{.menu = menu, .help_topic = NO_LEVEL_HELP};
+    level_loop(level, [](int) { return LevelStep::next; });
 }
 
 }  // namespace

@@ -35,5 +35,14 @@ Iwindo iwindo;
 Wsize wsize;
 Claser claser;
 Cxmin cxmin;
+Cscale cscale;
+Iscaler iscaler;
+Lscale lscale;
+Iscale iscale;
+Viewport viewport;
+Credraw credraw;
+Clmap clmap;
+Xgmovs xgmovs;
+Wplotinf wplotinf;
 
 }  // namespace kavren

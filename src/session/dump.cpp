@@ -34,7 +34,7 @@
 
 #include "control/echo.hpp"
 #include "control/extension.hpp"
-#include "control/history.hpp"
+#include "control/level.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
 #include "control/utility.hpp"
@@ -682,28 +682,11 @@ int dumpin(double* uold, double* unew, int icolu, const std::string& fname) {
 
 void dump() {
     const int topic = cmode.ICUSTM == 1 ? HELP_CUSTOM : HELP_STANDARD;
-    outcom(cinout.LUECHO);
-    iodati.INDENT += 3;
-    for (;;) {
-        int ierr = 0;
-        ffldin(cinout.LUIN, cinout.LUOUT, STORAGE_MENU, ierr);
-        if (cbinrec.IREPLY == 1) return;
-        if (chkfld("?", 1)) {
-            help(topic);
-            continue;
-        }
-        if (chkfld("END", 1)) {
-            iodati.INDENT -= 3;
-            outcom(cinout.LUECHO);
-            return;
-        }
-        if (chkfld("H", 1)) {
-            history();
-            if (cbinrec.IREPLY == 1) return;
-            continue;
-        }
+    enter_level();
+    const CommandLevel level{.menu = STORAGE_MENU, .help_topic = topic};
+    level_loop(level, [](int ierr) {
         std::string name;
-        if (!save_file_name(name)) continue;
+        if (!save_file_name(name)) return LevelStep::next;
         cdump.IUNFOR = has_option("UNFORM") ? 1 : 0;
         const bool save = chkfld("SAVE", 1);
         if (save || chkfld("RECOVER", 1)) {
@@ -713,16 +696,13 @@ void dump() {
                 dumpout(cuold.UOLD.data(), cunew.UNEW.data(), ICOLU_ROWS, name);
             else
                 dumpin(cuold.UOLD.data(), cunew.UNEW.data(), ICOLU_ROWS, name);
-            if (cbinrec.IREPLY == 1) return;
+            if (cbinrec.IREPLY == 1) return LevelStep::next;
             outcom(cinout.LUECHO);
-            continue;
+            return LevelStep::next;
         }
-        if (cmode.IMENU == 1) {
-            if (ierr == 0) ffldou(HELP_UNKNOWN, MSG_ERROR, "*** UNKNOWN OPTION ***");
-        } else {
-            storage_list();
-        }
-    }
+        unknown_word(ierr, HELP_UNKNOWN, "*** UNKNOWN OPTION ***", storage_list);
+        return LevelStep::next;
+    });
 }
 
 }  // namespace kavren

@@ -10,6 +10,7 @@
 #include "adapt/errexact.hpp"
 #include "control/debug.hpp"
 #include "control/echo.hpp"
+#include "control/level.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
 #include "frontal/solve1.hpp"
@@ -102,35 +103,17 @@ void write_menu() {
         say(l);
 }
 
-// Reads the next action record. "@" switches between the keyboard and the
-// project deck; the end of input is read past. False for "?", which the
-// reader has answered: the menu is the driver's own help.
-bool read_action() {
-    for (;;) {
-        int ierr = 0;
-        ffldin(cinout.LUIN, cinout.LUOUT, 0, ierr);
-        if (ierr == 1) continue;
-        if (chkfld("@", 1) && (cinout.LUIN == cinout.LUKBD || cinout.LUIN == LUDECK)) {
-            cinout.LUIN = cinout.LUIN == cinout.LUKBD ? LUDECK : cinout.LUKBD;
-            write_terminal(" *** READING SWITCHED ***");
-            continue;
-        }
-        if (chkfld("?", 1)) {
-            help(0);
-            return false;
-        }
-        return true;
-    }
-}
-
 // The action words of the record set the action; DISERR also the error kind
-// from the number after it (0, which maps nothing, when there is none).
-void choose_action() {
+// from the number after it (0, which maps nothing, when there is none). False
+// when the record holds none of them.
+bool choose_action() {
     Cexecute& d = cexecute;
+    bool found = false;
     for (const ActionWord& a : kActions) {
         int nocc = 0, ipos = 0;
         findop(a.word, nocc, ipos);
         if (nocc == 0) continue;
+        found = true;
         d.IACTION = a.action;
         if (a.action == ACT_DISERR) {
             const bool number =
@@ -138,6 +121,42 @@ void choose_action() {
             d.IERKIND = number ? ifix(iodata.FVALUE(ipos)) : 0;
         }
     }
+    return found;
+}
+
+// True when some field of the record holds a word or a number.
+bool record_has_text() {
+    for (int k = 1; k <= iodati.NFIELD && k <= NFIELD_SLOTS; ++k)
+        if (iodati.ITYPE(k) == FT_WORD || iodati.ITYPE(k) == FT_NUMBER) return true;
+    return false;
+}
+
+// Makes the current record the word of the last action (with its error kind
+// for DISERR), so that the echo of an empty record logs the action it repeats.
+void record_last_action() {
+    const Cexecute& d = cexecute;
+    std::string text;
+    for (const ActionWord& a : kActions)
+        if (a.action == d.IACTION) text = a.word;
+    if (d.IACTION == ACT_DISERR) text.append("=").append(std::to_string(d.IERKIND));
+    iodati.LINE(1) = Line80(text);
+    iodati.NLINE = 1;
+}
+
+// The first field of the record that is not empty, as read (blanks dropped).
+std::string first_field() {
+    std::string field;
+    for (int l = 1; l <= iodati.NLINE; ++l) {
+        for (const char c : iodati.LINE(l).view()) {
+            if (c == '#') break;
+            if (c == ',' || c == '=' || c == '/') {
+                if (!field.empty()) return field;
+                continue;
+            }
+            if (c != ' ') field += c;
+        }
+    }
+    return field;
 }
 
 void perform(int action) {
@@ -184,19 +203,51 @@ void perform(int action) {
 }  // namespace
 
 void execute() {
-    outcom(cinout.LUECHO);
-    iodati.INDENT += 3;
+    enter_level();
     ask_ndimen();
     ask_breakpoints();
-    for (;;) {
-        write_menu();
-        if (!read_action()) continue;
-        choose_action();
+    // The menu is written before every read but the one after "@" or the end
+    // of input. The driver has no END, and H only lists: nothing could unwind
+    // a driver that never returns.
+    bool menu_due = true;
+    CommandLevel level{
+        .menu = 0, .help_topic = 0, .history = LevelHistory::list_only, .has_end = false};
+    level.prompt = [&menu_due] {
+        if (menu_due) write_menu();
+        menu_due = true;
+    };
+    level_loop(level, [&menu_due](int ierr) {
+        // The end of input is read past: the reader has switched to the keyboard.
+        if (ierr == 1) {
+            menu_due = false;
+            return LevelStep::next;
+        }
+        // "@" switches between the keyboard and the project deck.
+        if (chkfld("@", 1) && (cinout.LUIN == cinout.LUKBD || cinout.LUIN == LUDECK)) {
+            cinout.LUIN = cinout.LUIN == cinout.LUKBD ? LUDECK : cinout.LUKBD;
+            write_terminal(" *** READING SWITCHED ***");
+            menu_due = false;
+            return LevelStep::next;
+        }
+        // A record without an action word repeats the last action only when
+        // it is empty; any other word is refused and changes nothing.
+        if (!choose_action()) {
+            if (record_has_text()) {
+                std::string refusal("** UNKNOWN ACTION: ");
+                refusal.append(first_field());
+                ffldou(0, MSG_ERROR, refusal);
+                return LevelStep::next;
+            }
+            record_last_action();
+        }
         // The mesh level echoes the record that enters it; every other
         // record is echoed here, so that the command log replays the run.
         if (cexecute.IACTION != ACT_MESH && iodati.NFIELD > 0) outcom(cinout.LUECHO);
         perform(cexecute.IACTION);
-    }
+        return LevelStep::next;
+    });
+    // Nothing ends the driver's loop but the end of the run.
+    sstop(0, "EXECUTE");
 }
 
 }  // namespace kavren

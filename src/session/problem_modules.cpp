@@ -11,7 +11,6 @@
 
 #include "control/echo.hpp"
 #include "control/extension.hpp"
-#include "control/history.hpp"
 #include "control/level.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
@@ -47,33 +46,12 @@ constexpr double EPS_START = 9.999999747378752e-05;  // 1.0E-4 in single precisi
 
 //// level helpers ////
 
-int read_record(int menu) {
-    int ierr = 0;
-    ffldin(cinout.LUIN, cinout.LUOUT, menu, ierr);
-    return ierr;
-}
-
-bool replaying() {
-    return cbinrec.IREPLY == 1;
-}
-
 void echo() {
     outcom(cinout.LUECHO);
 }
 
 void list(std::initializer_list<const char*> lines) {
     for (const char* l : lines) ffldou(0, MSG_LIST, l);
-}
-
-// An unknown word: in menu mode an error (not at the end of input), in
-// command mode the level's option list.
-template <typename ListFn>
-void unknown(int ierr, const char* menu_error, ListFn show_list) {
-    if (cmode.IMENU == 1) {
-        if (ierr == 0) ffldou(0, MSG_ERROR, menu_error);
-    } else {
-        show_list();
-    }
 }
 
 void nothing_changed(const char* second) {
@@ -146,7 +124,7 @@ void kind_list() {
 }
 
 void kind_unknown(int ierr) {
-    unknown(ierr, "*** UNKNOWN OPTION ***", kind_list);
+    unknown_word(ierr, 0, "*** UNKNOWN OPTION ***", kind_list);
 }
 
 // The boundary number named by word: the last boundary 1..NBLIN with that name.
@@ -292,29 +270,24 @@ int iterative_options(IterativeParams& p) {
 // The ITERATIVE sub-menu (menu 50), entered from the solver menu; it leaves
 // both menus.
 void iterative() {
-    echo();
+    enter_level();
     IterativeParams p;
-    iodati.INDENT += 3;
     bool changed = false;
+    bool unchanged_defaults = false;
     auto leave_both = [] { iodati.INDENT -= 6; };
-    for (;;) {
-        const int ierr = read_record(ITERATIVE_MENU);
-        if (replaying()) return;
-        if (const LevelWord w = help_or_history(ITERATIVE_MENU); w != LevelWord::other) {
-            if (w == LevelWord::unwind) return;
-            continue;
-        }
+    // END echoes at the sub-menu's indentation; both menus are left below.
+    const CommandLevel level{.menu = ITERATIVE_MENU, .help_topic = ITERATIVE_MENU, .indent = 0};
+    const LevelExit exit = level_loop(level, [&](int ierr) {
         if (chkfld("DEFAULTS", 1)) {
             if (cflags.ISLVDF != 1) {
                 ffldou(0, MSG_ERROR, " *** NO USER DEFAULTS AVAILABLE ***");
                 ffldou(0, MSG_ERROR, " PLEASE MAKE DESIRED CHANGES TO ANY OPTIONS AND END");
-                continue;
+                return LevelStep::next;
             }
             echo();
             if (cflags.ISOLVD == 1 && cflags.ISOLVR == 3) {
-                nothing_changed(" NO NEED TO RECALCULATE SOLUTION.");
-                leave_both();
-                return;
+                unchanged_defaults = true;
+                return LevelStep::leave;
             }
             p.method = cslvdefs.ISLV(2);
             p.maxit = cslvdefs.ISLV(3);
@@ -322,24 +295,27 @@ void iterative() {
             p.freq = cslvdefs.ISLV(5);
             p.print = cslvdefs.ISLV(6);
             p.eps = cslvdefs.RSLV(1);
-            break;
-        }
-        if (chkfld("END", 1)) {
-            echo();
-            break;
+            return LevelStep::leave;
         }
         const int found = iterative_options(p);
         // END anywhere ends the sub-menu once the record's options are taken.
         if (flag_option("END")) {
             echo();
-            break;
+            return LevelStep::leave;
         }
         if (found > 0) {
             echo();
             changed = true;
-            continue;
+            return LevelStep::next;
         }
-        unknown(ierr, "** UNKNOWN OPTION **", iterative_list);
+        unknown_word(ierr, 0, "** UNKNOWN OPTION **", iterative_list);
+        return LevelStep::next;
+    });
+    if (exit == LevelExit::replay) return;
+    if (unchanged_defaults) {
+        nothing_changed(" NO NEED TO RECALCULATE SOLUTION.");
+        leave_both();
+        return;
     }
     if (!changed && cflags.ISOLVD == 1 && cflags.ISOLVR == 3) {
         nothing_changed(" NO NEED TO RECALCULATE SOLUTION. ");
@@ -363,57 +339,35 @@ void iterative() {
 //// public levels ////
 
 void standard() {
-    echo();
-    for (;;) {
-        const int ierr = read_record(STANDARD_MENU);
-        if (replaying()) return;
-        bool acted = true;
-        if (chkfld("?", 1)) {
-            help(STANDARD_MENU);
-        } else if (chkfld("H", 1)) {
-            history();
-        } else if (chkfld("ELASTICITY", 1)) {
+    enter_level(0);
+    const CommandLevel level{.menu = STANDARD_MENU, .help_topic = STANDARD_MENU, .indent = 0};
+    level_loop(level, [](int ierr) {
+        if (chkfld("ELASTICITY", 1)) {
             choose_standard(2, 4, 1, 1);
             process();
         } else if (chkfld("HEAT", 1)) {
             choose_standard(1, 2, 2, 2);
             process();
-        } else if (chkfld("END", 1)) {
-            echo();
-            return;
         } else {
-            acted = false;
+            unknown_word(ierr, 0, "*** UNKNOWN OPTION ***", standard_list);
         }
-        if (acted) {
-            if (replaying()) return;
-            continue;
-        }
-        unknown(ierr, "*** UNKNOWN OPTION ***", standard_list);
-    }
+        return LevelStep::next;
+    });
 }
 
 void custom() {
-    echo();
-    for (;;) {
-        read_record(CUSTOM_MENU);
-        if (replaying()) return;
-        if (const LevelWord w = help_or_history(CUSTOM_MENU); w != LevelWord::other) {
-            if (w == LevelWord::unwind) return;
-            continue;
-        }
+    enter_level(0);
+    const CommandLevel level{.menu = CUSTOM_MENU, .help_topic = CUSTOM_MENU, .indent = 0};
+    level_loop(level, [](int) {
         if (int i = custom_problem(); i != 0) {
             choose_custom(i);
             process();
-            if (replaying()) return;
-            continue;
+        } else {
+            // The CUSTOM menu lists its problems in both modes.
+            custom_list();
         }
-        if (chkfld("END", 1)) {
-            echo();
-            return;
-        }
-        // The CUSTOM menu lists its problems in both modes.
-        custom_list();
-    }
+        return LevelStep::next;
+    });
 }
 
 void process() {
@@ -421,17 +375,10 @@ void process() {
     // The generator resets its state at the first GEOMETRY of each entry.
     int geometry_first = 0;
     const int menu = customised ? PROCESS_CUSTOM_MENU : PROCESS_MENU;
-    echo();
-    iodati.INDENT += 3;
-    for (;;) {
-        const int ierr = read_record(menu);
-        if (replaying()) return;
-        bool acted = true;
-        if (chkfld("?", 1)) {
-            help(menu);
-        } else if (chkfld("H", 1)) {
-            history();
-        } else if (chkfld("GEOMETRY", 1)) {
+    enter_level();
+    const CommandLevel level{.menu = menu, .help_topic = menu};
+    level_loop(level, [&](int ierr) {
+        if (chkfld("GEOMETRY", 1)) {
             setgeom(geometry_first);
         } else if (chkfld("PARAMS", 1) && !customised) {
             echo();
@@ -449,23 +396,12 @@ void process() {
             adapt();
         } else if (chkfld("POST", 1)) {
             post();
-        } else if (chkfld("END", 1)) {
-            iodati.INDENT -= 3;
-            echo();
-            return;
-        } else {
-            acted = false;
+        } else if (cmode.IMENU == 0 || !chkfld("DEFAULT", 1)) {
+            // Menu mode passes over DEFAULT.
+            unknown_word(ierr, 0, "*** UNKNOWN OPTION ***", process_list);
         }
-        if (acted) {
-            if (replaying()) return;
-            continue;
-        }
-        if (cmode.IMENU == 1) {
-            if (ierr == 0 && !chkfld("DEFAULT", 1)) ffldou(0, MSG_ERROR, "*** UNKNOWN OPTION ***");
-        } else {
-            process_list();
-        }
-    }
+        return LevelStep::next;
+    });
 }
 
 void setparam() {
@@ -488,49 +424,37 @@ void setbcs() {
 }
 
 void setbcs0() {
-    echo();
-    iodati.INDENT += 3;
+    enter_level();
     int lastkind = 0;
-    for (;;) {
-        // The menu of the last kind given follows the boundary-condition menu;
-        // kinds without a menu of their own keep that menu.
-        const int menu = lastkind >= 1 && lastkind <= 5 ? BCONDS_MENU + lastkind : BCONDS_MENU;
-        const int ierr = read_record(menu);
-        if (replaying()) return;
-        if (const LevelWord w = help_or_history(menu); w != LevelWord::other) {
-            if (w == LevelWord::unwind) return;
-            continue;
-        }
+    CommandLevel level{.menu = BCONDS_MENU, .help_topic = BCONDS_MENU};
+    // END is refused while a boundary line of the mesh has no kind.
+    level.at_end = all_kinds_given;
+    level_loop(level, [&](int ierr) {
         if (chkfld("KIND", 1)) {
             kind_record(ierr, lastkind);
-            continue;
-        }
-        if (chkfld("END", 1)) {
-            if (!all_kinds_given()) continue;
-            iodati.INDENT -= 3;
-            echo();
-            return;
+            // The menu of the last kind given follows the boundary-condition
+            // menu; kinds without a menu of their own keep that menu.
+            level.menu = lastkind >= 1 && lastkind <= 5 ? BCONDS_MENU + lastkind : BCONDS_MENU;
+            level.help_topic = level.menu;
+            return LevelStep::next;
         }
         ffldou(0, MSG_ERROR, "UNABLE TO FIND KEYWORD KIND");
         kind_unknown(ierr);
-    }
+        return LevelStep::next;
+    });
 }
 
+// The solver menu has no END: every solve, and every solve found unnecessary,
+// leaves it.
 void solve() {
-    echo();
-    iodati.INDENT += 3;
-    for (;;) {
-        const int ierr = read_record(SOLVE_MENU);
-        if (replaying()) return;
-        if (const LevelWord w = help_or_history(SOLVE_MENU); w != LevelWord::other) {
-            if (w == LevelWord::unwind) return;
-            continue;
-        }
+    enter_level();
+    const CommandLevel level{.menu = SOLVE_MENU, .help_topic = SOLVE_MENU, .has_end = false};
+    level_loop(level, [](int ierr) {
         if (chkfld("DEFAULT", 1)) {
             if (cflags.ISOLVR == 0) {
                 ffldou(0, MSG_ERROR, " *** NO DEFAULT SOLVER CURRENTLY CHOSEN ***");
                 ffldou(0, MSG_ERROR, " PLEASE SELECT A SOLVER ");
-                continue;
+                return LevelStep::next;
             }
             echo();
             iodati.INDENT -= 3;
@@ -538,7 +462,7 @@ void solve() {
                 nothing_changed(" NO NEED TO RECALCULATE SOLUTION. ");
             else
                 solve_with(cflags.ISOLVR);
-            return;
+            return LevelStep::leave;
         }
         if (chkfld("FRONTAL", 1)) {
             echo();
@@ -549,14 +473,15 @@ void solve() {
                 cdec.IDEC = 0;
                 solve_with(1);
             }
-            return;
+            return LevelStep::leave;
         }
         if (chkfld("ITERATIVE", 1)) {
             iterative();
-            return;
+            return LevelStep::leave;
         }
-        unknown(ierr, "** UNKNOWN OPTION **", solver_list);
-    }
+        unknown_word(ierr, 0, "** UNKNOWN OPTION **", solver_list);
+        return LevelStep::next;
+    });
 }
 
 int getsoln(int isol) {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "control/history.hpp"
+#include "control/level.hpp"
 #include "control/menu.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
@@ -268,39 +268,23 @@ void main_menu_options() {
         cbinrec.NXTREC = 1;
         cbinrec.IREPLY = 0;
         if (cmode.IMENU == 0 && cinout.LUIN == cinout.LUKBD) main_menu_options();
-        for (;;) {
-            int ierr = 0;
-            ffldin(cinout.LUIN, cinout.LUOUT, MAIN_MENU, ierr);
-            if (chkfld("END", 1)) {
-                ffldou(0, MSG_LIST, " VIRK END OF SESSION");
-                plain_stop(0);
-            }
-            if (chkfld("?", 1)) {
-                help(0);
-                continue;
-            }
-            bool acted = true;
-            if (chkfld("H", 1)) {
-                history();
-            } else if (chkfld("DATABASE", 1)) {
+        // END ends the run; a replay comes back to the loop head.
+        const CommandLevel level{.menu = MAIN_MENU, .help_topic = 0, .indent = 0, .at_end = [] {
+                                     ffldou(0, MSG_LIST, " VIRK END OF SESSION");
+                                     plain_stop(0);
+                                     return true;
+                                 }};
+        level_loop(level, [](int ierr) {
+            if (chkfld("DATABASE", 1))
                 datab();
-            } else if (chkfld("STANDARD", 1)) {
+            else if (chkfld("STANDARD", 1))
                 standard();
-            } else if (chkfld("CUSTOM", 1)) {
+            else if (chkfld("CUSTOM", 1))
                 custom();
-            } else {
-                acted = false;
-            }
-            if (acted) {
-                if (cbinrec.IREPLY == 1) break;
-                continue;
-            }
-            if (cmode.IMENU == 1) {
-                if (ierr == 0) ffldou(0, MSG_ERROR, "*** UNKNOWN OPTION ***");
-            } else {
-                main_menu_options();
-            }
-        }
+            else
+                unknown_word(ierr, 0, "*** UNKNOWN OPTION ***", main_menu_options);
+            return LevelStep::next;
+        });
     }
 }
 

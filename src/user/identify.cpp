@@ -5,9 +5,9 @@
 #include <string>
 
 #include "control/messages.hpp"
+#include "graphics/draw.hpp"
 #include "support/format.hpp"
 #include "support/word.hpp"
-#include "user/plot_pending.hpp"
 
 namespace kavren {
 

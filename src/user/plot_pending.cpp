@@ -1,5 +1,5 @@
 // STUB: removed when the plots land. Each plot says in one line that it is not
-// available and draws nothing; the drawing calls do nothing.
+// available and draws nothing.
 #include "user/plot_pending.hpp"
 
 #include "control/messages.hpp"
@@ -34,11 +34,5 @@ void drprof(double*, int, int) {
 void diserr(double*) {
     not_yet("DISERR:", "THE ERROR MAP");
 }
-
-// STUB: comes with the drawing interface.
-void mmovt(int, int) {}
-
-// STUB: comes with the drawing interface.
-void mtext(std::string_view, int) {}
 
 }  // namespace kavren

@@ -108,13 +108,13 @@ TEST(Execute, OneDimensionalCountAddsTheInteriorOrders) {
     EXPECT_EQ(count(r2.out_lines(), " TOTAL NDOF=    27    log10=0.1431E+01"), 1) << show(r2);
 }
 
-TEST(Execute, LastActionWordWinsAndOtherRecordsRepeatIt) {
+TEST(Execute, LastActionWordWinsAndAnEmptyRecordRepeatsIt) {
     auto r =
         run_kavren(with_deck(kSquare + std::string(kOmegaXY) + kEnter2 +
-                             "SOLVE,ERREST\nCOLOR\nDISERR\nDISERR,GLOBAL\nADAPTP\nADAPTP\nQUIT\n"));
+                             "SOLVE,ERREST\n,\nDISERR\nDISERR,GLOBAL\nADAPTP\nADAPTP\nQUIT\n"));
     ASSERT_EQ(r.status, 0) << show(r);
     auto out = r.out_lines();
-    // SOLVE,ERREST ran ERREST only, and COLOR ran it again.
+    // SOLVE,ERREST ran ERREST only, and the empty record ran it again.
     EXPECT_EQ(count(out, " ENTER FRONTAL SOLVER..."), 0) << show(r);
     EXPECT_EQ(count(out, kTotalsXY[2]), 2) << show(r);
     // The adaptive steps work on the errors of the last ERREST (enrichment keeps
@@ -123,11 +123,102 @@ TEST(Execute, LastActionWordWinsAndOtherRecordsRepeatIt) {
     EXPECT_EQ(count(out, " ELEMENTS TO BE REFINED:"), 2) << show(r);
     EXPECT_EQ(count(out, " IEL= 2"), 2) << show(r);
     auto log = r.lines("decks/job.out");
-    for (const char* rec : {"SOLVE,ERREST", "COLOR", "DISERR", "DISERR,GLOBAL"})
+    // The empty record is logged as the action it repeated.
+    for (const char* rec : {"SOLVE,ERREST", "ERREST", "DISERR", "DISERR,GLOBAL"})
         EXPECT_EQ(count(log, std::string("      ") + rec), 1) << rec << "\n"
                                                               << r.file("decks/job.out");
     EXPECT_EQ(count(log, "      ADAPTP"), 2) << r.file("decks/job.out");
 }
+
+// Records that hold no action word: an empty one repeats the last action and
+// is logged as it; any other word is refused, changes nothing and is not
+// logged; H lists the history and H,n is refused, since the driver never
+// returns. Every case starts with ERREST, so that a repeat would show.
+struct RecordCase {
+    const char* name;
+    const char* records;              // after ERREST, before QUIT
+    std::vector<std::string> errors;  // the error file before its closing lines
+    int errests;                      // ERREST runs ("TOTAL ERRORS:" lines)
+    int adapts;                       // adaptive steps ("ELEMENTS TO BE REFINED:" lines)
+    std::vector<std::string> log;     // the driver's records in the log, from ERREST on
+    const char* shown;                // a line the terminal shows ("": none)
+};
+
+const RecordCase kRecordCases[] = {
+    {"typo", "SOVLE\n", {" ** UNKNOWN ACTION: SOVLE"}, 1, 0, {"ERREST"}, ""},
+    {"end_after_adaptp",
+     "ADAPTP\nEND\n",
+     {" ** UNKNOWN ACTION: END"},
+     1,
+     1,
+     {"ERREST", "ADAPTP"},
+     ""},
+    {"plot_option_alone", "COLOR\n", {" ** UNKNOWN ACTION: COLOR"}, 1, 0, {"ERREST"}, ""},
+    {"number", "5\n", {" ** UNKNOWN ACTION: 5"}, 1, 0, {"ERREST"}, ""},
+    {"long_word_given_whole",
+     "SOLVEITNOW,2\n",
+     {" ** UNKNOWN ACTION: SOLVEITNOW"},
+     1,
+     0,
+     {"ERREST"},
+     ""},
+    {"at_from_an_include_file", "INCLUDE,AT\n", {" ** UNKNOWN ACTION: @"}, 1, 0, {"ERREST"}, ""},
+    {"option_word_before_an_action", "COLOR,ERREST\n", {}, 2, 0, {"ERREST", "COLOR,ERREST"}, ""},
+    {"empty_record_repeats", ",\n", {}, 2, 0, {"ERREST", "ERREST"}, ""},
+    {"empty_record_repeats_adaptp", "ADAPTP\n,\n", {}, 1, 2, {"ERREST", "ADAPTP", "ADAPTP"}, ""},
+    {"h_lists_after_adaptp",
+     "ADAPTP\nH\n",
+     {},
+     1,
+     1,
+     {"ERREST", "ADAPTP"},
+     " *  36 *       ADAPTP"},
+    {"h_with_a_number",
+     "H,2\n",
+     {" *** NO REPLAY OF THE HISTORY INSIDE EXECUTE ***"},
+     1,
+     0,
+     {"ERREST"},
+     ""},
+};
+
+void PrintTo(const RecordCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ExecuteRecords : public ::testing::TestWithParam<RecordCase> {};
+
+TEST_P(ExecuteRecords, OnlyAnEmptyRecordRepeats) {
+    const RecordCase& c = GetParam();
+    Project p =
+        with_deck(kSquare + std::string(kOmegaXY) + kEnter2 + "ERREST\n" + c.records + "QUIT\n");
+    p.files["DECKS/AT.INC"] = "@\n";
+    auto r = run_kavren(p);
+    ASSERT_EQ(r.status, 0) << show(r);
+    std::string errors;
+    for (const std::string& e : c.errors) errors += e + "\n";
+    EXPECT_EQ(r.file("decks/job.err"), errors + kClosing) << show(r);
+    auto out = r.out_lines();
+    EXPECT_EQ(count(out, " TOTAL ERRORS:"), c.errests) << show(r);
+    EXPECT_EQ(count(out, " ELEMENTS TO BE REFINED:"), c.adapts) << show(r);
+    if (*c.shown) {
+        EXPECT_EQ(count(out, c.shown), 1) << show(r);
+    }
+    // The driver's part of the log: the records after NRBREAKS=0, without the
+    // comment lines that mark an include file.
+    auto log = r.lines("decks/job.out");
+    auto from = std::find(log.begin(), log.end(), "      NRBREAKS=0");
+    ASSERT_NE(from, log.end()) << r.file("decks/job.out");
+    std::vector<std::string> driver;
+    for (auto it = from + 1; it != log.end(); ++it) {
+        const std::string rec = it->substr(std::min(it->find_first_not_of(' '), it->size()));
+        if (rec.empty() || (rec[0] != '#' && rec[0] != '$')) driver.push_back(rec);
+    }
+    EXPECT_EQ(driver, c.log) << r.file("decks/job.out");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ExecuteRecords, ::testing::ValuesIn(kRecordCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Execute, QuestionMarkGivesHelpWithoutRepeatingTheAction) {
     auto r = run_kavren(with_deck(kSquare + std::string(kOmegaXY) + kEnter2 + "ERREST\n?\nQUIT\n"));
@@ -223,7 +314,7 @@ TEST(Execute, EndOfTheKeyboardEndsTheRun) {
 
 TEST(Execute, CommandLogReplaysTheRun) {
     auto first = run_kavren(
-        with_deck(kSquare + std::string(kOmegaXY) + kEnter2 + "ERREST\nCOLOR\nADAPTP\nQUIT\n"));
+        with_deck(kSquare + std::string(kOmegaXY) + kEnter2 + "ERREST\n,\nSOVLE\nADAPTP\nQUIT\n"));
     ASSERT_EQ(first.status, 0) << show(first);
     auto again = run_kavren(with_deck(first.file("decks/job.out") + "QUIT\n"));
     ASSERT_EQ(again.status, 0) << show(again);

@@ -244,8 +244,9 @@ int decode_status(int wstatus) {
 }
 
 // In the child, between fork and exec: only async-signal-safe calls.
-[[noreturn]] void exec_child(const char* program, char* const argv[], const char* dir,
-                             const Pipe& in, const Pipe& out, const Pipe& err, const Pipe& report) {
+[[noreturn]] void exec_child(const char* program, char* const argv[], char* const envp[],
+                             const char* dir, const Pipe& in, const Pipe& out, const Pipe& err,
+                             const Pipe& report) {
     setpgid(0, 0);
     struct sigaction dfl {};
     dfl.sa_handler = SIG_DFL;
@@ -254,7 +255,7 @@ int decode_status(int wstatus) {
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
     if (chdir(dir) == 0 && dup2(in.r, 0) >= 0 && dup2(out.w, 1) >= 0 && dup2(err.w, 2) >= 0) {
-        execv(program, argv);
+        execve(program, argv, envp);
     }
     const int code = errno;
     ssize_t ignored = ::write(report.w, &code, sizeof code);
@@ -264,7 +265,21 @@ int decode_status(int wstatus) {
 
 // Starts the program in run.dir, feeds the input, collects both output streams until they close
 // and the program has ended, killing its process group once the time is up.
+// The environment of this process with the project's changes ("NAME=value" entries).
+std::vector<std::string> child_environment(
+    const std::map<std::string, std::optional<std::string>>& changes) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string entry(*e);
+        if (changes.count(entry.substr(0, entry.find('='))) == 0) env.push_back(entry);
+    }
+    for (const auto& [name, value] : changes)
+        if (value) env.push_back(name + "=" + *value);
+    return env;
+}
+
 void execute(const fs::path& program, const std::vector<std::string>& args,
+             const std::map<std::string, std::optional<std::string>>& environment,
              const std::string& input, int timeout_seconds, Run& run) {
     const std::string program_path = fs::absolute(program).string();
     const std::string dir = run.dir.string();
@@ -273,6 +288,10 @@ void execute(const fs::path& program, const std::vector<std::string>& args,
     std::vector<char*> argv;
     for (std::string& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
+    std::vector<std::string> env_entries = child_environment(environment);
+    std::vector<char*> envp;
+    for (std::string& e : env_entries) envp.push_back(e.data());
+    envp.push_back(nullptr);
 
     Pipe in, out, err, report;
     if (!in.open() || !out.open() || !err.open() || !report.open()) {
@@ -287,7 +306,9 @@ void execute(const fs::path& program, const std::vector<std::string>& args,
         in.close(), out.close(), err.close(), report.close();
         return;
     }
-    if (pid == 0) exec_child(program_path.c_str(), argv.data(), dir.c_str(), in, out, err, report);
+    if (pid == 0)
+        exec_child(program_path.c_str(), argv.data(), envp.data(), dir.c_str(), in, out, err,
+                   report);
 
     setpgid(pid, pid);  // also here, so that the group exists whichever side runs first
     close_fd(in.r);
@@ -391,7 +412,7 @@ Run run_program(const fs::path& program, const Project& project, int timeout_sec
     if (!run.dir.empty()) {
         track_scratch_dir(run.dir);
         if (write_project(run.dir, project, problem)) {
-            execute(program, args, project.input, timeout_seconds, run);
+            execute(program, args, project.environment, project.input, timeout_seconds, run);
             return run;
         }
     }

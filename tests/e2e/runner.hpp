@@ -18,6 +18,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,11 @@ struct Project {
     bool write_config = true;
     // Standard directories (decks, data, print, DECKS) not to create.
     std::vector<std::string> omit_dirs;
+    // Changes to the environment the program inherits: name -> value, or nullopt to remove the
+    // variable. By default DISPLAY is removed and UNAME set, so that no case reaches a display
+    // (or asks for a user name) unless it says so.
+    std::map<std::string, std::optional<std::string>> environment = {{"DISPLAY", std::nullopt},
+                                                                     {"UNAME", "tester"}};
 };
 
 // What a run left behind.

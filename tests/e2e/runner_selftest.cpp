@@ -6,6 +6,8 @@
 #include <stdlib.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,38 @@ TEST(RunnerSelfTest, WritesTheProjectIntoAFreshWorkingDirectory) {
 
     const auto again = sh("true", p);
     EXPECT_NE(again.dir, r.dir);
+}
+
+// Sets an environment variable of this process for one test and puts the old value back.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        ::setenv(name, value, 1);
+    }
+    ~ScopedEnv() {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST(RunnerSelfTest, ChildEnvironmentHasNoDisplayUnlessAsked) {
+    const ScopedEnv display("DISPLAY", ":99"), user("UNAME", "outer"),
+        kept("KAVREN_RUNNER_KEPT", "kept");
+    const std::string script = "echo \"[${DISPLAY-unset}] [$UNAME] [$KAVREN_RUNNER_KEPT]\"";
+    const auto r = sh(script);
+    EXPECT_EQ(r.out, "[unset] [tester] [kept]\n") << show(r);
+    Project p;
+    p.environment["DISPLAY"] = ":7";
+    p.environment.erase("UNAME");
+    const auto asked = sh(script, p);
+    EXPECT_EQ(asked.out, "[:7] [outer] [kept]\n") << show(asked);
 }
 
 TEST(RunnerSelfTest, LeavesOutConfigWhenAsked) {

@@ -1,6 +1,7 @@
 // The user stamp with the shell's answers stubbed: the columns of the line,
-// the cut of long and blank-containing names, printenv asked once a run, and
-// an unset UNAME reported once without ending the run.
+// the cut of long and blank-containing names, printenv asked once a run, an
+// unset UNAME reported once without ending the run, and the stamp drawn on
+// the screen and written to the PostScript file of the plot.
 #include "user/identify.hpp"
 
 #include <gtest/gtest.h>
@@ -8,8 +9,12 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "../control/reader_fixture.hpp"
+#include "graphics/draw.hpp"
+#include "recording_backend.hpp"
+#include "records/window.hpp"
 #include "support/units.hpp"
 
 namespace kavren::testing {
@@ -105,6 +110,35 @@ TEST_F(IdentifyTest, CommandThatWritesNothingLeavesNoOlderAnswer) {
     // A hostname that cannot run must not show the user name read before it.
     g_answers["hostname"] = "";
     EXPECT_EQ(user_stamp().substr(24), std::string(24, ' '));
+}
+
+TEST_F(IdentifyTest, StampIsDrawnOnTheScreenAndWrittenToThePlotFile) {
+    RecordingBackend& screen = install_recording();
+    machine.ICOLOR = 1;
+    wsize.WSIZE = 750.0;
+    claser = Claser();
+    cscale = Cscale();
+    cxmin = {0.0, 1.0, 0.0, 1.0};
+    deck("PLOT,LASER=STAMP\n");
+    read();
+    cinout.LUIN = cinout.LUKBD;
+    start1();
+    identify();
+    endpl();
+    const std::string stamp = "2031-02-17  kowalski    cluster7    ";
+    std::vector<std::string> texts;
+    for (const auto& d : screen.drawn)
+        if (d.kind == Drawn::TEXT) {
+            texts.push_back(d.text);
+            EXPECT_EQ(d.points[0], (Pixel{90, 404}));
+        }
+    EXPECT_EQ(texts, std::vector<std::string>{stamp});
+    EXPECT_EQ(wsize.WSIZE, 450.0);
+    uninstall_recording();
+    const std::string ps = file("print/stamp");
+    EXPECT_NE(ps.find("\n   55.0 110.0 m\n  90 rotate (" + stamp + ") show stroke -90 rotate\n"),
+              std::string::npos)
+        << ps;
 }
 
 }  // namespace
