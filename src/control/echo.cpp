@@ -1,5 +1,6 @@
 #include "control/echo.hpp"
 
+#include <algorithm>
 #include <string>
 
 #include "control/messages.hpp"
@@ -20,11 +21,21 @@ void outcom(int lun) {
         while (last > 0 && line.col(last) == ' ') --last;
         if (last > 0 && line.col(last) == ',') line.col(last) = ' ';
         Line80 out;
-        if (line.col(1) == '#' || line.col(1) == '%') {
+        if (line.col(1) == '#' || line.col(1) == '$' || line.col(1) == '%') {
+            // Comment and calculator toggles stay as typed, so that a replay
+            // reads them as such again.
             out = line;
         } else {
-            int c = iodati.INDENT;
-            for (int i = 1; i <= 80 && c <= 80; ++i)
+            // Blanks removed, from column INDENT. A line that would reach
+            // column 80 there starts as far left as it needs, so that the log
+            // and the history keep it whole and the reader takes it again (a
+            // line whose last character stands in column 80 is refused unless
+            // that is a "/"; only such a line, or one with a "#" comment, has
+            // 80 characters).
+            int n = 0;
+            for (int i = 1; i <= 80; ++i) n += line.col(i) != ' ';
+            int c = std::max(1, std::min(iodati.INDENT, 80 - n));
+            for (int i = 1; i <= 80; ++i)
                 if (line.col(i) != ' ') out.col(c++) = line.col(i);
         }
         if (cbinrec.IREPLY != 0) continue;
@@ -36,8 +47,9 @@ void outcom(int lun) {
             cbuftext.ILAST = 1;
             cbuftext.IWRAP = 1;
         }
-        cbuftext.BUFTXT(cbuftext.ILAST) =
-            Chars<72>("----" + std::string(out.view().substr(0, 67)) + " ");
+        std::string ring("----");
+        ring.append(out.view().substr(0, 67));
+        cbuftext.BUFTXT(cbuftext.ILAST) = Chars<72>(ring);
         cbuftext.IVIEW = cbuftext.ILAST;
         // In menu mode the command area is marked and redrawn here; the window
         // layer is not built yet, so every run is in command mode.

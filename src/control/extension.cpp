@@ -9,7 +9,9 @@ namespace kavren {
 namespace {
 
 void announce(std::string_view text) {
-    write_terminal(" " + std::string(text));
+    std::string line(" ");
+    line.append(text);
+    write_terminal(line);
     runtime_pause();
 }
 

@@ -199,7 +199,11 @@ bool read_raw_line(int& luin, int luout, std::string& line) {
             ffldou(0, MSG_ERROR, "***ERROR WRITING TO OUTPUT FILE IN FFLDIN");
             sstop(0, " FFLDIN");
         }
-        if (luin != units::STDIN_UNIT) return false;
+        // Standard input that cannot be read (a directory, a terminal that
+        // hung up) gives nothing more: the run ends as at the end of the
+        // keyboard. A file that cannot be read ends like its end of file.
+        if (luin == units::STDIN_UNIT) sstop(0, "FFLDIN");
+        return false;
     }
 }
 
@@ -275,6 +279,10 @@ int pfield(std::string_view text, bool quoted, int k) {
 
 }  // namespace reader_detail
 
+bool reading_evaluator_file() {
+    return cinout.LUIN == cinout.LUAUX && creadst.AUXKND == AUX_EVALUATOR;
+}
+
 int lenstr(std::string_view s, int n) {
     if (n < 1) return 0;
     int m = std::min<int>(n, static_cast<int>(s.size()));
@@ -337,10 +345,15 @@ bool include(int& luin) {
     std::string name;
     if (iodati.ITYPE(2) == FT_WORD) name = iodatc.FWORD(2).trimmed();
     std::string file = "DECKS/" + name + ".INC";
-    if (iodati.ITYPE(2) != FT_WORD || !units::open_text(cinout.LUAUX, file, units::Open::create)) {
+    if (iodati.ITYPE(2) != FT_WORD ||
+        !units::open_text(cinout.LUAUX, file, units::Open::read_create)) {
         ffldou(0, MSG_ERROR, "UNABLE TO OPEN INCLUDE FILE: " + file);
         return false;
     }
+    // Input comes back to the unit that read the INCLUDE; one read from an
+    // auxiliary file replaces that file and returns where it would have.
+    if (luin != cinout.LUAUX) creadst.LUCALR = luin;
+    creadst.AUXKND = AUX_INCLUDE;
     luin = cinout.LUAUX;
     // A "$" comment: a replay does not open the file again, since the
     // commands read from it are echoed one by one.
@@ -375,12 +388,15 @@ void ffldin(int& luin, int luout, int menu, int& ierr) {
                     units::write_line(6, " +++++++++++++ END OF INPUT FILE ++++++++++++++");
                 if (luin == cinout.LUAUX) {
                     units::close(cinout.LUAUX);
-                    if (clac1c.ICALC == 1) {
-                        clac1c.ICALC = 0;
-                        luin = creadst.LUCALR;
+                    const bool calculator = clac1c.ICALC == 1;
+                    clac1c.ICALC = 0;
+                    luin = creadst.LUCALR;
+                    if (creadst.AUXKND == AUX_EVALUATOR) {
                         echo_line("# END OF EVAL");
                     } else {
-                        luin = LUDECK;
+                        // Calculator mode ends with the include file; the
+                        // log says so, so that a replay leaves it there too.
+                        if (calculator) echo_line("%");
                         echo_line("# END OF INCLUDE");
                     }
                     restart = true;
@@ -510,6 +526,7 @@ void ffldin(int& luin, int luout, int menu, int& ierr) {
             int caller = luin;
             int r = reader_evaluator.eval(luin);
             if (r == REVAL_SWITCHED) {
+                creadst.AUXKND = AUX_EVALUATOR;
                 creadst.LUCALR = caller;
                 continue;
             }

@@ -27,6 +27,7 @@ void readr(std::string_view name, double& rval);
 void readc(std::string_view name, std::string& cval);
 
 // Opens the include file named by field 2; true when the input switched to it.
+// At its end input returns to the unit that read the INCLUDE record.
 bool include(int& luin);
 
 // Position of the last character of s(1..n) that is neither blank nor NUL;
@@ -45,6 +46,10 @@ int pfield(std::string_view text, bool quoted, int k);
 // The message of a conversion error for field k.
 std::string field_error_message(int code, int k);
 }  // namespace reader_detail
+
+// True while the input is an evaluator file (EVAL), false for an include file
+// or any other unit.
+bool reading_evaluator_file();
 
 // The evaluator stands above the command language, so the reader reaches it
 // through this seam, which the evaluator fills when it is linked in and again

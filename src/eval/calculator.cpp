@@ -238,9 +238,11 @@ void evpack(std::string_view line) {
         return;
     }
     cflags.ISOLVD = 0;
-    // Lines read from a file are logged as comments, so that a replay of the
-    // log does not enter them twice: the EVAL record itself is logged.
-    if (cinout.LUIN == cinout.LUAUX)
+    // Lines read from an evaluator file are logged as comments, so that a
+    // replay of the log does not enter them twice: the EVAL record itself is
+    // logged. An include file is not opened again by a replay, so its lines
+    // are logged as they are.
+    if (reading_evaluator_file())
         echo_line("#>" + std::string(line));
     else
         echo_line(line);
@@ -255,7 +257,7 @@ int reval(int& luin) {
         const std::string name = iodatc.FWORD(2).trimmed();
         std::string file = "DECKS/" + name + ".EVA";
         lower(file);
-        if (!units::open_text(cinout.LUAUX, file, units::Open::create)) {
+        if (!units::open_text(cinout.LUAUX, file, units::Open::read_create)) {
             ffldou(0, MSG_ERROR, "UNABLE TO OPEN INCLUDE FILE:" + file);
             return REVAL_NOFILE;
         }

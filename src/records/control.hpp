@@ -1,6 +1,8 @@
 // Run state, configuration, project names, state flags and the calculator state.
 #pragma once
 
+#include <string>
+
 #include "records/limits.hpp"
 #include "support/array.hpp"
 #include "support/word.hpp"
@@ -37,9 +39,10 @@ struct Custo {
 struct Cpname {
     Word8 PRJNAM;  // project name, lower case
 };
+// File names of any length: a long project name must not run two names into one.
 struct Cflnam {
-    Arr1<Line80, 5> FLNAM;  // 1 deck, 2 error file, 4 default save file, 5 command log
-    int IOPEN = 0;          // 1 once the project's files are open
+    Arr1<std::string, 5> FLNAM;  // 1 deck, 2 error file, 4 default save file, 5 command log
+    int IOPEN = 0;               // 1 once the project's files are open
 };
 
 // State flags of the solution and the estimate.

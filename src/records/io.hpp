@@ -86,9 +86,14 @@ struct Errcom {
 };
 
 // The reader's own state between records.
+// What the auxiliary unit holds: the calculator flag cannot tell, since an
+// include file may end in calculator mode and an evaluator file may leave it.
+constexpr int AUX_INCLUDE = 0;
+constexpr int AUX_EVALUATOR = 1;
 struct Creadst {
     int KBDEND = 0;  // 1 once the keyboard gave its end-of-input record: the next read ends the run
-    int LUCALR = 5;  // unit an evaluator file returns to at its end
+    int LUCALR = LUDECK;  // unit that input returns to at the end of the auxiliary file
+    int AUXKND = 0;       // what the auxiliary unit holds, known from how it was opened
     Arr1<std::string, NFIELD_SLOTS> EXPTXT;  // texts of the expression fields of the record read
 };
 

@@ -614,7 +614,7 @@ bool open_for_reading(const std::string& path) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return false;
     if (cdump.IUNFOR == 1) return units::open_text(cinout.LUSAVE, path, units::Open::existing);
-    return units::open_direct(cinout.LUSAVE, path, SAVE_RECLEN);
+    return units::open_direct(cinout.LUSAVE, path, SAVE_RECLEN, units::Access::read);
 }
 
 // The first active element of the database whose geometry map has a
@@ -661,7 +661,7 @@ bool save_file_name(std::string& name) {
     int nocc = 0, ipos = 0;
     findop("FILE", nocc, ipos);
     if (nocc == 0) {
-        name = cflnam.FLNAM(4).trimmed();
+        name = cflnam.FLNAM(4);
         return true;
     }
     if (ipos < 1 || ipos > iodati.NFIELD || iodati.ITYPE(ipos) != FT_WORD) {

@@ -43,6 +43,17 @@ std::string missing_line(std::string_view word, bool long_form) {
     return s + "*";
 }
 
+// findop over a configuration record: the number of times word is given.
+// A word given more than 10 times leaves no value field, and the record is
+// refused like any other fault of the file.
+int config_option(std::string_view word, int& ipos) {
+    int nocc = 0;
+    findop(word, nocc, ipos);
+    if (nocc > MAX_OCCUR)
+        config_error("** \"" + std::string(word) + "\" GIVEN MORE THAN 10 TIMES **");
+    return nocc;
+}
+
 // One customised problem: its name line and its EQUATION record.
 void read_custom_problem(int i, int& luconf) {
     std::string line;
@@ -58,24 +69,19 @@ void read_custom_problem(int i, int& luconf) {
 
     int ierr = 0;
     ffldin(luconf, cinout.LUOUT, 0, ierr);
-    int nocc = 0, ipos = 0;
-    findop("EQUATION", nocc, ipos);
-    if (nocc == 0) config_error(missing_line("EQUATION", true));
+    int ipos = 0;
+    if (config_option("EQUATION", ipos) == 0) config_error(missing_line("EQUATION", true));
     if (iodati.ITYPE(ipos) != FT_NUMBER)
         config_error("** NUMBER OF EQUATIONS UNREADABLE           *");
     int neq = ifix(iodata.FVALUE(ipos));
     if (neq < 1 || neq > MAX_EQNS) config_error("** NUMBER OF EQUATIONS NOT IN 1..4          *");
     custo.CUSNEQ(i) = neq;
 
-    nocc = 0;
-    findop("SYMMETRIC", nocc, ipos);
-    if (nocc == 0) config_error(missing_line("SYMMETRIC", false));
+    if (config_option("SYMMETRIC", ipos) == 0) config_error(missing_line("SYMMETRIC", false));
     if (iodati.ITYPE(ipos) != FT_NUMBER) config_error("** SYMMETRY FLAG UNDEFINED **");
     custo.CUSSYM(i) = ifix(iodata.FVALUE(ipos));
 
-    nocc = 0;
-    findop("COUPLE", nocc, ipos);
-    if (nocc == 0) config_error(missing_line("COUPLE", false));
+    if (config_option("COUPLE", ipos) == 0) config_error(missing_line("COUPLE", false));
     for (int j = 1; j <= neq; ++j) {
         for (int k = 1; k <= neq; ++k) {
             int f = ipos + (j - 1) * neq + k - 1;
@@ -102,26 +108,23 @@ void mode() {
     for (;;) {
         int ierr = 0;
         ffldin(luconf, cinout.LUOUT, 0, ierr);
-        int nocc = 0, ipos = 0;
+        int ipos = 0;
         if (ierr == 0 && chkfld("MODE", 1)) {
-            findop("MENU", nocc, ipos);
-            if (nocc > 0) {
+            if (config_option("MENU", ipos) > 0) {
                 cmode.IMENU = 1;
             } else {
-                findop("COMMAND", nocc, ipos);
-                if (nocc == 0) config_error("** ON OR OFF MISSING AFTER INTERACT OPTION **");
+                if (config_option("COMMAND", ipos) == 0)
+                    config_error("** ON OR OFF MISSING AFTER INTERACT OPTION **");
                 cmode.IMENU = 0;
             }
             have_mode = true;
         } else if (ierr == 0 && chkfld("DISPLAY", 1)) {
             display.IDISP = 0;
-            int ncolor = 0, nmono = 0;
-            findop("COLOR", ncolor, ipos);
+            const int ncolor = config_option("COLOR", ipos);
             if (ncolor > 0) machine.ICOLOR = 1;
-            findop("MONO", nmono, ipos);
+            const int nmono = config_option("MONO", ipos);
             if (nmono > 0) machine.ICOLOR = 0;
-            findop("NODE", nocc, ipos);
-            if (nocc > 0 && iodati.ITYPE(ipos) == FT_WORD) {
+            if (config_option("NODE", ipos) > 0 && iodati.ITYPE(ipos) == FT_WORD) {
                 std::string node = iodatc.FWORD(ipos).str();
                 lower(node);
                 display.DISPNM = Chars<12>(node);
@@ -194,7 +197,8 @@ void opfil() {
 
     if (word) {
         std::string deck = "decks/" + stem + ".com";
-        if (units::open_text(LUDECK, deck, units::Open::create)) {
+        // The deck is only read: a read-only deck is used as it is.
+        if (units::open_text(LUDECK, deck, units::Open::read_create)) {
             cinout.LUIN = LUDECK;
         } else {
             cinout.LUIN = cinout.LUKBD;
@@ -205,15 +209,15 @@ void opfil() {
     } else {
         cinout.LUIN = cinout.LUKBD;
     }
-    cflnam.FLNAM(1) = Line80("decks/" + stem + ".com");
-    cflnam.FLNAM(5) = Line80("decks/" + stem + ".out");
-    cflnam.FLNAM(2) = Line80("decks/" + stem + ".err");
-    cflnam.FLNAM(4) = Line80("data/" + stem + ".sav");
+    cflnam.FLNAM(1) = "decks/" + stem + ".com";
+    cflnam.FLNAM(5) = "decks/" + stem + ".out";
+    cflnam.FLNAM(2) = "decks/" + stem + ".err";
+    cflnam.FLNAM(4) = "data/" + stem + ".sav";
 
-    std::string log = cflnam.FLNAM(5).trimmed();
+    const std::string& log = cflnam.FLNAM(5);
     if (!units::open_text(cinout.LUECHO, log, units::Open::create)) open_failure(log);
     if (!units::open_direct(cinout.LUHIST, "for50", HISTORY_RECLEN)) open_failure("for50");
-    std::string err = cflnam.FLNAM(2).trimmed();
+    const std::string& err = cflnam.FLNAM(2);
     if (!units::open_text(cinout.LUERR, err, units::Open::create)) open_failure(err);
     if (!units::open_direct(LUFRONT, "data/front", 8)) open_failure("data/front");
     cflnam.IOPEN = 1;
@@ -249,6 +253,9 @@ void main_menu_options() {
 }
 
 [[noreturn]] void kavren_main() {
+    // A standard stream closed by the caller would otherwise be taken by the
+    // first file opened, and terminal lines would be written into it.
+    units::open_standard_streams();
     inithp();
     datab();
     cbinrec.LSTREC = 0;

@@ -1,8 +1,10 @@
 #include "support/units.hpp"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -47,22 +49,50 @@ Status get_line(std::FILE* f, std::string& line) {
     return Status::ok;
 }
 
+// A stream for reading and writing, made when missing; an existing file is
+// opened as it stands (never emptied, whatever the permissions say).
+std::FILE* open_update(const std::string& path, const char* mode) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT, 0666);
+    if (fd < 0) return nullptr;
+    std::FILE* f = fdopen(fd, mode);
+    if (!f) ::close(fd);
+    return f;
+}
+
+// A stream for reading only; an empty file is made first when the file is
+// missing, and only then.
+std::FILE* open_read_create(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "r");
+    if (f || errno != ENOENT) return f;
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+    if (fd >= 0) ::close(fd);
+    return std::fopen(path.c_str(), "r");
+}
+
 }  // namespace
 
 bool open_text(int lun, const std::string& path, Open how) {
     close(lun);
-    std::FILE* f = std::fopen(path.c_str(), "r+");
-    if (!f && how == Open::create) f = std::fopen(path.c_str(), "w+");
-    if (!f && how == Open::existing) f = std::fopen(path.c_str(), "r");
+    std::FILE* f = nullptr;
+    switch (how) {
+        case Open::existing:
+            f = std::fopen(path.c_str(), "r");
+            break;
+        case Open::read_create:
+            f = open_read_create(path);
+            break;
+        case Open::create:
+            f = open_update(path, "r+");
+            break;
+    }
     if (!f) return false;
     table()[lun] = Unit{f, path, 0, true, false};
     return true;
 }
 
-bool open_direct(int lun, const std::string& path, int reclen) {
+bool open_direct(int lun, const std::string& path, int reclen, Access how) {
     close(lun);
-    std::FILE* f = std::fopen(path.c_str(), "r+b");
-    if (!f) f = std::fopen(path.c_str(), "w+b");
+    std::FILE* f = how == Access::read ? std::fopen(path.c_str(), "rb") : open_update(path, "r+b");
     if (!f) return false;
     table()[lun] = Unit{f, path, reclen, false, false};
     return true;
@@ -156,7 +186,21 @@ Status read_record(int lun, int rec, void* data, std::size_t len) {
     return Status::ok;
 }
 
-bool stdin_at_end() { return g_stdin_eof; }
+bool stdin_at_end() {
+    return g_stdin_eof;
+}
+
+void open_standard_streams() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // The lowest free descriptor is fd itself, the others below it being open.
+        int got = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (got >= 0 && got != fd) {
+            dup2(got, fd);
+            ::close(got);
+        }
+    }
+}
 
 void flush_all() {
     std::fflush(stdout);

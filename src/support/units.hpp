@@ -11,19 +11,29 @@ namespace kavren::units {
 
 enum class Status { ok, eof, error };
 
-// How a text file is opened: `existing` fails when the file is missing;
-// `create` makes an empty file when it is missing. Both start at the
-// beginning; the first write after an open or a rewind cuts the old text
-// that follows it, so a rewritten file holds only the new lines.
-enum class Open { existing, create };
+// How a text file is opened. A file that is only read is opened for reading
+// only, so that a read-only file can be used and nothing can be written into
+// it; no mode ever empties an existing file when it opens it.
+//   existing     an existing file, for reading only; fails when it is missing
+//   read_create  for reading only; an empty file is made when it is missing
+//   create       for reading and writing; an empty file is made when it is
+//                missing, an existing one is opened as it stands
+// Every mode starts at the beginning; the first write after an open or a
+// rewind cuts the old text that follows it, so a rewritten file holds only
+// the new lines.
+enum class Open { existing, read_create, create };
+
+// How a direct-access file is opened: `update` for reading and writing, made
+// when missing and never emptied; `read` an existing file, for reading only.
+enum class Access { update, read };
 
 constexpr int STDIN_UNIT = 5;
 constexpr int STDOUT_UNIT = 6;
 
 // Connects a text file to unit lun (closing what was there). False on failure.
 bool open_text(int lun, const std::string& path, Open how);
-// Connects a direct-access file of records of reclen bytes, created when missing.
-bool open_direct(int lun, const std::string& path, int reclen);
+// Connects a direct-access file of records of reclen bytes.
+bool open_direct(int lun, const std::string& path, int reclen, Access how = Access::update);
 void close(int lun);
 bool is_open(int lun);
 std::string path_of(int lun);
@@ -42,6 +52,11 @@ Status read_record(int lun, int rec, void* data, std::size_t len);
 
 // Standard input has reached its end (set by read_line on unit 5).
 bool stdin_at_end();
+
+// Opens /dev/null on any of descriptors 0, 1 and 2 that is closed, so that
+// no file opened later takes the place of a standard stream. Run at start-up
+// before any file is opened.
+void open_standard_streams();
 
 void flush_all();
 // Flushes and closes every file (the standard streams are flushed only).

@@ -3,10 +3,6 @@
 // rates of uniform h-refinement, exponential convergence of p-steps, h-steps
 // at the re-entrant corner of the L-shaped domain, the dof counts of the
 // driver's mesh level, its commands, and a replay of the command log.
-//
-// Kept out of the build (the suffix) until the frontal solver, refinement
-// and enrichment, and the driver's mesh level are merged; then rename to
-// execute_solve_test.cpp.
 #include <gtest/gtest.h>
 
 #include <algorithm>

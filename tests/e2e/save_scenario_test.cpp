@@ -3,11 +3,6 @@
 // that recovers it gets the same error listing from EXECUTE's ERREST, before
 // and after solving again. Recovering, saving, recovering and saving again
 // gives byte-identical files.
-//
-// Kept out of the build (the tests glob *.cpp) until the levels it drives are
-// in: the MESH level of GEOMETRY (REFINE, ENRICH), the frontal solver behind
-// SOLVE,FRONTAL and EXECUTE's SOLVE, and the EXECUTE driver with ERREST.
-// Rename it to save_scenario_test.cpp to enable it.
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -149,7 +149,10 @@ TEST_F(ReaderTest, ContinuedRecordKeepsItsLines) {
 
 std::string fields(int n) {
     std::string s;
-    for (int i = 1; i <= n; ++i) s += (i > 1 ? "," : "") + std::to_string(i % 10);
+    for (int i = 1; i <= n; ++i) {
+        if (i > 1) s += ',';
+        s += std::to_string(i % 10);
+    }
     return s;
 }
 
@@ -170,7 +173,8 @@ TEST_F(ReaderTest, FieldsSpreadOverLinesCountTogether) {
 
 TEST_F(ReaderTest, ColumnEightyRule) {
     std::string bad = std::string(79, ' ') + "A";
-    std::string good = "B" + std::string(78, ' ') + ",";
+    std::string good = "B";
+    good.append(78, ' ').append(",");
     deck(bad + "\n" + good + "\n");
     ASSERT_EQ(read(), 0);
     EXPECT_TRUE(chkfld("B", 1));
@@ -260,12 +264,75 @@ TEST_F(ReaderTest, PromptedReadersTakeTheNamedValue) {
     EXPECT_NE(file("decks/t.out").find("NDIMEN=2\n"), std::string::npos);
 }
 
-TEST_F(ReaderTest, PromptedReaderSwitchesInputOnAt) {
-    // "@" read from the deck switches to the keyboard.
-    deck("@\n");
-    EXPECT_EQ(read(), 0);
-    EXPECT_TRUE(chkfld("@", 1));
-    // readi handles "@" itself: from an include file it is an ordinary word.
+struct EchoCase {
+    const char* name;
+    int indent;
+    std::string deck;               // the record's lines as read
+    std::vector<std::string> echo;  // its log lines
+};
+
+std::string repeat(char c, int n) {
+    return std::string(static_cast<std::size_t>(n), c);
+}
+
+// The 71 characters of a GRID record with four corners.
+const std::string kCorners =
+    "XY,0.000000,0.000000,XY,1.000000,0.000000,XY,1.000000,1.000000,XY,0,1.0";
+
+const EchoCase kEchoes[] = {
+    {"blanks_and_closing_comma_dropped", 7, "A , B ,\n", {"      A,B"}},
+    {"fits_at_its_indentation", 9, kCorners + "\n", {repeat(' ', 8) + kCorners}},
+    {"moves_left_to_end_in_column_79", 13, kCorners + "\n", {repeat(' ', 8) + kCorners}},
+    {"full_line_starts_in_column_1", 13, repeat('A', 79) + ",\n", {repeat('A', 79)}},
+    {"continued_line_keeps_column_80",
+     4,
+     repeat('B', 79) + "/\nC\n",
+     {repeat('B', 79) + "/", "   C"}},
+};
+
+void PrintTo(const EchoCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class EchoTable : public ReaderTest, public ::testing::WithParamInterface<EchoCase> {};
+
+// The log and the history keep the whole record, and the reader takes the
+// echoed lines back as the same record.
+TEST_P(EchoTable, LogLinesReadBackAsTheRecord) {
+    const EchoCase& c = GetParam();
+    deck(c.deck);
+    ASSERT_EQ(read(), 0);
+    const int nfield = iodati.NFIELD;
+    iodati.INDENT = c.indent;
+    outcom(cinout.LUECHO);
+    std::string log;
+    for (const auto& l : c.echo) log += l + "\n";
+    EXPECT_EQ(file("decks/t.out"), log);
+    for (std::size_t r = 0; r < c.echo.size(); ++r) {
+        char rec[80];
+        ASSERT_EQ(units::read_record(cinout.LUHIST, static_cast<int>(r) + 1, rec, 80),
+                  units::Status::ok);
+        std::string hist(rec, 80);
+        hist.erase(hist.find_last_not_of(' ') + 1);
+        EXPECT_EQ(hist, c.echo[r]);
+    }
+    deck(log);
+    ASSERT_EQ(read(), 0);
+    EXPECT_EQ(iodati.NFIELD, nfield);
+    EXPECT_EQ(file("decks/t.err"), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Reader, EchoTable, ::testing::ValuesIn(kEchoes),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ReaderTest, CommentLinesAreEchoedAsTyped) {
+    iodati.INDENT = 10;
+    for (const char* text : {"$ A NOTE", "#  SPACED", "%"}) {
+        iodati.LINE(1) = Line80(text);
+        iodati.NLINE = 1;
+        outcom(cinout.LUECHO);
+    }
+    EXPECT_EQ(file("decks/t.out"), "$ A NOTE\n#  SPACED\n%\n");
 }
 
 TEST_F(ReaderTest, EchoedRecordsEnterTheHistory) {
@@ -317,6 +384,16 @@ TEST_F(PromptedReaderTest, AtSwitchesFromKeyboardToDeckAndBack) {
     int n = 0;
     readi("NDIMEN", n);  // keyboard "@" -> deck "@" -> keyboard NDIMEN,7
     EXPECT_EQ(n, 7);
+    EXPECT_EQ(cinout.LUIN, cinout.LUKBD);
+}
+
+TEST_F(PromptedReaderTest, PromptedReaderSwitchesInputOnAt) {
+    // "@" read from the deck switches to the keyboard, which gives the value.
+    deck("@\nNDIMEN=9\n");
+    keyboard("NDIMEN=3\n");
+    int n = 0;
+    readi("NDIMEN", n);
+    EXPECT_EQ(n, 3);
     EXPECT_EQ(cinout.LUIN, cinout.LUKBD);
 }
 

@@ -25,7 +25,11 @@ class EvalTest : public ReaderTest {
     // Everything written on the terminal so far.
     std::string terminal() { return file("term.txt"); }
     bool terminal_has(const std::string& line) {
-        return ("\n" + terminal()).find("\n" + line + "\n") != std::string::npos;
+        std::string text("\n");
+        text.append(terminal());
+        std::string wanted("\n");
+        wanted.append(line).append("\n");
+        return text.find(wanted) != std::string::npos;
     }
     // Compiles and runs text outside the store; istat gets the refusal code.
     double run(const std::string& text, int* istat = nullptr) {

@@ -28,7 +28,7 @@ namespace kavren::testing {
 // going to /dev/null.
 inline void build_tables() {
     static const bool built = [] {
-        units::open_text(units::STDOUT_UNIT, "/dev/null", units::Open::existing);
+        units::open_text(units::STDOUT_UNIT, "/dev/null", units::Open::create);
         cnst();
         cnsti();
         cnsti1d();
