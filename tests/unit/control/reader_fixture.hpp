@@ -2,11 +2,12 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "control/reader.hpp"
 #include "records/control.hpp"
@@ -16,15 +17,18 @@
 namespace kavren::testing {
 
 class ReaderTest : public ::testing::Test {
-protected:
+  protected:
     std::filesystem::path dir;
     std::filesystem::path old_cwd;
 
     void SetUp() override {
         old_cwd = std::filesystem::current_path();
+        // A parameterised test's name holds a '/': one directory, not two,
+        // so that TearDown leaves nothing behind.
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '_');
         dir = std::filesystem::temp_directory_path() /
-              ("kavren-unit-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+              ("kavren-unit-" + std::to_string(::getpid()) + "-" + name);
         std::filesystem::remove_all(dir);
         for (const char* d : {"decks", "data", "print", "DECKS"})
             std::filesystem::create_directories(dir / d);
