@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -164,35 +165,47 @@ TEST(MeshLevel, OrdersAreClippedAndJournaledAsGiven) {
     EXPECT_FALSE(has(log, "FOO"));
 }
 
-TEST(MeshLevel, GroupsByBoundaryAndElementSet) {
-    struct Case {
-        const char* record;
-        const char* elements;  // NUMBER OF ELEMENTS afterwards
-        const char* error;     // a line of the error file, "" for none
-    };
-    const Case cases[] = {
-        {"REFINE,BOUNDARY=2", " 10", ""},     // elements 2 and 4
-        {"REFINE,BOUNDARY=WALL", " 10", ""},  // elements 1 and 3
-        {"REFINE,ELSET=LEFT", " 10", ""},
-        {"REFINE,GLOBAL", " 16", ""},
-        {"REFINE,BOUNDARY=ROOF", " 4", "  BOUNDARY  UNREADABLE"},
-        {"REFINE,ELSET=RIGHT", " 4", " ** UNKNOWN SET **"},
-        {"REFINE,99", " 4", "  SUCH AN ELEMENT DOES NOT EXIST!"},
-        {"REFINE", " 4", " *** ELEMENT NUMBER UNREADABLE ***"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.record);
-        auto r = run_kavren(from_deck(deck(false, std::string(c.record) + "\n")));
-        ASSERT_EQ(r.status, 0) << show(r);
-        EXPECT_EQ(after_heading(r.lines("after.grid"), "  NUMBER OF ELEMENTS"), c.elements);
-        auto err = r.lines("decks/job.err");
-        if (*c.error != '\0') {
-            EXPECT_TRUE(has(err, c.error)) << show(r);
-        } else {
-            EXPECT_EQ(r.file("decks/job.err"), "") << show(r);
-        }
+// One run of the program a record: each case is a test of its own, so the
+// runs spread over the cores.
+struct GroupCase {
+    const char* name;
+    const char* record;
+    const char* elements;  // NUMBER OF ELEMENTS afterwards
+    const char* error;     // a line of the error file, "" for none
+};
+
+void PrintTo(const GroupCase& c, std::ostream* os) {
+    *os << c.record;
+}
+
+class MeshLevelGroups : public ::testing::TestWithParam<GroupCase> {};
+
+TEST_P(MeshLevelGroups, GroupsByBoundaryAndElementSet) {
+    const GroupCase& c = GetParam();
+    SCOPED_TRACE(c.record);
+    auto r = run_kavren(from_deck(deck(false, std::string(c.record) + "\n")));
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_EQ(after_heading(r.lines("after.grid"), "  NUMBER OF ELEMENTS"), c.elements);
+    auto err = r.lines("decks/job.err");
+    if (*c.error != '\0') {
+        EXPECT_TRUE(has(err, c.error)) << show(r);
+    } else {
+        EXPECT_EQ(r.file("decks/job.err"), "") << show(r);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Records, MeshLevelGroups,
+    ::testing::Values(
+        GroupCase{"boundary_number", "REFINE,BOUNDARY=2", " 10", ""},   // elements 2 and 4
+        GroupCase{"boundary_name", "REFINE,BOUNDARY=WALL", " 10", ""},  // elements 1 and 3
+        GroupCase{"element_set", "REFINE,ELSET=LEFT", " 10", ""},
+        GroupCase{"global", "REFINE,GLOBAL", " 16", ""},
+        GroupCase{"unknown_boundary", "REFINE,BOUNDARY=ROOF", " 4", "  BOUNDARY  UNREADABLE"},
+        GroupCase{"unknown_set", "REFINE,ELSET=RIGHT", " 4", " ** UNKNOWN SET **"},
+        GroupCase{"no_such_element", "REFINE,99", " 4", "  SUCH AN ELEMENT DOES NOT EXIST!"},
+        GroupCase{"no_element_number", "REFINE", " 4", " *** ELEMENT NUMBER UNREADABLE ***"}),
+    [](const ::testing::TestParamInfo<GroupCase>& info) { return std::string(info.param.name); });
 
 TEST(MeshLevel, TheCommandLogReplaysToTheSameGrid) {
     const std::string mesh =

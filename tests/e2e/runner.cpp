@@ -19,7 +19,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace kavren::e2e {
@@ -46,7 +45,11 @@ std::string_view trim_blanks(std::string_view s) {
 std::string read_file(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return {};
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // In one read: save files are megabytes, and a character at a time into a
+    // growing string took a good part of some tests under the sanitizers.
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return std::move(bytes).str();
 }
 
 // The tail of a long text, cut at a line start, with a note of what was left out.

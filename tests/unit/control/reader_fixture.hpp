@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -24,9 +25,12 @@ class ReaderTest : public ::testing::Test {
 
     void SetUp() override {
         old_cwd = std::filesystem::current_path();
+        // A parameterised test's name holds a '/': one directory, not two,
+        // so that TearDown leaves nothing behind.
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '_');
         dir = std::filesystem::temp_directory_path() /
-              ("kavren-unit-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+              ("kavren-unit-" + std::to_string(::getpid()) + "-" + name);
         std::filesystem::remove_all(dir);
         for (const char* d : {"decks", "data", "print", "DECKS"})
             std::filesystem::create_directories(dir / d);

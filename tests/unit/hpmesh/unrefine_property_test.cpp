@@ -43,13 +43,21 @@ struct Poly {
     }
 };
 
-// The polynomial of component k of UOLD (which 0) or UNEW (which 1).
-Poly poly(int which, int k) {
-    std::mt19937 gen(static_cast<unsigned>(10 * which + k));
-    std::uniform_real_distribution<double> d(-1.0, 1.0);
-    Poly p{};
-    for (double& c : p.c) c = d(gen);
-    return p;
+// The polynomial of component k of UOLD (which 0) or UNEW (which 1), drawn
+// once: seeding a generator at every look-up cost more than the checks.
+const Poly& poly(int which, int k) {
+    static const auto table = [] {
+        std::array<std::array<Poly, MXEQNS_MAX>, 2> t{};
+        for (int w = 0; w < 2; ++w)
+            for (int c = 1; c <= MXEQNS_MAX; ++c) {
+                std::mt19937 gen(static_cast<unsigned>(10 * w + c));
+                std::uniform_real_distribution<double> d(-1.0, 1.0);
+                for (double& x : t[static_cast<std::size_t>(w)][static_cast<std::size_t>(c - 1)].c)
+                    x = d(gen);
+            }
+        return t;
+    }();
+    return table[static_cast<std::size_t>(which)][static_cast<std::size_t>(k - 1)];
 }
 
 // Writes every polynomial into the dofs of the initial mesh: vertex values,
@@ -61,7 +69,7 @@ void interpolate() {
             const int edge = celem.NICK(s + 4, nel);
             for (int which = 0; which < 2; ++which)
                 for (int k = 1; k <= MXEQNS_MAX; ++k) {
-                    const Poly p = poly(which, k);
+                    const Poly& p = poly(which, k);
                     auto& u = which == 0 ? cuold.UOLD : cunew.UNEW;
                     const double fa = p(cnode.XNOD(1, a), cnode.XNOD(2, a));
                     const double fb = p(cnode.XNOD(1, b), cnode.XNOD(2, b));
@@ -109,10 +117,15 @@ void expect_polynomials(std::mt19937& gen) {
 class Snapshot {
   public:
     void take() {
-        bytes_.clear();
-        each([this](const void* p, std::size_t n) {
-            const char* c = static_cast<const char*>(p);
-            bytes_.insert(bytes_.end(), c, c + n);
+        std::size_t total = 0;
+        each([&total](const void*, std::size_t n) { total += n; });
+        bytes_.resize(total);
+        // memcpy, not a range insert: the sanitizers' memmove copies byte by
+        // byte, and these are megabytes at every step.
+        std::size_t at = 0;
+        each([this, &at](const void* p, std::size_t n) {
+            std::memcpy(bytes_.data() + at, p, n);
+            at += n;
         });
     }
     bool unchanged() const {
