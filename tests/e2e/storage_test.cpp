@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <limits>
-#include <regex>
 #include <string>
 #include <string_view>
 #include <utility>
