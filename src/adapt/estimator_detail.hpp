@@ -40,6 +40,10 @@ void element_functions(const int* ord, double xi, double eta, int ndofe, double*
 // The increment functions (1..nb) with their x- and y-derivatives.
 void increment_functions(const int* ord, double xi, double eta, int nb, double* psi,
                          double* psix, double* psiy);
+// Makes (i, j, xi, eta) and the element functions phi (1..n) with their
+// derivatives the current point of the problem routines (cmelem).
+void current_point(int i, int j, double xi, double eta, int n, const double* phi,
+                   const double* phix, const double* phiy);
 // Sum of f(k) ue(k), k = 1..n.
 double dot(const double* f, const double* ue, int n);
 

@@ -59,6 +59,17 @@ void increment_functions(const int* ord, double xi, double eta, int nb, double* 
     physical(nb, dxi, deta, psix, psiy);
 }
 
+void current_point(int i, int j, double xi, double eta, int n, const double* phi,
+                   const double* phix, const double* phiy) {
+    cmelem.IINT = i;
+    cmelem.IJNT = j;
+    cmelem.XI = xi;
+    cmelem.ETA = eta;
+    std::copy_n(phi, n, cmelem.VSHAP.data());
+    std::copy_n(phix, n, cmelem.VSHAPX.data());
+    std::copy_n(phiy, n, cmelem.VSHAPY.data());
+}
+
 double dot(const double* f, const double* ue, int n) {
     double s = 0.0;
     for (int k = 0; k < n; ++k) s += f[k] * ue[k];
@@ -82,13 +93,6 @@ void solution_at(const double* phi, const double* phix, const double* phiy, doub
         ux[e - 1] = dot(phix, ue, n);
         uy[e - 1] = dot(phiy, ue, n);
     }
-}
-
-// Copies the element functions into the current-point record of the problem routines.
-void to_cmelem(int n, const double* phi, const double* phix, const double* phiy) {
-    std::copy_n(phi, n, cmelem.VSHAP.data());
-    std::copy_n(phix, n, cmelem.VSHAPX.data());
-    std::copy_n(phiy, n, cmelem.VSHAPY.data());
 }
 
 // Boundary kinds (1..4) and numbers (5..8) of the element's sides.
@@ -187,11 +191,7 @@ int melemb(const int* ord, const double* xnod, int ldxk, double* xk, double* rhs
             double* psiy = &p.PSIY(1, i, j);
             increment_functions(ord, xi, eta, nb, psi, psix, psiy);
 
-            cmelem.IINT = i;
-            cmelem.IJNT = j;
-            cmelem.XI = xi;
-            cmelem.ETA = eta;
-            to_cmelem(ndofe, phi, phix, phiy);
+            current_point(i, j, xi, eta, ndofe, phi, phix, phiy);
             domain_coefficients(x, y, k);
 
             const double w = cint.W2(i, j, ng) * detj;
@@ -320,11 +320,7 @@ void delemb1(int nel, const int* ord, const double* xnod, int ldxk, double* xk, 
             side_point(s, t[ip - 1], xi, eta);
             map_point(xnod, xi, eta, x, y, detj);
             element_functions(ord, xi, eta, ndofe, phi, phix, phiy);
-            cmelem.IINT = ip;
-            cmelem.IJNT = s;
-            cmelem.XI = xi;
-            cmelem.ETA = eta;
-            to_cmelem(ndofe, phi, phix, phiy);
+            current_point(ip, s, xi, eta, ndofe, phi, phix, phiy);
             double* u = &cdelemb1.U(1, ip, s);
             double* ux = &cdelemb1.UX(1, ip, s);
             double* uy = &cdelemb1.UY(1, ip, s);
@@ -390,11 +386,7 @@ void neighbour_flux(const int* ord, int s, const HalfSide& h, const double* t, c
         double* phix = &cdelemb2.PHIX(1, q, s);
         double* phiy = &cdelemb2.PHIY(1, q, s);
         element_functions(ordm, xim, etam, ndofm, phi, phix, phiy);
-        cmelem.IINT = ip;
-        cmelem.IJNT = s;
-        cmelem.XI = xim;
-        cmelem.ETA = etam;
-        to_cmelem(ndofm, phi, phix, phiy);
+        current_point(ip, s, xim, etam, ndofm, phi, phix, phiy);
         double* ux = &cdelemb2.UX(1, q, s);
         double* uy = &cdelemb2.UY(1, q, s);
         solution_at(phi, phix, phiy, u, ux, uy);

@@ -163,13 +163,7 @@ void shared_side_part(const int* ord, const double* xnod, int nord_of_p(int), Er
             side_point(s, t[ip - 1], xi, eta);
             map_point(xnod, xi, eta, x, y, detj);
             element_functions(ord, xi, eta, ndofe, phi, phix, phiy);
-            cmelem.IINT = ip;
-            cmelem.IJNT = s;
-            cmelem.XI = xi;
-            cmelem.ETA = eta;
-            std::copy_n(phi, ndofe, cmelem.VSHAP.data());
-            std::copy_n(phix, ndofe, cmelem.VSHAPX.data());
-            std::copy_n(phiy, ndofe, cmelem.VSHAPY.data());
+            current_point(ip, s, xi, eta, ndofe, phi, phix, phiy);
             fi_at(xi, eta, phi, phix, phiy, fi, fix, fiy);
             image_of(phi, phix, phiy, x, y, fi, fix, fiy, psi, psix, psiy, im);
             for (int c = 1; c <= ceqsys.NREQNS; ++c) {
@@ -184,6 +178,50 @@ void shared_side_part(const int* ord, const double* xnod, int nord_of_p(int), Er
             err -= wt[ip - 1] * len * convective_form(k, ty / len, -tx / len, fi, psi);
         }
     }
+}
+
+// The area part of a functional over the ng x ng Gauss-Legendre rule: at each
+// point fi_at gives fi from the element functions and (xi, eta), its image
+// under the symmetrizer is the test function, and the domain form of the two
+// is summed. jcbian_only: the map's derivatives are not needed (celsize1
+// keeps what it held).
+template <typename FiAt>
+double area_part(const int* ord, const double* xnod, int ng, bool jcbian_only,
+                 ErrorAreaPoints& p, FiAt fi_at) {
+    const int ndofe = cpreso.NDOFE;
+    Coefficients k;
+    Image im;
+    double sum = 0.0;
+    for (int j = 1; j <= ng; ++j) {
+        for (int i = 1; i <= ng; ++i) {
+            const double xi = cint.XG(i, ng), eta = cint.XG(j, ng);
+            double x, y, detj;
+            if (jcbian_only)
+                jcbian(xnod, xi, eta, x, y, celsize2.DXIDX, celsize2.DXIDY, celsize2.DETADX,
+                       celsize2.DETADY, detj);
+            else
+                map_point(xnod, xi, eta, x, y, detj);
+            p.XA(i, j) = x;
+            p.YA(i, j) = y;
+            p.DETJ(i, j) = detj;
+            double* phi = &p.PHI(1, i, j);
+            double* phix = &p.PHIX(1, i, j);
+            double* phiy = &p.PHIY(1, i, j);
+            element_functions(ord, xi, eta, ndofe, phi, phix, phiy);
+            double* fi = &p.FI(1, i, j);
+            double* fix = &p.FIX(1, i, j);
+            double* fiy = &p.FIY(1, i, j);
+            fi_at(xi, eta, phi, phix, phiy, fi, fix, fiy);
+            double* psi = &p.PSI(1, i, j);
+            double* psix = &p.PSIX(1, i, j);
+            double* psiy = &p.PSIY(1, i, j);
+            image_of(phi, phix, phiy, x, y, fi, fix, fiy, psi, psix, psiy, im);
+            current_point(i, j, xi, eta, ndofe, phi, phix, phiy);
+            domain_coefficients(x, y, k);
+            sum += cint.W2(i, j, ng) * detj * area_form(k, fi, fix, fiy, psi, psix, psiy);
+        }
+    }
+    return sum;
 }
 
 int side_order_plus_one(int p) {
@@ -300,44 +338,13 @@ int reserest(int nel, const double* uold, const double* unew, int ld, double& er
 void errcon(const int* ord, const double* xnod, const double* a, double& err) {
     const bool trace = reg_errcon.on(cpreso.NEL);
     const int nb = increment_count(ord);
-    const int ndofe = cpreso.NDOFE;
-    const int ng = estimator_area_points(ord);
-    double psi[MAX_INC_FUN], psix[MAX_INC_FUN], psiy[MAX_INC_FUN];
-    Coefficients k;
-    Image im;
-    ErrorAreaPoints& p = cerrcon;
-    err = 0.0;
-    for (int j = 1; j <= ng; ++j) {
-        for (int i = 1; i <= ng; ++i) {
-            const double xi = cint.XG(i, ng), eta = cint.XG(j, ng);
-            double x, y, detj;
-            map_point(xnod, xi, eta, x, y, detj);
-            p.XA(i, j) = x;
-            p.YA(i, j) = y;
-            p.DETJ(i, j) = detj;
-            double* phi = &p.PHI(1, i, j);
-            double* phix = &p.PHIX(1, i, j);
-            double* phiy = &p.PHIY(1, i, j);
-            element_functions(ord, xi, eta, ndofe, phi, phix, phiy);
-            increment_functions(ord, xi, eta, nb, psi, psix, psiy);
-            double* fi = &p.FI(1, i, j);
-            double* fix = &p.FIX(1, i, j);
-            double* fiy = &p.FIY(1, i, j);
-            local_solution(a, nb, psi, psix, psiy, fi, fix, fiy);
-            image_of(phi, phix, phiy, x, y, fi, fix, fiy, &p.PSI(1, i, j), &p.PSIX(1, i, j),
-                     &p.PSIY(1, i, j), im);
-            cmelem.IINT = i;
-            cmelem.IJNT = j;
-            cmelem.XI = xi;
-            cmelem.ETA = eta;
-            std::copy_n(phi, ndofe, cmelem.VSHAP.data());
-            std::copy_n(phix, ndofe, cmelem.VSHAPX.data());
-            std::copy_n(phiy, ndofe, cmelem.VSHAPY.data());
-            domain_coefficients(x, y, k);
-            err += cint.W2(i, j, ng) * detj *
-                   area_form(k, fi, fix, fiy, &p.PSI(1, i, j), &p.PSIX(1, i, j), &p.PSIY(1, i, j));
-        }
-    }
+    err = area_part(ord, xnod, estimator_area_points(ord), false, cerrcon,
+                    [&](double xi, double eta, const double*, const double*, const double*,
+                        double* fi, double* fix, double* fiy) {
+                        double psi[MAX_INC_FUN], psix[MAX_INC_FUN], psiy[MAX_INC_FUN];
+                        increment_functions(ord, xi, eta, nb, psi, psix, psiy);
+                        local_solution(a, nb, psi, psix, psiy, fi, fix, fiy);
+                    });
     if (trace) {
         trace_line({"BEFORE ERRCONB..."});
         trace_real("ERRCON", "ERR", err);
@@ -493,43 +500,12 @@ void err1(int nel, const double* u1, const double* u2, const double* u3, int ld,
         Arr1<int, 9> ndofl;
         solelm(nel, ndofe, ndofl, u2e + (j - 1) * MAXLDOF, u2 + static_cast<long>(j - 1) * ld);
     }
-    const int ndofe = cpreso.NDOFE;
     const int ng = std::max({1, ord[4], ord[5], ord[6], ord[7]}) + 1;
-    Coefficients k;
-    Image im;
-    ErrorAreaPoints& p = cerr1;
-    err = 0.0;
-    for (int j = 1; j <= ng; ++j) {
-        for (int i = 1; i <= ng; ++i) {
-            const double xi = cint.XG(i, ng), eta = cint.XG(j, ng);
-            double x, y, detj;
-            jcbian(xnod, xi, eta, x, y, celsize2.DXIDX, celsize2.DXIDY, celsize2.DETADX,
-                   celsize2.DETADY, detj);
-            p.XA(i, j) = x;
-            p.YA(i, j) = y;
-            p.DETJ(i, j) = detj;
-            double* phi = &p.PHI(1, i, j);
-            double* phix = &p.PHIX(1, i, j);
-            double* phiy = &p.PHIY(1, i, j);
-            element_functions(ord, xi, eta, ndofe, phi, phix, phiy);
-            double* fi = &p.FI(1, i, j);
-            double* fix = &p.FIX(1, i, j);
-            double* fiy = &p.FIY(1, i, j);
-            difference_at(u2e, phi, phix, phiy, fi, fix, fiy);
-            image_of(phi, phix, phiy, x, y, fi, fix, fiy, &p.PSI(1, i, j), &p.PSIX(1, i, j),
-                     &p.PSIY(1, i, j), im);
-            cmelem.IINT = i;
-            cmelem.IJNT = j;
-            cmelem.XI = xi;
-            cmelem.ETA = eta;
-            std::copy_n(phi, ndofe, cmelem.VSHAP.data());
-            std::copy_n(phix, ndofe, cmelem.VSHAPX.data());
-            std::copy_n(phiy, ndofe, cmelem.VSHAPY.data());
-            domain_coefficients(x, y, k);
-            err += cint.W2(i, j, ng) * detj *
-                   area_form(k, fi, fix, fiy, &p.PSI(1, i, j), &p.PSIX(1, i, j), &p.PSIY(1, i, j));
-        }
-    }
+    err = area_part(ord, xnod, ng, true, cerr1,
+                    [&](double, double, const double* phi, const double* phix,
+                        const double* phiy, double* fi, double* fix, double* fiy) {
+                        difference_at(u2e, phi, phix, phiy, fi, fix, fiy);
+                    });
     err2(ord, xnod, u2e, err);
     err3(ord, xnod, u2e, err);
     err = root_of(err, nel);

@@ -72,14 +72,10 @@ void singular_omega() {
         evpack(l);
 }
 
-class LshapeTest : public AdaptTest {
+class LshapeTest : public SolvingAdaptTest {
   protected:
     void SetUp() override {
-        AdaptTest::SetUp();
-        cnsti();
-        cnsti1d();
-        std::ofstream(dir / "kbd.txt") << std::string(20, '\n');
-        units::open_text(units::STDIN_UNIT, "kbd.txt", units::Open::existing);
+        SolvingAdaptTest::SetUp();
         ceqsys.NREQNS = 1;
         ceqsys.MXEQNS = 2;
         csymet.ISYMET = 2;

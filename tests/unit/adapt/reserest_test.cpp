@@ -41,16 +41,8 @@
 namespace kavren::testing {
 namespace {
 
-class EstimateTest : public AdaptTest {
+class EstimateTest : public SolvingAdaptTest {
   protected:
-    void SetUp() override {
-        AdaptTest::SetUp();
-        cnsti();
-        cnsti1d();
-        // Lines for the extension points that wait.
-        std::ofstream(dir / "kbd.txt") << std::string(20, '\n');
-        units::open_text(units::STDIN_UNIT, "kbd.txt", units::Open::existing);
-    }
     // A mesh whose outer sides all carry the Neumann number 3 with kind 5.
     static void neumann(MeshBuilder& b) { b.boundary_numbers(3, 3, 3, 3); }
     static void after_build() { cbound.IBKIND(3) = 5; }
@@ -282,6 +274,29 @@ TEST_F(EstimateTest, NegativeFunctionalIsNamedAndItsMagnitudeTaken) {
         EXPECT_NE(line.find(" " + std::to_string(nel) + "\n"), std::string::npos) << line;
         EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1);
     }
+}
+
+// The built-in coefficients with the operator's sign turned and the loads kept:
+// a negative definite local matrix.
+void negated_operator(int ld, double x, double y, double* a11, double* a12, double* a21,
+                      double* a22, double* b1, double* b2, double* d1, double* d2, double* c,
+                      double* rh, double* rhx, double* rhy) {
+    mcoeff(ld, x, y, a11, a12, a21, a22, b1, b2, d1, d2, c, rh, rhx, rhy);
+    for (double* p : {a11, a12, a21, a22, b1, b2, d1, d2, c})
+        for (int k = 0; k < ld * ld; ++k) p[k] = -p[k];
+}
+
+TEST_F(EstimateTest, NegativeSymmetricSumIsNamedAndItsMagnitudeTaken) {
+    solved_mesh(1, 1);
+    HookGuard<DomainCoefficients> guard(problem_mcoeff, &negated_operator);
+    const int nel = active()[1];
+    const std::size_t m = mark();
+    const double e = estimate(nel);
+    EXPECT_TRUE(std::isfinite(e));
+    EXPECT_GT(e, 0.0);
+    const std::string line = since(m);
+    EXPECT_EQ(line.rfind(" *** NEGATIVE ERROR IN NEL *** -", 0), 0u) << line;
+    EXPECT_NE(line.find(" " + std::to_string(nel) + "\n"), std::string::npos) << line;
 }
 
 TEST_F(EstimateTest, FunctionalOfEqualSolutionsIsZeroAfterTheBoundaryExtension) {
