@@ -63,5 +63,8 @@ void xghelp(std::string_view, int) {
 void errest() {
     announce("FAKE ERREST...");
 }
+void err2(const int*, const double*, const double*, double&) {
+    announce("FAKE ERR2...");
+}
 
 }  // namespace kavren

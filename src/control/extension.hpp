@@ -23,5 +23,9 @@ void xgsave(int iy1, int iy2, int iy3);
 void xgrest(int iy1, int iy2, int iy3);
 void xghelp(std::string_view topic, int len);
 void errest();
+// The boundary-side part of the estimator's functional of two solutions
+// (err1): ord the element's orders, xnod its nodes, u2e its values of the
+// second solution; err is left as it is.
+void err2(const int* ord, const double* xnod, const double* u2e, double& err);
 
 }  // namespace kavren

@@ -6,6 +6,7 @@
 #include "records/debug.hpp"
 #include "records/dimen.hpp"
 #include "records/estimate.hpp"
+#include "records/estimator.hpp"
 #include "records/eval.hpp"
 #include "records/execute.hpp"
 #include "records/fem.hpp"
@@ -53,6 +54,7 @@ void reset_run() {
     // The solver, the estimator, the driver, the save file and the debug switches.
     fresh(surfc2, cwrksp, ciwork, cdesve, ciaele, cxkyk, celsize);
     fresh(cerrest, cerresi, cndimen, cexecute, cpreso, cbound, cslvdefs);
+    fresh(cmelemb, cdelemb1, cdelemb2, cblank, cxk, cestdbg, cerrcon, cerr1, cerrconb, cerrconc, cerr3);
     fresh(cbuff1, cbuff2, cdump, cstore);
     fresh(cdbg, cdbg1, surfc1);
 }

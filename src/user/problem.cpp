@@ -16,6 +16,7 @@ namespace kavren {
 ExactSolution problem_exact = &exact;
 DomainCoefficients problem_mcoeff = &mcoeff;
 BoundaryCoefficients problem_bcoeff = &bcoeff;
+Symmetrizer problem_symmetr = &symmetr;
 
 namespace {
 
@@ -91,8 +92,15 @@ void bointg(int nord, int kind, double* xpts, double* wgts, int& nint) {
     }
 }
 
-void symmetr(const double* /*v1*/, const double* /*v2*/, const double* /*v3*/, double* /*m1*/,
-             double* /*m2*/, double* /*m3*/) {}
+void symmetr(const double* /*v1*/, const double* /*v2*/, const double* /*v3*/, double* m1,
+             double* m2, double* m3) {
+    for (int j = 0; j < MAX_EQNS; ++j)
+        for (int i = 0; i < MAX_EQNS; ++i) {
+            m1[i + j * MAX_EQNS] = i == j ? 1.0 : 0.0;
+            m2[i + j * MAX_EQNS] = 0.0;
+            m3[i + j * MAX_EQNS] = 0.0;
+        }
+}
 
 void bcoef1(int nel, int is, double t, double& xn, double& yn, int& iflag) {
     iflag = 0;

@@ -28,6 +28,10 @@ using BoundaryCoefficients = void (*)(int nel, int ld, int kind, int nbound, dou
                                       double* bt, double* pt, double* c, double* gt, double* g);
 extern DomainCoefficients problem_mcoeff;
 extern BoundaryCoefficients problem_bcoeff;
+// The estimator's symmetrizer: symmetr unless a problem installs its own.
+using Symmetrizer = void (*)(const double* v1, const double* v2, const double* v3, double* m1,
+                             double* m2, double* m3);
+extern Symmetrizer problem_symmetr;
 
 // Coefficients and loads of the domain form at the point (x, y).
 void mcoeff(int ld, double x, double y, double* a11, double* a12, double* a21, double* a22,
@@ -42,7 +46,12 @@ void bcoeff(int nel, int ld, int kind, int nbound, double x, double y, double nx
 // The quadrature rule of a boundary side of order nord and kind `kind`: nint
 // points xpts and weights wgts on [-1, 1], ascending.
 void bointg(int nord, int kind, double* xpts, double* wgts, int& nint);
-// The estimator's symmetrizer; the built-in problem defines none and sets nothing.
+// The estimator's symmetrizer at the point (XSYM, YSYM) of csymtr: given the
+// value v1, the x-derivatives v2 and the y-derivatives v3 of the four
+// components of the state solution, the 4 by 4 matrix m1 (leading dimension 4)
+// that maps the local solution to the test function of the error functional,
+// and its x- and y-derivatives m2, m3. The built-in problem is symmetric in
+// the functional's sense: m1 the identity, m2 = m3 = 0.
 void symmetr(const double* v1, const double* v2, const double* v3, double* m1, double* m2,
              double* m3);
 

@@ -4,11 +4,13 @@
 // cleared. fill_solution puts a known function into UNEW.
 #pragma once
 
+#include <fstream>
 #include <functional>
 #include <string>
 
 #include "../hpmesh/hpmesh_fixture.hpp"
 #include "eval/evaluator.hpp"
+#include "fem/tables.hpp"
 #include "records/execute.hpp"
 #include "support/units.hpp"
 
@@ -27,6 +29,19 @@ class AdaptTest : public MeshTest {
     // Lines written on the terminal from the marked position on.
     std::size_t mark() { return terminal().size(); }
     std::string since(std::size_t m) { return terminal().substr(m); }
+};
+
+// The same with the solver's start-up tables built, for tests that solve, and
+// empty lines on the keyboard for the extension points that wait.
+class SolvingAdaptTest : public AdaptTest {
+  protected:
+    void SetUp() override {
+        AdaptTest::SetUp();
+        cnsti();
+        cnsti1d();
+        std::ofstream(dir / "kbd.txt") << std::string(20, '\n');
+        units::open_text(units::STDIN_UNIT, "kbd.txt", units::Open::existing);
+    }
 };
 
 // Writes into component 1 of UNEW the function f of the element space of the
