@@ -144,9 +144,9 @@ TEST(Curves, ReflectMakesTheMirrorRegionThatTheMergeJoins) {
         "END\nREFLECT\nIJ=1,1,3,3,REGION=TWO,FROM=ONE,LINE=1,0,90,3,1,1,3\nEND\nEND\n"
         "ELEMENT\nILOOP=2\nJLOOP=2\nLINEAR,1,1,REGION=ONE\nENDLOOPS\n"
         "ILOOP=2\nJLOOP=2\nLINEAR,1,1,REGION=TWO\nENDLOOPS\nEND\n"
-        "BOUNDARY\nREGION=ONE\nBOUNDARY=1,IJ=1,1,3,1\nBOUNDARY=3,IJ=1,3,3,3\nBOUNDARY=4,IJ=1,1,1,"
-        "3\n"
-        "REGION=TWO\nBOUNDARY=1,IJ=1,1,3,1\nBOUNDARY=3,IJ=1,3,3,3\nBOUNDARY=2,IJ=3,1,3,3\nEND\n"
+        "BOUNDARY\nREGION=ONE\nBOUNDARY=1,IJ=1,1,3,1\nBOUNDARY=3,IJ=1,3,3,3\n"
+        "BOUNDARY=4,IJ=1,1,1,3\nREGION=TWO\nBOUNDARY=1,IJ=1,1,3,1\nBOUNDARY=3,IJ=1,3,3,3\nBOUNDARY="
+        "2,IJ=3,1,3,3\nEND\n"
         "END,GRID=TWO\nQUIT\n";
     p.input = "job\n";
     auto r = run_kavren(p);
@@ -289,8 +289,11 @@ TEST(Curves, RefusedRecordsShowTheirErrorsAndChangeNothing) {
              " *** ELLIPS RADII MUST BE POSITIVE ***",
          })
         EXPECT_TRUE(contains_line(err, message)) << message << "\n" << r.file("decks/job.err");
-    // The syntax lines follow their errors on the terminal.
+    // The errors are in the listing too, and the syntax lines with them.
     const auto out = r.out_lines();
+    for (const auto& line : err)
+        if (line.find("***** RUN COMPLETED") == std::string::npos && !line.empty())
+            EXPECT_TRUE(contains_line(out, line)) << line << "\n" << show(r);
     for (const char* syntax :
          {" IJ=IMIN,JMIN,IMAX,JMAX,{N=N},{INC=I},{POLAR=X,Y}",
           " IJ=IMIN,JMIN,IMAX,JMAX,{FROM=REGNAME},{SIDE={1:4},{LINE=X,Y,A,IB,JB,IE,JE}}",

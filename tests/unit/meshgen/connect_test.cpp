@@ -14,16 +14,6 @@
 namespace kavren::testing {
 namespace {
 
-std::string in_nodes(const std::string& body) {
-    return "GEOMETRY\nNODES\n" + body + "END\nEND\n";
-}
-
-int node_at(int i, int j, int region = 1) {
-    int node = 0;
-    fref(i, j, region, node, 1);
-    return node;
-}
-
 struct At {
     int i, j;
     double x, y;

@@ -16,16 +16,6 @@ namespace {
 
 constexpr double PI = 3.14159265358979323846;
 
-std::string in_nodes(const std::string& body) {
-    return "GEOMETRY\nNODES\n" + body + "END\nEND\n";
-}
-
-int node_at(int i, int j, int region = 1) {
-    int node = 0;
-    fref(i, j, region, node, 1);
-    return node;
-}
-
 void expect_node(int i, int j, double x, double y, double tol = 1e-6) {
     const int n = node_at(i, j);
     ASSERT_NE(n, 0) << "no node at " << i << "," << j;

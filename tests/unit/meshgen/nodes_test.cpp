@@ -11,10 +11,6 @@
 namespace kavren::testing {
 namespace {
 
-std::string in_nodes(const std::string& body) {
-    return "GEOMETRY\nNODES\n" + body + "END\nEND\n";
-}
-
 struct PointCase {
     const char* name;
     const char* record;
