@@ -56,13 +56,18 @@ void missing_node(int i, int j, int region) {
            fmt::line("(A6,I3,A3,I3,A8,I3)", {"**  I=", i, " J=", j, " REGION=", region}));
 }
 
-// IJ= with four numbers; the IJ-missing error unless quiet. False after the
-// refusal (the syntax line shown).
-bool read_ij(int help, const char* syntax, bool quiet, int* b) {
+// How a record without IJ is dropped once the input has ended.
+enum class AtEnd { error, syntax_only, silent };
+
+// IJ= with four numbers. False after the refusal: the IJ-missing error and
+// the syntax line, or at the end of the input (ended) what at_end says.
+bool read_ij(int help, const char* syntax, bool ended, AtEnd at_end, int* b) {
     int nocc = 0, ipos = 0;
     findop("IJ", nocc, ipos);
     if (nocc == 0) {
-        if (!quiet) ffldou(help, MSG_ERROR, "*** OPTION \"IJ\" MISSING ***");
+        if (ended && at_end == AtEnd::silent) return false;
+        if (!ended || at_end == AtEnd::error)
+            ffldou(help, MSG_ERROR, "*** OPTION \"IJ\" MISSING ***");
         ffldou(0, MSG_LIST, syntax);
         return false;
     }
@@ -98,7 +103,7 @@ struct ConnectLine {
 void connect_record(int& iblockn) {
     if (!region_option()) return;
     int b[4];
-    if (!read_ij(CONNECT_HELP, kConnectSyntax, false, b)) return;
+    if (!read_ij(CONNECT_HELP, kConnectSyntax, false, AtEnd::error, b)) return;
     const int imin = b[0], jmin = b[1], imax = b[2], jmax = b[3];
     const int di = imax - imin, dj = jmax - jmin;
     if (di != 0 && dj != 0) {
@@ -207,7 +212,7 @@ void reflect_record(int ierr) {
         side = static_cast<int>(s);
     }
     int b[4];
-    if (!read_ij(REFLECT_HELP, kReflectSyntax, ierr != 0, b)) return;
+    if (!read_ij(REFLECT_HELP, kReflectSyntax, ierr != 0, AtEnd::silent, b)) return;
     const int imin = b[0], jmin = b[1], imax = b[2], jmax = b[3];
     double line[7] = {};
     int si = 0, sj = 0;
@@ -330,7 +335,7 @@ void reflect_record(int ierr) {
 void tie_record(int ierr) {
     if (!region_option()) return;
     int b[4];
-    if (!read_ij(TIE_HELP, kTieSyntax, ierr != 0, b)) return;
+    if (!read_ij(TIE_HELP, kTieSyntax, ierr != 0, AtEnd::syntax_only, b)) return;
     const int imin = b[0], jmin = b[1], imax = b[2], jmax = b[3];
     int nocc = 0, ipos = 0;
     findop("TO", nocc, ipos);
