@@ -2,9 +2,12 @@
 #include "hpmesh/geometry.hpp"
 
 #include <cmath>
+#include <string>
 
+#include "control/messages.hpp"
 #include "control/utility.hpp"
 #include "hpmesh/mesh_debug.hpp"
+#include "hpmesh/spline.hpp"
 #include "hpmesh/tree.hpp"
 #include "records/mesh.hpp"
 #include "records/meshgen.hpp"
@@ -136,6 +139,41 @@ double ellipse_angle(double xp, double yp, double a, double b, double xc, double
     return t;
 }
 
+// The new node on spline curve c: the curve point at the mean of the
+// parameters of the two end nodes. A record whose set-up fails (only a damaged
+// one can) gives the chord midpoint after one warning line.
+void spline_point(int c, int n1, int n2, int nnew) {
+    const int ip = cgeomtyp.IPGEOM(c), n = cgeomtyp.NPGEOM(c);
+    const double x1p = cnode.XNOD(1, n1), y1p = cnode.XNOD(2, n1);
+    const double x2p = cnode.XNOD(1, n2), y2p = cnode.XNOD(2, n2);
+    SplineColumns pts, coef;
+    int status = -1, kord = 0;
+    double tlen = 0.0;
+    if (n >= 2 && n <= MAXSPLUSE && ip >= 1 && ip + 2 * n <= MAXGEOM) {
+        for (int i = 1; i <= n; ++i) {
+            pts(i) = cgeomtyp.GEOM(ip + 2 * i - 1);
+            pts(MAXSPLPT + i) = cgeomtyp.GEOM(ip + 2 * i);
+        }
+        kord = static_cast<int>(cgeomtyp.GEOM(ip));
+        status = prepare(n, kord, tlen, pts, coef);
+    }
+    if (status != 0) {
+        write_terminal(" *** SPLINE CURVE " + std::to_string(c) +
+                       " CANNOT BE SET UP: THE NEW NODE IS PUT ON THE CHORD");
+        cnode.XNOD(1, nnew) = 0.5 * (x1p + x2p);
+        cnode.XNOD(2, nnew) = 0.5 * (y1p + y2p);
+        return;
+    }
+    int ia = 0, ib = 0;
+    fspoint(n, pts, x1p, y1p, x2p, y2p, ia, ib);
+    const double t1 = pspline(n, kord, ia, pts, x1p, y1p, coef);
+    const double t2 = pspline(n, kord, ib, pts, x2p, y2p, coef);
+    double x = 0.0, y = 0.0;
+    bspline(n, kord, 0.5 * (t1 + t2), x, y, coef);
+    cnode.XNOD(1, nnew) = x;
+    cnode.XNOD(2, nnew) = y;
+}
+
 }  // namespace
 
 void gcoord(int n1, int n2, int nnew) {
@@ -163,9 +201,7 @@ void gcoord(int n1, int n2, int nnew) {
         cnode.XNOD(1, nnew) = xc + cr * a * std::cos(tm) - sr * b * std::sin(tm);
         cnode.XNOD(2, nnew) = yc + sr * a * std::cos(tm) + cr * b * std::sin(tm);
     } else if (type == 2) {
-        // STUB: the spline branch lands with the parametric splines; until then
-        // a node on a spline boundary is an internal error.
-        mesh_fatal("GCOORD", "ERROR IN GCOORD! SPLINE CURVES ARE NOT AVAILABLE YET");
+        spline_point(curve, n1, n2, nnew);
     }
 }
 

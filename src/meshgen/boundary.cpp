@@ -34,15 +34,16 @@ void refuse(int help, std::string_view text) {
     ffldou(0, MSG_LIST, kBoundaryFormat);
 }
 
-// The curved tag of the current boundary number over one visit of the level.
-struct CurvedTag {
-    bool may_be_curved = true;
-    int code = 0;  // the curve code of its lines so far, 0 before the first
-};
+// A boundary line uses number b.
+bool number_in_use(int b) {
+    for (int l = 1; l <= cbcons.NBLIN; ++l)
+        if (cbcons.IBND(l) == -b) return true;
+    return false;
+}
 
 // BOUNDARY=n or BOUNDARY=name: makes it the current boundary number b.
 // False when the value is refused.
-bool choose_boundary(int ipos, int& b, CurvedTag& tag) {
+bool choose_boundary(int ipos, int& b) {
     int n = 0;
     if (is_number(ipos)) {
         n = ifix(iodata.FVALUE(ipos));
@@ -53,8 +54,13 @@ bool choose_boundary(int ipos, int& b, CurvedTag& tag) {
         cbcons1.BNAME(n) = Word8();
         scroll(11, fmt::line("(A9,I2)", {"BOUNDARY,", n}));
     } else if (ipos <= NFIELD_SLOTS && iodati.ITYPE(ipos) == FT_WORD) {
-        // A name takes the number one past the lines defined so far.
+        // A name takes the number one past the lines defined so far, unless a
+        // line already uses it: then the lowest number no line uses.
         n = cbcons.NBLIN + 1;
+        if (n > MAX_BOUNDARY || number_in_use(n)) {
+            n = 1;
+            while (n <= MAX_BOUNDARY && number_in_use(n)) ++n;
+        }
         if (n > MAX_BOUNDARY) {
             ffldou(31, MSG_ERROR, "*** BOUNDARY NUMBER OUT OF RANGE 1..50 ***");
             return false;
@@ -67,13 +73,11 @@ bool choose_boundary(int ipos, int& b, CurvedTag& tag) {
     }
     b = n;
     cbcons2.LASTBC = n;
-    cgeomtyp.IBCURV(b) = 0;
-    tag = CurvedTag();
     return true;
 }
 
 // IJ=IMIN,JMIN,IMAX,JMAX: appends a boundary line of number b.
-void boundary_line(int ipos, int b, CurvedTag& tag) {
+void boundary_line(int ipos, int b) {
     if (ipos > iodati.NFIELD) {
         // Picking the ends with the mouse needs the window layer.
         refuse(36, "*** IJ WITHOUT BOUNDS: PICKING WITH THE MOUSE IS NOT AVAILABLE ***");
@@ -108,19 +112,26 @@ void boundary_line(int ipos, int b, CurvedTag& tag) {
     cbcons.JMINB(l) = jmin;
     cbcons.JMAXB(l) = jmax;
     cbcons.IREGB(l) = cregio.IREG;
-    if (tag.may_be_curved) {
-        int c = 0;
-        defgeom(b, imin, imax, jmin, jmax, cregio.IREG, c);
-        if (c == 0 || (tag.code != 0 && c != tag.code)) {
-            tag.may_be_curved = false;
-            cgeomtyp.IBCURV(b) = 0;
-        } else {
-            tag.code = c;
-        }
-    }
     std::string text =
         fmt::line("(A3,I3,A,I3,A,I3,A,I3)", {"IJ,", imin, ",", jmin, ",", imax, ",", jmax});
     scroll(static_cast<int>(text.size()), text);
+}
+
+// IBCURV(b) of every boundary number from all its lines: the curve code c
+// when defgeom gives c for each of them, else 0 (straight). Run before the
+// merge and the compaction change the node numbers the slots refer to.
+void settle_curved_tags() {
+    for (int b = 1; b <= MAX_BOUNDARY; ++b) {
+        int code = -1;
+        for (int l = 1; l <= cbcons.NBLIN && code != 0; ++l) {
+            if (cbcons.IBND(l) != -b) continue;
+            int c = 0;
+            defgeom(b, cbcons.IMINB(l), cbcons.IMAXB(l), cbcons.JMINB(l), cbcons.JMAXB(l),
+                    cbcons.IREGB(l), c);
+            code = code == -1 || code == c ? c : 0;
+        }
+        cgeomtyp.IBCURV(b) = std::max(code, 0);
+    }
 }
 
 }  // namespace
@@ -131,10 +142,10 @@ bool bcons() {
     graphm(1);
     enter_level();
     int b = 0;
-    CurvedTag tag;
     CommandLevel level{.menu = 7, .help_topic = 7};
     // END completes the mesh; open sides keep the level reading.
     level.at_end = [] {
+        settle_curved_tags();
         ovrlap();
         setbc();
         int open = 0;
@@ -164,7 +175,7 @@ bool bcons() {
         findop("BOUNDARY", nocc, ipos);
         const bool chosen = nocc > 0;
         if (chosen) {
-            if (!choose_boundary(ipos, b, tag)) return LevelStep::next;
+            if (!choose_boundary(ipos, b)) return LevelStep::next;
         } else if (b == 0) {
             refuse(35, "*** BOUNDARY NUMBER UNDEFINED ***");
             return LevelStep::next;
@@ -174,7 +185,7 @@ bool bcons() {
             if (!chosen) refuse(37, "*** OPTION \"IJ\" IS MISSING ***");
             return LevelStep::next;
         }
-        boundary_line(ipos, b, tag);
+        boundary_line(ipos, b);
         graphm(1);
         return LevelStep::next;
     });

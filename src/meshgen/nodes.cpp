@@ -8,6 +8,9 @@
 #include "control/level.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
+#include "meshgen/connect.hpp"
+#include "meshgen/curves.hpp"
+#include "meshgen/node_tools.hpp"
 #include "meshgen/stubs.hpp"
 #include "meshgen/tables.hpp"
 #include "records/control.hpp"
@@ -20,165 +23,6 @@
 namespace kavren {
 
 namespace {
-
-//// local systems and point records ////
-
-// The local Cartesian system CS and polar system PS of one visit of the POINT
-// or GRID level.
-struct LocalSystems {
-    double x0 = 0.0, y0 = 0.0, a0 = 0.0;  // CS origin and rotation (radians)
-    double px = 0.0, py = 0.0, s = 1.0;   // PS pole and sense (+1 counter-clockwise)
-};
-
-// How the numbers of a point record are read.
-enum class PointMode { none, cartesian, polar, ij };
-
-struct Point {
-    double x = 0.0, y = 0.0;
-};
-
-Point cartesian_point(const LocalSystems& ls, double x, double y) {
-    if (ls.a0 == 0.0) return {ls.x0 + x, ls.y0 + y};
-    double r = 0.0, t = 0.0;
-    polar(x, y, r, t);
-    return {ls.x0 + r * std::cos(t + ls.a0), ls.y0 + r * std::sin(t + ls.a0)};
-}
-
-Point polar_point(const LocalSystems& ls, double r, double t_degrees) {
-    double t = t_degrees * GEN_PI / 180.0 * ls.s;
-    return {ls.px + r * std::cos(t), ls.py + r * std::sin(t)};
-}
-
-bool is_number(int k) {
-    return k >= 1 && k <= NFIELD_SLOTS && iodati.ITYPE(k) == FT_NUMBER;
-}
-
-// CS=X0,Y0{,A0} and PS=X0,Y0 with CW or CCW anywhere in the record. mode
-// becomes the point mode each sets (PS last, so it wins).
-void read_local_systems(LocalSystems& ls, PointMode& mode) {
-    int nocc = 0, ipos = 0;
-    findop("CS", nocc, ipos);
-    if (nocc > 0) {
-        if (is_number(ipos) && is_number(ipos + 1)) {
-            ls.x0 = iodata.FVALUE(ipos);
-            ls.y0 = iodata.FVALUE(ipos + 1);
-            if (is_number(ipos + 2)) ls.a0 = iodata.FVALUE(ipos + 2) * GEN_PI / 180.0;
-        }
-        mode = PointMode::cartesian;
-    }
-    nocc = 0;
-    findop("PS", nocc, ipos);
-    if (nocc > 0) {
-        if (is_number(ipos) && is_number(ipos + 1)) {
-            ls.px = iodata.FVALUE(ipos);
-            ls.py = iodata.FVALUE(ipos + 1);
-        }
-        ls.s = 1.0;
-        int ncw = 0, nccw = 0, p = 0;
-        findop("CW", ncw, p);
-        if (ncw > 0) ls.s = -1.0;
-        findop("CCW", nccw, p);
-        if (nccw > 0) ls.s = 1.0;
-        mode = PointMode::polar;
-    }
-}
-
-// What the point scanner of a record found.
-struct Scan {
-    int count = 0;            // points counted
-    Point first;              // the first point
-    bool bad_centre = false;  // a CURV centre at the midpoint of its side
-};
-
-// Reads the points of the current record's fields in the order given. The
-// words XY, RT and (with ij) IJ start Cartesian, polar and node-look-up pairs;
-// with curv the word CURV makes the Cartesian pairs after it circle centres of
-// the mid-side points. Any other word ends the pairs until the next keyword.
-// Counted points k = 1..4 go to xy at k + offset (x) and k + offset + 8 (y).
-// last_mode, when given, follows the keywords met.
-Scan scan_points(PointMode mode, const LocalSystems& ls, bool ij, bool curv, int ij_help,
-                 Arr1<double, 16>* xy, int offset, PointMode* last_mode) {
-    Scan r;
-    bool centre = false, half = false;
-    double a = 0.0;
-    for (int k = 1; k <= iodati.NFIELD; ++k) {
-        if (iodati.ITYPE(k) == FT_WORD) {
-            half = false;
-            const Word8& w = iodatc.FWORD(k);
-            PointMode next = PointMode::none;
-            bool keyword = true;
-            centre = false;
-            if (w == Word8("XY")) {
-                next = PointMode::cartesian;
-            } else if (w == Word8("RT")) {
-                next = PointMode::polar;
-            } else if (ij && w == Word8("IJ")) {
-                next = PointMode::ij;
-            } else if (curv && w == Word8("CURV")) {
-                next = PointMode::cartesian;
-                centre = true;
-            } else {
-                keyword = false;
-            }
-            mode = next;
-            if (keyword && last_mode != nullptr && !centre) *last_mode = next;
-            continue;
-        }
-        if (iodati.ITYPE(k) != FT_NUMBER || mode == PointMode::none) continue;
-        if (!half) {
-            a = iodata.FVALUE(k);
-            half = true;
-            continue;
-        }
-        half = false;
-        double b = iodata.FVALUE(k);
-        Point p;
-        if (mode == PointMode::cartesian) {
-            p = cartesian_point(ls, a, b);
-        } else if (mode == PointMode::polar) {
-            p = polar_point(ls, a, b);
-        } else {
-            int node = 0;
-            fref(ifix(a), ifix(b), cregio.IREG, node, 1);
-            if (node == 0) {
-                ffldou(ij_help, MSG_ERROR, "** UNABLE TO FIND IJ COORDINATES **");
-                continue;
-            }
-            p = {cnodet.XGEN(node), cnodet.YGEN(node)};
-        }
-        r.count += 1;
-        if (r.count == 1) r.first = p;
-        if (xy == nullptr || r.count > 4) continue;
-        if (centre) {
-            if (!cercle(r.count, 2, p.x, p.y, *xy)) r.bad_centre = true;
-        } else {
-            (*xy)(r.count + offset) = p.x;
-            (*xy)(r.count + offset + 8) = p.y;
-        }
-    }
-    return r;
-}
-
-void total_nodes_line() {
-    ffldou(0, MSG_LIST, fmt::line("(A24,I4)", {"TOTAL NUMBER OF NODES = ", ccon.NNODG}));
-}
-
-void generated_line(int n) {
-    ffldou(0, MSG_LIST, fmt::line("(A27,I4)", {"NUMBER OF NODES GENERATED :", n}));
-}
-
-// The node at (i, j) of the current region, a new number when there is none;
-// registered there (another slot for an existing node).
-int place_node(int i, int j, int& created) {
-    int node = 0;
-    fref(i, j, cregio.IREG, node, 1);
-    if (node == 0) {
-        node = ++ccon.NNODG;
-        created += 1;
-    }
-    fref(i, j, cregio.IREG, node, 2);
-    return node;
-}
 
 //// option lists and syntax lines ////
 
@@ -199,45 +43,6 @@ const char* const kPointSyntax =
     "IJ=I,J,{{CS},X0,Y0,{A0}},{{PS},X0,YO,{CCW}}{{XY},XI,YI},{{RT},RI,T},{INQUIRE}";
 const char* const kGridSyntax =
     "POINT={4,8},IJ=IMIN,JMIN,IMAX,JMAX,{{CS},X0,Y0,{A0}},{{PS},X0,YO,{CCW}}";
-
-void refuse(int help, const std::string& text, const char* syntax) {
-    ffldou(help, MSG_ERROR, text);
-    ffldou(0, MSG_LIST, syntax);
-}
-
-// Refuses a command whose new nodes or slots would not fit the node table.
-bool nodes_fit(int slots, int new_nodes) {
-    if (slots > free_slots()) {
-        table_full("GENERATOR SLOTS", MAXGNOD);
-        return false;
-    }
-    if (ccon.NNODG + new_nodes > MAXGNOD) {
-        table_full("GENERATOR NODES", MAXGNOD);
-        return false;
-    }
-    return true;
-}
-
-bool record_has(const char* word) {
-    int nocc = 0, ipos = 0;
-    findop(word, nocc, ipos);
-    return nocc > 0;
-}
-
-// A grid index of a region.
-bool on_grid(int i) {
-    return i >= 1 && i <= MAXGRID;
-}
-
-const char* const kOffGrid = "*** I,J OUTSIDE THE GRID 1..100 ***";
-
-bool read_bounds(int ipos, int n, int* v) {
-    for (int i = 0; i < n; ++i) {
-        if (!is_number(ipos + i)) return false;
-        v[i] = ifix(iodata.FVALUE(ipos + i));
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -310,7 +115,7 @@ void point(int& iblockn) {
             return LevelStep::next;
         }
         read_local_systems(ls, unused);
-        Scan s = scan_points(PointMode::none, ls, false, false, 0, nullptr, 0, nullptr);
+        Scan s = scan_points(ls, ScanRules{});
         int created = 0;
         if (s.count == 1) {
             int node = 0;
@@ -318,8 +123,8 @@ void point(int& iblockn) {
             if (!nodes_fit(1, node == 0 ? 1 : 0)) return LevelStep::next;
             iblockn += 1;
             node = place_node(ij[0], ij[1], created);
-            cnodet.XGEN(node) = s.first.x;
-            cnodet.YGEN(node) = s.first.y;
+            cnodet.XGEN(node) = s.points[0].x;
+            cnodet.YGEN(node) = s.points[0].y;
         } else if (s.count == 0 && record_has("INQUIRE")) {
             int node = 0;
             fref(ij[0], ij[1], cregio.IREG, node, 1);
@@ -352,8 +157,14 @@ bool read_control_points(bool mid, LocalSystems& ls, PointMode& last_mode, Arr1<
     const CommandLevel level{.menu = 4, .help_topic = mid ? 3 : 2, .has_end = false};
     const LevelExit exit = level_loop(level, [&](int) {
         Arr1<double, 16> trial = xy;
-        Scan s = mid ? scan_points(PointMode::cartesian, ls, true, true, 74, &trial, 4, &last_mode)
-                     : scan_points(last_mode, ls, true, false, 72, &trial, 0, &last_mode);
+        const ScanRules rules{.start = mid ? PointMode::cartesian : last_mode,
+                              .ij = true,
+                              .curv = mid,
+                              .ij_help = mid ? 74 : 72,
+                              .xy = &trial,
+                              .offset = mid ? 4 : 0,
+                              .last_mode = &last_mode};
+        Scan s = scan_points(ls, rules);
         if (s.count != 4) {
             ffldou(mid ? 75 : 73, MSG_ERROR,
                    fmt::line("(A5,I3,A24)", {"ONLY ", s.count, " POINTS HAS BEEN DEFINED"}));
@@ -395,8 +206,8 @@ void grid(int& iblockn) {
             refuse(69, "*** OPTION \"POINT\" MISSING ***", kGridSyntax);
             return LevelStep::next;
         }
-        int npt = is_number(ipos) ? ifix(iodata.FVALUE(ipos)) : 0;
-        if (!is_number(ipos) || (iodata.FVALUE(ipos) != 4.0 && iodata.FVALUE(ipos) != 8.0)) {
+        int npt = field_is_number(ipos) ? ifix(iodata.FVALUE(ipos)) : 0;
+        if (!field_is_number(ipos) || (iodata.FVALUE(ipos) != 4.0 && iodata.FVALUE(ipos) != 8.0)) {
             refuse(68, "BAD NUMBER OF POINTS, MUST BE =4 OR =8", kGridSyntax);
             return LevelStep::next;
         }
@@ -439,7 +250,7 @@ void grid(int& iblockn) {
                 fref(k, l, cregio.IREG, node, 1);
                 if (node == 0) ++fresh;
             }
-        if (!nodes_fit(static_cast<int>(points), fresh)) return LevelStep::next;
+        if (!nodes_fit(points, fresh)) return LevelStep::next;
         read_local_systems(ls, last_mode);
         outcom(cinout.LUECHO);
 

@@ -1,7 +1,4 @@
-// Stubs of the generator levels and drawings that later work brings. A level
-// stub is entered like the level (its record echoed, the indentation raised),
-// says in one line that it is not available, and reads and drops records up
-// to its END, so that the records after it reach the right level.
+// Stubs of the generator drawings that later work brings.
 #include "meshgen/stubs.hpp"
 
 #include <string>
@@ -13,38 +10,6 @@
 #include "records/io.hpp"
 
 namespace kavren {
-
-namespace {
-
-void skip_level(const std::string& name, int menu) {
-    enter_level();
-    write_terminal(" ** " + name + " IS NOT AVAILABLE YET: ITS RECORDS UP TO END ARE SKIPPED");
-    const CommandLevel level{.menu = menu, .help_topic = NO_LEVEL_HELP};
-    level_loop(level, [](int) { return LevelStep::next; });
-}
-
-}  // namespace
-
-// STUB: the ARC level comes with the curve work.
-void arc(int& /*iblockn*/) {
-    skip_level("ARC", 28);
-}
-// STUB: the ELLIPSE level comes with the curve work.
-void ellips(int& /*iblockn*/) {
-    skip_level("ELLIPSE", 33);
-}
-// STUB: the CONNECT level comes with CONNECT, REFLECT and TIE.
-void connect(int& /*iblockn*/) {
-    skip_level("CONNECT", 26);
-}
-// STUB: the REFLECT level comes with CONNECT, REFLECT and TIE.
-void reflect() {
-    skip_level("REFLECT", 27);
-}
-// STUB: the TIE level comes with CONNECT, REFLECT and TIE.
-void tie() {
-    skip_level("TIE", 32);
-}
 
 // STUB: the generator mesh drawing comes with the generator drawings. Mode 0
 // reads and drops its one option record; the redraws of the BOUNDARY level

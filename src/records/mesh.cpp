@@ -32,5 +32,9 @@ Cbcons1 cbcons1;
 Cbcons2 cbcons2;
 Celem0 celem0;
 Cgeomtyp cgeomtyp;
+X1 x1;
+Noeud noeud;
+SplineStatus tb06b;
+SplineStatus tg04b;
 
 }  // namespace kavren

@@ -90,13 +90,26 @@ struct Celem0 {
 };
 // Curves: ellipse arcs and splines on which refinement places new nodes.
 struct Cgeomtyp {
-    int ICTYPE = 0;                 // type of the curve under generation: 0, 1 ellipse, 2 spline
-    int NCURV = 0;                  // last curve stored
-    Arr1<double, MAXGEOM> GEOM;     // pool of curve records
-    int NXTGEO = 1;                 // next free entry of GEOM
-    Arr1<int, MAXCURV> IPGEOM;      // first entry of curve c's record
-    Arr1<int, MAXCURV> NPGEOM;      // -5 for an ellipse; the number of points of a spline
+    int ICTYPE = 0;              // type of the curve under generation: 0, 1 ellipse, 2 spline
+    int NCURV = 0;               // last curve stored
+    Arr1<double, MAXGEOM> GEOM;  // pool of curve records
+    int NXTGEO = 1;              // next free entry of GEOM
+    Arr1<int, MAXCURV> IPGEOM;   // first entry of curve c's record
+    Arr1<int, MAXCURV> NPGEOM;   // -5 for an ellipse; the number of points of a spline
     Arr1<int, MAX_BOUNDARY + 1> IBCURV;  // curve code of boundary number b, 0 straight
+};
+
+// The spline last prepared: chord-length parameters of its points and its knots.
+struct X1 {
+    Arr1<double, MAXSPLPT> U;  // parameter u_i of point i
+};
+struct Noeud {
+    Arr1<double, NOEUD_SIZE> T;  // knots 1..N+K; the interior knots again from entry 106
+};
+// Message unit (0 silences the messages) and error code of a spline routine.
+struct SplineStatus {
+    int LP = 6;
+    int IERR = 0;
 };
 
 extern Cnodet cnodet;
@@ -112,5 +125,9 @@ extern Cbcons1 cbcons1;
 extern Cbcons2 cbcons2;
 extern Celem0 celem0;
 extern Cgeomtyp cgeomtyp;
+extern X1 x1;
+extern Noeud noeud;
+extern SplineStatus tb06b;  // of tb06a
+extern SplineStatus tg04b;  // of tg04a
 
 }  // namespace kavren

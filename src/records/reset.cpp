@@ -47,7 +47,7 @@ void reset_run() {
     fresh(cdata, cpoint, celem, ctree, cneig, cnode, cnu, icolu, cuold, cunew, ceqsys, csymet, cdec,
           cside);
     fresh(cnodet, ccon, ccon2, idfc, elemij, cregio, csetf, cprofi, cbcons, cbcons1, cbcons2,
-          celem0, cgeomtyp);
+          celem0, cgeomtyp, x1, noeud, tb06b, tg04b);
     fresh(cgeost, cmshst, locals, shp);
     // fem.hpp: the current-point records; the start-up tables stay.
     fresh(cmelem, cbelem, celsize1, celsize2, cboint, csymtr);

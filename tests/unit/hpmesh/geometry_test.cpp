@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
+#include "hpmesh/spline.hpp"
 #include "hpmesh/tree.hpp"
 #include "hpmesh_fixture.hpp"
 #include "records/mesh.hpp"
 #include "records/meshgen.hpp"
+#include "support/units.hpp"
 
 namespace kavren::testing {
 namespace {
@@ -158,15 +162,73 @@ TEST_F(GeometryTest, GcoordPlacesTheNewNodeMidwayAlongTheShorterArc) {
     }
 }
 
-TEST_F(GeometryTest, GcoordOnAStraightBoundaryWritesNothingAndOnASplineStops) {
+TEST_F(GeometryTest, GcoordOnAStraightBoundaryWritesNothing) {
     cgeomtyp.IBCURV(2) = 0;
     cside.KIND = 2;
     cnode.XNOD(1, 3) = 7;
     gcoord(1, 2, 3);
     EXPECT_EQ(cnode.XNOD(1, 3), 7);
-    cgeomtyp.IBCURV(2) = 102;
-    EXPECT_EXIT(gcoord(1, 2, 3), ::testing::ExitedWithCode(1), "");
-    EXPECT_EQ(last_error_line(), "       TERMINATION OCCURED IN ROUTINE--GCOORD");
+}
+
+// Spline curve 2 of boundary number 4 through the points, stored after an
+// ellipse record of 5 values.
+SplineColumns spline_record(const std::vector<Pt>& p) {
+    cgeomtyp.NCURV = 2;
+    cgeomtyp.IPGEOM(2) = 6;
+    cgeomtyp.NPGEOM(2) = static_cast<int>(p.size());
+    cgeomtyp.GEOM(6) = 3.0;
+    SplineColumns pts;
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        const int k = static_cast<int>(i) + 1;
+        cgeomtyp.GEOM(6 + 2 * k - 1) = pts(k) = p[i].x;
+        cgeomtyp.GEOM(6 + 2 * k) = pts(MAXSPLPT + k) = p[i].y;
+    }
+    cgeomtyp.IBCURV(4) = 202;
+    cside.KIND = 4;
+    return pts;
+}
+
+TEST_F(GeometryTest, GcoordOnASplinePlacesTheNodeAtTheMeanParameterOfItsEnds) {
+    const std::vector<Pt> p = {
+        {2, 0}, {1.8478, 0.7654}, {1.4142, 1.4142}, {0.7654, 1.8478}, {0, 2}};
+    const SplineColumns pts = spline_record(p);
+    SplineColumns coef;
+    double tlen = 0.0;
+    ASSERT_EQ(prepare(5, 3, tlen, pts, coef), 0);
+    struct Case {
+        double t1, t2;
+    };
+    // Ends at sample points, between them, and given in either order.
+    const Case cases[] = {{0.0, x1.U(2)}, {x1.U(4), x1.U(5)}, {0.3, 1.1}, {2.9, 1.7}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.t1 << " to " << c.t2);
+        bspline(5, 3, c.t1, cnode.XNOD(1, 1), cnode.XNOD(2, 1), coef);
+        bspline(5, 3, c.t2, cnode.XNOD(1, 2), cnode.XNOD(2, 2), coef);
+        gcoord(1, 2, 3);
+        double x = 0.0, y = 0.0;
+        bspline(5, 3, 0.5 * (c.t1 + c.t2), x, y, coef);
+        // The end parameters are found to the search's tolerance (1e-5 in distance).
+        EXPECT_NEAR(cnode.XNOD(1, 3), x, 1e-5);
+        EXPECT_NEAR(cnode.XNOD(2, 3), y, 1e-5);
+    }
+}
+
+TEST_F(GeometryTest, GcoordOnADamagedSplineRecordWarnsAndTakesTheChordMidpoint) {
+    // Two equal consecutive points: the set-up fails.
+    spline_record({{0, 0}, {1, 1}, {1, 1}, {2, 0}});
+    cnode.XNOD(1, 1) = 0;
+    cnode.XNOD(2, 1) = 0;
+    cnode.XNOD(1, 2) = 2;
+    cnode.XNOD(2, 2) = 0;
+    ::testing::internal::CaptureStdout();
+    gcoord(1, 2, 3);
+    units::flush_all();
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(cnode.XNOD(1, 3), 1.0);
+    EXPECT_EQ(cnode.XNOD(2, 3), 0.0);
+    EXPECT_NE(out.find(" *** SPLINE CURVE 2 CANNOT BE SET UP: THE NEW NODE IS PUT ON THE CHORD\n"),
+              std::string::npos)
+        << out;
 }
 
 TEST_F(GeometryTest, BiquadraticFunctionsAreOneAtTheirNodeAndSumToOne) {

@@ -22,7 +22,7 @@ TEST_F(GeneratorTest, BoundaryLinesAreJournaledInCanonicalForm) {
                "BOUNDARY=4\nIJ=1,1,1,3\nEND\nEND\n"));
     ASSERT_EQ(cbcons.NBLIN, 4) << errors();
     const int expect[4][6] = {
-        {-3, 1, 3, 1, 1, 1}, {-3, 1, 3, 3, 3, 1}, {-3, 3, 3, 1, 3, 1}, {-4, 1, 1, 1, 3, 1}};
+        {-3, 1, 3, 1, 1, 1}, {-3, 1, 3, 3, 3, 1}, {-1, 3, 3, 1, 3, 1}, {-4, 1, 1, 1, 3, 1}};
     for (int l = 1; l <= 4; ++l) {
         EXPECT_EQ(cbcons.IBND(l), expect[l - 1][0]) << l;
         EXPECT_EQ(cbcons.IMINB(l), expect[l - 1][1]) << l;
@@ -31,8 +31,10 @@ TEST_F(GeneratorTest, BoundaryLinesAreJournaledInCanonicalForm) {
         EXPECT_EQ(cbcons.JMAXB(l), expect[l - 1][4]) << l;
         EXPECT_EQ(cbcons.IREGB(l), expect[l - 1][5]) << l;
     }
-    // WALL took number 3 (two lines so far plus one); BOUNDARY=4 later is a number.
-    EXPECT_EQ(cbcons1.BNAME(3).trimmed(), "WALL");
+    // Two lines so far, but 3 is boundary 3's number: WALL takes the lowest
+    // number no line uses. BOUNDARY=4 later is a number.
+    EXPECT_EQ(cbcons1.BNAME(1).trimmed(), "WALL");
+    EXPECT_TRUE(cbcons1.BNAME(3).blank());
     EXPECT_TRUE(cbcons1.BNAME(4).blank());
     EXPECT_EQ(cbcons2.LASTBC, 4);
     std::string log = file("decks/t.out");
@@ -41,6 +43,52 @@ TEST_F(GeneratorTest, BoundaryLinesAreJournaledInCanonicalForm) {
                        "   END\nEND\n"),
               std::string::npos)
         << log;
+}
+
+TEST_F(GeneratorTest, NamedBoundariesNeverShareANumberWithAnother) {
+    geometry(
+        square("BOUNDARY\nBOUNDARY=3,IJ=1,1,3,1\nBOUNDARY=WALL,IJ=3,1,3,3\n"
+               "BOUNDARY=ROOF,IJ=1,3,3,3\nBOUNDARY=4,IJ=1,1,1,3\nEND\nEND\n"));
+    ASSERT_EQ(cbcons.NBLIN, 4) << errors();
+    EXPECT_EQ(cbcons.IBND(1), -3);
+    EXPECT_EQ(cbcons.IBND(2), -2);
+    EXPECT_EQ(cbcons.IBND(3), -1);
+    EXPECT_EQ(cbcons.IBND(4), -4);
+    EXPECT_EQ(cbcons1.BNAME(2).trimmed(), "WALL");
+    EXPECT_EQ(cbcons1.BNAME(1).trimmed(), "ROOF");
+}
+
+// A quarter ring: inner arc of radius 1 (curve 1) at J = 1, outer arc of
+// radius 2 (curve 2) at J = 3, I running from the y axis to the x axis.
+const char* const kRing =
+    "GEOMETRY\nNODES\nELLIPSE\nIJ=1,1,5,1,ANGLE=90,0,RADII=1,1\n"
+    "IJ=1,3,5,3,ANGLE=90,0,RADII=2,2\nEND\nCONNECT\nIJ=1,1,1,3,NLINE=5\nEND\nEND\n"
+    "ELEMENT\nJLOOP=2\nILOOP=4\nLINEAR,1,1\nENDLOOPS\nEND\n";
+
+TEST_F(GeneratorTest, ABoundaryIsCurvedOnlyWhenEveryLineOfItLiesOnTheCurve) {
+    // Boundary 1 in two curved halves given across a re-selection; boundary 3
+    // curved, then re-selected for a straight line; boundary 4 one element
+    // side long.
+    geometry(std::string(kRing) +
+             "BOUNDARY\nBOUNDARY=1,IJ=1,1,3,1\nBOUNDARY=3,IJ=1,3,5,3\nBOUNDARY=2,IJ=5,1,5,3\n"
+             "BOUNDARY=1,IJ=3,1,5,1\nBOUNDARY=3,IJ=1,2,1,3\nBOUNDARY=4,IJ=1,1,1,2\nEND\nEND\n");
+    ASSERT_EQ(errors(), "");
+    EXPECT_EQ(cgeomtyp.IBCURV(1), 101);
+    EXPECT_EQ(cgeomtyp.IBCURV(2), 0);
+    EXPECT_EQ(cgeomtyp.IBCURV(3), 0);
+    EXPECT_EQ(cgeomtyp.IBCURV(4), 0);
+}
+
+TEST_F(GeneratorTest, TheRingsArcsAreTaggedWithTheirOwnCurves) {
+    geometry(std::string(kRing) +
+             "BOUNDARY\nBOUNDARY=1,IJ=1,1,5,1\nBOUNDARY=2,IJ=5,1,5,3\nBOUNDARY=3,IJ=1,3,5,3\n"
+             "BOUNDARY=4,IJ=1,1,1,3\nEND\nEND\n");
+    ASSERT_EQ(errors(), "");
+    EXPECT_EQ(cgeomtyp.IBCURV(1), 101);
+    EXPECT_EQ(cgeomtyp.IBCURV(2), 0);
+    EXPECT_EQ(cgeomtyp.IBCURV(3), 201);
+    EXPECT_EQ(cgeomtyp.IBCURV(4), 0);
+    EXPECT_EQ(ccon.NNODG, 15);
 }
 
 TEST_F(GeneratorTest, NamingABoundaryAgainByNumberClearsItsName) {

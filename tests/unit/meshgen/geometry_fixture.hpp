@@ -11,6 +11,7 @@
 
 #include "../control/reader_fixture.hpp"
 #include "meshgen/geometry.hpp"
+#include "meshgen/tables.hpp"
 #include "records/geometry.hpp"
 #include "records/mesh.hpp"
 #include "records/meshgen.hpp"
@@ -62,6 +63,18 @@ class GeneratorTest : public ReaderTest {
         return n;
     }
 };
+
+// The GEOMETRY and NODES records around body, and their ENDs.
+inline std::string in_nodes(const std::string& body) {
+    return "GEOMETRY\nNODES\n" + body + "END\nEND\n";
+}
+
+// The node at grid point (i, j) of region index r, 0 for none.
+inline int node_at(int i, int j, int r = 1) {
+    int node = 0;
+    fref(i, j, r, node, 1);
+    return node;
+}
 
 // The nodes of a unit square of 2 x 2 LINEAR elements on region 1 (grid 1..3),
 // with boundary numbers 1 (bottom), 2 (right), 3 (top), 4 (left).

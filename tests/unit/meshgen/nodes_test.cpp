@@ -1,4 +1,4 @@
-// The NODES level: POINT, GRID and the stubs of the other node generators.
+// The NODES level: POINT and GRID, and the other generators reached from it.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,10 +10,6 @@
 
 namespace kavren::testing {
 namespace {
-
-std::string in_nodes(const std::string& body) {
-    return "GEOMETRY\nNODES\n" + body + "END\nEND\n";
-}
 
 struct PointCase {
     const char* name;
@@ -147,21 +143,24 @@ TEST_F(GeneratorTest, OverlappingGridReusesAndMovesNodes) {
     EXPECT_EQ(node, 12);
 }
 
-TEST_F(GeneratorTest, StubLevelsSkipTheirRecordsUpToEnd) {
-    ::testing::internal::CaptureStdout();
+TEST_F(GeneratorTest, CurveAndToolLevelsReadTheirRecordsUpToEnd) {
     geometry(
         in_nodes("ARC\nPOINT=3,IJ=1,1,1,5\nXY,0,0,1,1,2,0\nEND\n"
-                 "TIE\nIJ=5,1,5,4,TO,1,1,1,4\nEND\n"
-                 "POINT\nIJ=1,1,XY=1,1\nEND\n"));
-    units::flush_all();
-    std::string out = ::testing::internal::GetCapturedStdout();
-    EXPECT_NE(out.find(" ** ARC IS NOT AVAILABLE YET: ITS RECORDS UP TO END ARE SKIPPED"),
-              std::string::npos);
-    EXPECT_EQ(ccon.NNODG, 1);
+                 "TIE\nIJ=1,1,1,2,TO,1,4,1,5\nEND\n"
+                 "POINT\nIJ=2,1,XY=1,1\nEND\n"));
+    EXPECT_EQ(ccon.NNODG, 6);
+    // ARC's curve code is not carried to the nodes of later levels.
     EXPECT_EQ(cgeomtyp.ICTYPE, 0);
+    EXPECT_EQ(cnodet.ICURV(6), 0);
+    EXPECT_EQ(cnodet.ICURV(1), 102);
+    // TIE moved the nodes at (1,1) and (1,2) onto those at (1,4) and (1,5).
+    EXPECT_EQ(cnodet.XGEN(1), cnodet.XGEN(4));
+    EXPECT_EQ(cnodet.YGEN(2), cnodet.YGEN(5));
     EXPECT_EQ(errors(), "");
     std::string log = file("decks/t.out");
-    EXPECT_NE(log.find("   NODES\n      ARC\n      END\n      TIE\n      END\n"), std::string::npos)
+    EXPECT_NE(log.find("   NODES\n      ARC\n         POINT=3,IJ=1,1,1,5\n         XY,0,0,1,1,2,0\n"
+                       "      END\n      TIE\n         IJ=1,1,1,2,TO,1,4,1,5\n      END\n"),
+              std::string::npos)
         << log;
 }
 
