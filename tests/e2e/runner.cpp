@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,6 +44,9 @@ std::string_view trim_blanks(std::string_view s) {
 }
 
 std::string read_file(const fs::path& path) {
+    // Only regular files: a link to a device such as /dev/full reads for ever.
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) return {};
     std::ifstream in(path, std::ios::binary);
     if (!in) return {};
     // In one read: save files are megabytes, and a character at a time into a
@@ -188,6 +192,21 @@ bool write_project(const fs::path& dir, const Project& project, std::string& pro
         }
         if (!write_file(dir / rel, contents, problem)) return false;
     }
+    for (const std::string& rel : project.full_files) {
+        if (!safe_relative(rel)) {
+            problem = "full file path must be relative and stay inside: '" + rel + "'";
+            return false;
+        }
+        std::error_code ec;
+        const fs::path link = dir / rel;
+        if (link.has_parent_path()) fs::create_directories(link.parent_path(), ec);
+        fs::remove(link, ec);
+        fs::create_symlink("/dev/full", link, ec);
+        if (ec) {
+            problem = "cannot link " + link.string() + " to /dev/full: " + ec.message();
+            return false;
+        }
+    }
     return true;
 }
 
@@ -249,11 +268,19 @@ int decode_status(int wstatus) {
 // In the child, between fork and exec: only async-signal-safe calls.
 [[noreturn]] void exec_child(const char* program, char* const argv[], char* const envp[],
                              const char* dir, const Pipe& in, const Pipe& out, const Pipe& err,
-                             const Pipe& report) {
+                             const Pipe& report, long long file_size_limit) {
     setpgid(0, 0);
     struct sigaction dfl {};
     dfl.sa_handler = SIG_DFL;
     sigaction(SIGPIPE, &dfl, nullptr);
+    if (file_size_limit >= 0) {
+        // A write past the limit then fails with EFBIG instead of killing the program.
+        struct sigaction ign {};
+        ign.sa_handler = SIG_IGN;
+        sigaction(SIGXFSZ, &ign, nullptr);
+        const rlimit lim{static_cast<rlim_t>(file_size_limit), static_cast<rlim_t>(file_size_limit)};
+        setrlimit(RLIMIT_FSIZE, &lim);
+    }
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -283,7 +310,7 @@ std::vector<std::string> child_environment(
 
 void execute(const fs::path& program, const std::vector<std::string>& args,
              const std::map<std::string, std::optional<std::string>>& environment,
-             const std::string& input, int timeout_seconds, Run& run) {
+             const std::string& input, int timeout_seconds, long long file_size_limit, Run& run) {
     const std::string program_path = fs::absolute(program).string();
     const std::string dir = run.dir.string();
     std::vector<std::string> words{program_path};
@@ -311,7 +338,7 @@ void execute(const fs::path& program, const std::vector<std::string>& args,
     }
     if (pid == 0)
         exec_child(program_path.c_str(), argv.data(), envp.data(), dir.c_str(), in, out, err,
-                   report);
+                   report, file_size_limit);
 
     setpgid(pid, pid);  // also here, so that the group exists whichever side runs first
     close_fd(in.r);
@@ -415,7 +442,8 @@ Run run_program(const fs::path& program, const Project& project, int timeout_sec
     if (!run.dir.empty()) {
         track_scratch_dir(run.dir);
         if (write_project(run.dir, project, problem)) {
-            execute(program, args, project.environment, project.input, timeout_seconds, run);
+            execute(program, args, project.environment, project.input, timeout_seconds,
+                    project.file_size_limit, run);
             return run;
         }
     }
