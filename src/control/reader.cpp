@@ -372,6 +372,10 @@ bool include(int& luin) {
     return true;
 }
 
+void reset_keyboard_end() {
+    creadst.KBDEND = 0;
+}
+
 void ffldin(int& luin, int luout, int menu, int& ierr) {
     if (cbinrec.IREPLY == 1) return;
     clac1c.ICALC = 0;

@@ -32,6 +32,11 @@ void readc(std::string_view name, std::string& cval);
 // refused, and reading goes on in the include file that named it.
 bool include(int& luin);
 
+// Forgets that the keyboard gave its end of input, so that the next end of
+// input returns the empty record again instead of ending the run (tests that
+// read several inputs in one process).
+void reset_keyboard_end();
+
 // Position of the last character of s(1..n) that is neither blank nor NUL;
 // 1 when there is none, 0 when n < 1.
 int lenstr(std::string_view s, int n);

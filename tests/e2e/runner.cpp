@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 namespace kavren::e2e {
@@ -430,6 +431,70 @@ void execute(const fs::path& program, const std::vector<std::string>& args,
     run.status = decode_status(wstatus);
 }
 
+//// fuzz seeds ////
+
+// Writes bytes into dir under a name made from their hash, so that a seed met
+// in many runs is kept once.
+void keep_seed(const fs::path& dir, const std::string& bytes) {
+    if (bytes.empty()) return;
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    char name[32];
+    std::snprintf(name, sizeof name, "e2e-%016zx", std::hash<std::string>{}(bytes));
+    const fs::path path = dir / name;
+    if (fs::exists(path, ec)) return;
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The calculator lines of a deck: those between a "%" line and the next.
+std::string calculator_lines(const std::string& text) {
+    std::string lines;
+    bool on = false;
+    for (const std::string& line : split_lines(text)) {
+        if (!line.empty() && line[0] == '%') {
+            on = !on;
+        } else if (on) {
+            lines += line + "\n";
+        }
+    }
+    return lines;
+}
+
+// With KAVREN_FUZZ_SEEDS=<dir> set, what a run used becomes seeds of the fuzz
+// harnesses (scripts/fuzz): the decks, standard input, include and evaluator
+// files for the reader; their calculator lines and the evaluator files for the
+// evaluator; the files under data/ but the frontal solver's for both file
+// readers.
+void collect_seeds(const Project& project, const Run& run) {
+    const char* env = std::getenv("KAVREN_FUZZ_SEEDS");
+    if (env == nullptr || *env == '\0') return;
+    const fs::path seeds(env);
+    auto ends_with = [](const std::string& s, std::string_view tail) {
+        return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    keep_seed(seeds / "reader", project.input);
+    keep_seed(seeds / "evaluator", calculator_lines(project.input));
+    for (const auto& [rel, bytes] : project.files) {
+        const bool deck = rel.rfind("decks/", 0) == 0 && ends_with(rel, ".com");
+        const bool include = rel.rfind("DECKS/", 0) == 0 && ends_with(rel, ".INC");
+        const bool eva = rel.rfind("decks/", 0) == 0 && ends_with(rel, ".eva");
+        if (deck || include || eva) keep_seed(seeds / "reader", bytes);
+        if (eva) keep_seed(seeds / "evaluator", bytes);
+        if (deck || include) keep_seed(seeds / "evaluator", calculator_lines(bytes));
+    }
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(run.dir / "data", ec);
+         !ec && it != fs::end(it); it.increment(ec)) {
+        if (!it->is_regular_file() || it->path().filename() == "front") continue;
+        const std::string bytes = read_file(it->path());
+        // Save files are megabytes: only small files seed the initial-mesh file.
+        if (bytes.size() <= 65536) keep_seed(seeds / "mesh_file", bytes);
+        // The save-file harness reads its first byte as the layout: 1 for text.
+        const bool text = !bytes.empty() && bytes[0] == ' ';
+        keep_seed(seeds / "save_file", std::string(1, text ? '\1' : '\0') + bytes);
+    }
+}
+
 }  // namespace
 
 //// running ////
@@ -444,6 +509,7 @@ Run run_program(const fs::path& program, const Project& project, int timeout_sec
         if (write_project(run.dir, project, problem)) {
             execute(program, args, project.environment, project.input, timeout_seconds,
                     project.file_size_limit, run);
+            collect_seeds(project, run);
             return run;
         }
     }
