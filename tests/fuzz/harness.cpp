@@ -20,6 +20,7 @@
 #include "hpmesh/dbcheck.hpp"
 #include "hpmesh/refine.hpp"
 #include "mesh_builder.hpp"
+#include "record_bytes.hpp"
 #include "meshgen/handover.hpp"
 #include "records/control.hpp"
 #include "records/estimate.hpp"
@@ -80,58 +81,8 @@ void begin_input() {
     cflnam.IOPEN = 1;
 }
 
-// The mesh database and what a file reader may change of the run, as bytes.
-class RecordBytes {
-  public:
-    void take() {
-        bytes_.clear();
-        each([this](const char*, const void* p, std::size_t n) {
-            const char* c = static_cast<const char*>(p);
-            bytes_.insert(bytes_.end(), c, c + n);
-        });
-    }
-    // The names of the records that are no longer as taken.
-    std::string changed() const {
-        std::string names;
-        std::size_t at = 0;
-        each([&](const char* name, const void* p, std::size_t n) {
-            if (std::memcmp(bytes_.data() + at, p, n) != 0) names += std::string(" ") + name;
-            at += n;
-        });
-        return names;
-    }
-
-  private:
-    template <typename Fn>
-    static void each(Fn fn) {
-#define KAVREN_RECORD(r) fn(#r, &r, sizeof r)
-        KAVREN_RECORD(cdata);
-        KAVREN_RECORD(cpoint);
-        KAVREN_RECORD(celem);
-        KAVREN_RECORD(celem0);
-        KAVREN_RECORD(ctree);
-        KAVREN_RECORD(cneig);
-        KAVREN_RECORD(cnode);
-        KAVREN_RECORD(cnu);
-        KAVREN_RECORD(cuold);
-        KAVREN_RECORD(cunew);
-        KAVREN_RECORD(ceqsys);
-        KAVREN_RECORD(csymet);
-        KAVREN_RECORD(cbound);
-        KAVREN_RECORD(cflags);
-        KAVREN_RECORD(cslvdefs);
-        KAVREN_RECORD(cestdefs);
-        KAVREN_RECORD(cerrest);
-        KAVREN_RECORD(cerresi);
-        KAVREN_RECORD(icolu);
-        KAVREN_RECORD(cmshst);
-#undef KAVREN_RECORD
-    }
-    std::vector<char> bytes_;
-};
-
-RecordBytes& before() {
-    static RecordBytes* r = new RecordBytes;
+testing::RecordBytes& before() {
+    static testing::RecordBytes* r = new testing::RecordBytes;
     return *r;
 }
 
