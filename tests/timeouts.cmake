@@ -24,7 +24,9 @@ set(KAVREN_SLOW_TESTS
     Storage.UnformWritesTextThatOnlyRecoverWithUnformReads
     Storage.DamagedFilesAreRefusedAndTheRunGoesOnWithItsData
     Storage.RecoveredDataSavedAgainIsAFixedPoint
-    SaveScenario.SavingWhatWasRecoveredIsAFixedPoint)
+    SaveScenario.SavingWhatWasRecoveredIsAFixedPoint
+    Capacity.ElementSlotsRunOutAndTheLargestMeshSolvesSavesAndRecovers
+    Capacity.DegreesOfFreedomRunOutAndTheRunGoesOn)
 foreach(test IN LISTS KAVREN_SLOW_TESTS)
   set_tests_properties(${test} PROPERTIES TIMEOUT 120)
 endforeach()

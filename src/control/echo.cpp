@@ -13,7 +13,7 @@ namespace kavren {
 void outcom(int lun) {
     if (iodati.NLINE > MAX_LINES) {
         write_terminal(" IN OUTCOM NLINE > 10");
-        plain_stop(1);
+        plain_stop(1, "OUTCOM");
     }
     for (int l = 1; l <= iodati.NLINE; ++l) {
         Line80 line = iodati.LINE(l);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "control/reader.hpp"
 #include "records/control.hpp"
@@ -84,8 +85,28 @@ void errout(int ierr, std::string_view name) {
     w("");
 }
 
-[[noreturn]] void plain_stop(int status) {
+namespace {
+StopHook g_stop_hook = nullptr;
+}  // namespace
+
+void set_stop_hook(StopHook hook) {
+    g_stop_hook = hook;
+}
+
+[[noreturn]] void plain_stop(int status, std::string_view name) {
     units::close_all();
+    // A file that must not be lost and was not written fails the run, however
+    // it ended; the line names each such file once more.
+    const std::vector<std::string> lost = units::files_not_written();
+    if (!lost.empty()) {
+        std::string line = " *** RUN ENDED WITH FILES NOT WRITTEN:";
+        for (const std::string& f : lost) line += " " + f;
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s\n", line.c_str());
+        std::fflush(stderr);
+        status = 1;
+    }
+    if (g_stop_hook) g_stop_hook(status, name);
     std::exit(status);
 }
 
@@ -104,7 +125,7 @@ void errout(int ierr, std::string_view name) {
     }
     // An orderly end exits with 0; every failure stop with 1, so that a
     // script can tell them apart.
-    plain_stop(iflag > 0 ? 0 : 1);
+    plain_stop(iflag > 0 ? 0 : 1, name);
 }
 
 [[noreturn]] void error(std::string_view name) {

@@ -22,8 +22,16 @@ void errout(int ierr, std::string_view name);
 [[noreturn]] void sstop(int iflag, std::string_view name);
 // Short fatal report of a routine, then sstop.
 [[noreturn]] void error(std::string_view name);
-// A stop without closing lines (status 0 for an orderly end, 1 otherwise).
-[[noreturn]] void plain_stop(int status);
+// A stop without closing lines (status 0 for an orderly end, 1 otherwise),
+// made in routine name. Closes every file; a file watched for failures that
+// was not written makes the status 1 (units::report_failures).
+[[noreturn]] void plain_stop(int status, std::string_view name);
+
+// Called by every stop with its exit status and the routine's name, after the
+// files are closed and just before the process exits. Unset in the program; a
+// test installs one to see a stop, and may leave it by an exception of its own.
+using StopHook = void (*)(int status, std::string_view name);
+void set_stop_hook(StopHook hook);
 // The answer to "?" and to every error message.
 void help(int itopic);
 // " PAUSE - type anything" and one line from the keyboard.

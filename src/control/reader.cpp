@@ -1,5 +1,6 @@
 #include "control/reader.hpp"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -345,6 +346,15 @@ bool include(int& luin) {
     std::string name;
     if (iodati.ITYPE(2) == FT_WORD) name = iodatc.FWORD(2).trimmed();
     std::string file = "DECKS/" + name + ".INC";
+    // A chain of includes starts afresh whenever the INCLUDE comes from
+    // anywhere but an include file; within a chain a file is read once, so
+    // that a file including itself (or a ring of them) cannot loop.
+    if (luin != cinout.LUAUX) creadst.INCSEEN.clear();
+    if (iodati.ITYPE(2) == FT_WORD &&
+        std::find(creadst.INCSEEN.begin(), creadst.INCSEEN.end(), file) != creadst.INCSEEN.end()) {
+        ffldou(0, MSG_ERROR, "INCLUDE FILE ALREADY READ IN THIS CHAIN: " + file);
+        return false;
+    }
     if (iodati.ITYPE(2) != FT_WORD ||
         !units::open_text(cinout.LUAUX, file, units::Open::read_create)) {
         ffldou(0, MSG_ERROR, "UNABLE TO OPEN INCLUDE FILE: " + file);
@@ -354,11 +364,16 @@ bool include(int& luin) {
     // auxiliary file replaces that file and returns where it would have.
     if (luin != cinout.LUAUX) creadst.LUCALR = luin;
     creadst.AUXKND = AUX_INCLUDE;
+    creadst.INCSEEN.push_back(file);
     luin = cinout.LUAUX;
     // A "$" comment: a replay does not open the file again, since the
     // commands read from it are echoed one by one.
     echo_line("$INCLUDE," + name);
     return true;
+}
+
+void reset_keyboard_end() {
+    creadst.KBDEND = 0;
 }
 
 void ffldin(int& luin, int luout, int menu, int& ierr) {

@@ -27,8 +27,15 @@ void readr(std::string_view name, double& rval);
 void readc(std::string_view name, std::string& cval);
 
 // Opens the include file named by field 2; true when the input switched to it.
-// At its end input returns to the unit that read the INCLUDE record.
+// At its end input returns to the unit that read the INCLUDE record. A file
+// already opened since input last came from the deck or the keyboard is
+// refused, and reading goes on in the include file that named it.
 bool include(int& luin);
+
+// Forgets that the keyboard gave its end of input, so that the next end of
+// input returns the empty record again instead of ending the run (tests that
+// read several inputs in one process).
+void reset_keyboard_end();
 
 // Position of the last character of s(1..n) that is neither blank nor NUL;
 // 1 when there is none, 0 when n < 1.

@@ -6,8 +6,14 @@
 
 #if defined(__x86_64__) && defined(__GNUC__)
 
+// The kernels are built for the instruction set whatever the flags of the
+// build; they run only where the machine has it.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2,fma")
+#endif
 
 namespace {
 
@@ -31,7 +37,11 @@ struct V {
 
 #include "fem/dense_kernels.hpp"
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 namespace kavren {
 

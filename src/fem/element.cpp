@@ -277,7 +277,7 @@ void bcelem_solve(int ndof, int ld, const double* xk, const double* ph) {
     uinvx(a, x, ndof, ndof);
     write_terminal(fmt::list({"ELEMENT SOLUTION:"}));
     dbgprint(2, "BCELEM", "RHS", nullptr, x, ndof, 1, ndof, 1, 1, 0);
-    plain_stop(1);
+    plain_stop(1, "BCELEM");
 }
 
 }  // namespace

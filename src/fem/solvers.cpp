@@ -220,7 +220,7 @@ void gdecomp(double* a, int lda, int n, int* ipvt) {
         double big = std::fabs(A(l, i));
         if (!(big >= GDECOMP_PIVOT)) {  // a pivot that is not a number stops too
             write_terminal(fmt::list({"SMALL PIVOT = ", big}));
-            plain_stop(1);
+            plain_stop(1, "GDECOMP");
         }
         for (int k = i; k <= n; ++k) std::swap(A(i, k), A(l, k));
         for (int j = i + 1; j <= n; ++j) {

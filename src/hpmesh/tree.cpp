@@ -341,7 +341,7 @@ void findty(int nel, int iside, int& ibtyp) {
 
 [[noreturn]] void nelbac(int /*nel*/) {
     write_terminal(" NELBAC - ROUTINE NOT TESTED YET - STOP");
-    plain_stop(1);
+    plain_stop(1, "NELBAC");
 }
 
 //// node visit mark ////

@@ -73,7 +73,7 @@ void setgeom(int& ifirst) {
     // END hands the mesh over once and writes the grid file. GRID given more
     // often than findop lists names no grid file: findop has reported it, and
     // the END is refused.
-    level.at_end = [&g] {
+    level.at_end = [&] {
         int nocc = 0, ipos = 0;
         findop("GRID", nocc, ipos);
         if (nocc > MAX_OCCUR) return false;
@@ -81,7 +81,7 @@ void setgeom(int& ifirst) {
         writf(g.IBLOCKE);
         return true;
     };
-    level_loop(level, [&g](int ierr) {
+    level_loop(level, [&](int ierr) {
         if (chkfld("FILE", 1)) {
             // A number or nothing after FILE is passed over without a message.
             if (iodati.ITYPE(2) == FT_WORD && logrid() == 0) {

@@ -458,6 +458,7 @@ void writf(int nblock) {
         ffldou(0, MSG_ERROR, " UNABLE TO OPEN GRID FILE " + name);
         return;
     }
+    units::report_failures(LUGRID);
     auto put = [](const std::string& l) { units::write_line(LUGRID, l); };
     auto put_lines = [](const std::vector<std::string>& ls) {
         for (const auto& l : ls) units::write_line(LUGRID, l);

@@ -95,6 +95,9 @@ struct Creadst {
     int LUCALR = LUDECK;  // unit that input returns to at the end of the auxiliary file
     int AUXKND = 0;       // what the auxiliary unit holds, known from how it was opened
     Arr1<std::string, NFIELD_SLOTS> EXPTXT;  // texts of the expression fields of the record read
+    // Include files opened since input last came from the deck or the keyboard: an include
+    // replaces itself on its unit, so one named again would be read for ever.
+    std::vector<std::string> INCSEEN;
 };
 
 extern Iodati iodati;

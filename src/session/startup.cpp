@@ -22,7 +22,14 @@ namespace kavren {
 namespace {
 
 [[noreturn]] void open_failure(const std::string& file) {
-    write_error_file(" ** UNABLE TO OPEN FILE " + file);
+    // Shown on standard error too: the error file may be the file that failed,
+    // or one that the user never looks at when the run ends at once.
+    const std::string line = " ** UNABLE TO OPEN FILE " + file;
+    write_error_file(line);
+    if (units::is_open(cinout.LUERR)) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s\n", line.c_str());
+    }
     sstop(0, "OPFIL");
 }
 
@@ -220,6 +227,11 @@ void opfil() {
     const std::string& err = cflnam.FLNAM(2);
     if (!units::open_text(cinout.LUERR, err, units::Open::create)) open_failure(err);
     if (!units::open_direct(LUFRONT, "data/front", 8)) open_failure("data/front");
+    // The log, the history and the error file are the record of the run: a
+    // failure to write them is reported and fails the run at its end.
+    units::report_failures(cinout.LUECHO);
+    units::report_failures(cinout.LUHIST);
+    units::report_failures(cinout.LUERR);
     cflnam.IOPEN = 1;
 }
 
@@ -269,7 +281,7 @@ void main_menu_options() {
         // END ends the run; a replay comes back to the loop head.
         const CommandLevel level{.menu = MAIN_MENU, .help_topic = 0, .indent = 0, .at_end = [] {
                                      ffldou(0, MSG_LIST, " VIRK END OF SESSION");
-                                     plain_stop(0);
+                                     plain_stop(0, "MAIN");
                                      return true;
                                  }};
         level_loop(level, [](int ierr) {

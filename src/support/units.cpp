@@ -1,6 +1,7 @@
 #include "support/units.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +21,8 @@ struct Unit {
     int reclen = 0;             // 0 for a text file
     bool cut_on_write = false;  // the next write cuts what follows it
     bool last_was_write = false;
+    bool watched = false;  // a failure to write it is reported (report_failures)
+    bool failed = false;   // a write, flush or close of it has failed
 };
 
 std::map<int, Unit>& table() {
@@ -28,6 +31,37 @@ std::map<int, Unit>& table() {
 }
 
 bool g_stdin_eof = false;
+
+// Files watched for failures whose write, flush or close failed, in the order found.
+std::vector<std::string>& lost() {
+    static std::vector<std::string> l;
+    return l;
+}
+
+// Takes note of the outcome of a write, flush or close of u: the first
+// failure of a watched file is reported on standard error at once, naming the
+// file, and the file joins the list of files not written. Returns ok.
+bool note(Unit& u, bool ok) {
+    if (ok || !u.watched || u.failed) return ok;
+    const int why = errno;
+    u.failed = true;
+    lost().push_back(u.path);
+    std::fflush(stdout);
+    std::fprintf(stderr, " *** UNABLE TO WRITE FILE %s: %s\n", u.path.c_str(),
+                 why != 0 ? std::strerror(why) : "write error");
+    std::fflush(stderr);
+    return ok;
+}
+
+// Flushes and closes u's stream, noting a failure of either.
+void close_stream(Unit& u) {
+    if (!u.f) return;
+    errno = 0;
+    bool ok = std::fflush(u.f) == 0 && !std::ferror(u.f);
+    ok = std::fclose(u.f) == 0 && ok;
+    u.f = nullptr;
+    note(u, ok);
+}
 
 Unit* find(int lun) {
     auto it = table().find(lun);
@@ -101,8 +135,20 @@ bool open_direct(int lun, const std::string& path, int reclen, Access how) {
 void close(int lun) {
     Unit* u = find(lun);
     if (!u) return;
-    if (u->f) std::fclose(u->f);
+    close_stream(*u);
     table().erase(lun);
+}
+
+void report_failures(int lun) {
+    if (Unit* u = find(lun)) u->watched = true;
+}
+
+std::vector<std::string> files_not_written() {
+    return lost();
+}
+
+void forget_failures() {
+    lost().clear();
 }
 
 bool is_open(int lun) {
@@ -142,21 +188,28 @@ bool write_line(int lun, std::string_view line) {
     Unit* u = find(lun);
     if (!u || u->reclen != 0) return false;
     if (!u->last_was_write) std::fseek(u->f, 0, SEEK_CUR);
+    errno = 0;
     if (u->cut_on_write) {
-        std::fflush(u->f);
-        if (ftruncate(fileno(u->f), std::ftell(u->f)) != 0) return false;
+        if (std::fflush(u->f) != 0) return note(*u, false);
+        // Only a regular file has a length to cut; a device or a pipe is
+        // written as it stands.
+        struct stat st {};
+        if (fstat(fileno(u->f), &st) == 0 && S_ISREG(st.st_mode) &&
+            ftruncate(fileno(u->f), std::ftell(u->f)) != 0)
+            return note(*u, false);
         u->cut_on_write = false;
     }
     u->last_was_write = true;
     std::fwrite(line.data(), 1, line.size(), u->f);
     std::fputc('\n', u->f);
-    return !std::ferror(u->f);
+    return note(*u, !std::ferror(u->f));
 }
 
 void rewind(int lun) {
     Unit* u = find(lun);
     if (!u) return;
-    std::fflush(u->f);
+    errno = 0;
+    note(*u, std::fflush(u->f) == 0);
     std::rewind(u->f);
     u->cut_on_write = u->reclen == 0;
     u->last_was_write = false;
@@ -168,9 +221,10 @@ bool write_record(int lun, int rec, const void* data, std::size_t len) {
     std::vector<unsigned char> buf(static_cast<std::size_t>(u->reclen), ' ');
     std::memcpy(buf.data(), data, std::min(len, buf.size()));
     long pos = static_cast<long>(rec - 1) * u->reclen;
-    if (std::fseek(u->f, pos, SEEK_SET) != 0) return false;
+    errno = 0;
+    if (std::fseek(u->f, pos, SEEK_SET) != 0) return note(*u, false);
     std::fwrite(buf.data(), 1, buf.size(), u->f);
-    return !std::ferror(u->f);
+    return note(*u, !std::ferror(u->f));
 }
 
 Status read_record(int lun, int rec, void* data, std::size_t len) {
@@ -178,7 +232,8 @@ Status read_record(int lun, int rec, void* data, std::size_t len) {
     if (!u || u->reclen == 0 || rec < 1) return Status::error;
     std::vector<unsigned char> buf(static_cast<std::size_t>(u->reclen), 0);
     long pos = static_cast<long>(rec - 1) * u->reclen;
-    std::fflush(u->f);
+    errno = 0;
+    note(*u, std::fflush(u->f) == 0);
     if (std::fseek(u->f, pos, SEEK_SET) != 0) return Status::error;
     std::size_t got = std::fread(buf.data(), 1, buf.size(), u->f);
     if (got < buf.size()) return std::ferror(u->f) ? Status::error : Status::eof;
@@ -205,14 +260,16 @@ void open_standard_streams() {
 void flush_all() {
     std::fflush(stdout);
     std::fflush(stderr);
-    for (auto& [lun, u] : table())
-        if (u.f) std::fflush(u.f);
+    for (auto& [lun, u] : table()) {
+        if (!u.f) continue;
+        errno = 0;
+        note(u, std::fflush(u.f) == 0);
+    }
 }
 
 void close_all() {
     flush_all();
-    for (auto& [lun, u] : table())
-        if (u.f) std::fclose(u.f);
+    for (auto& [lun, u] : table()) close_stream(u);
     table().clear();
 }
 

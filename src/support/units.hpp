@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kavren::units {
 
@@ -34,8 +35,18 @@ constexpr int STDOUT_UNIT = 6;
 bool open_text(int lun, const std::string& path, Open how);
 // Connects a direct-access file of records of reclen bytes.
 bool open_direct(int lun, const std::string& path, int reclen, Access how = Access::update);
+// Flushes and closes unit lun.
 void close(int lun);
 bool is_open(int lun);
+
+// Failures of files that must not be lost. After report_failures(lun) the
+// first failed write, flush or close of the file open on lun writes one line
+// on standard error naming it, and the file joins files_not_written(); the
+// run goes on. Other files only return their failures to the caller.
+void report_failures(int lun);
+std::vector<std::string> files_not_written();
+// Clears the list (tests).
+void forget_failures();
 std::string path_of(int lun);
 
 // Sequential text: one line without its newline. Unit 5 reads standard input.

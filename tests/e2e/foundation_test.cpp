@@ -136,6 +136,49 @@ TEST(Include, MissingNameIsRefusedWithTheFileName) {
         << show(r);
 }
 
+// An include file that names itself, or a ring of two that name each other,
+// is refused once with its name; reading goes on and the run ends in order.
+TEST(Include, FileAlreadyOpenInTheChainIsRefused) {
+    struct Case {
+        const char* name;
+        std::map<std::string, std::string> files;
+        const char* refused;
+    };
+    const Case cases[] = {
+        {"self", {{"DECKS/LOOP.INC", "INCLUDE,LOOP\n"}}, "DECKS/LOOP.INC"},
+        {"ring", {{"DECKS/LOOP.INC", "INCLUDE,TWO\n"}, {"DECKS/TWO.INC", "INCLUDE,LOOP\n"}},
+         "DECKS/LOOP.INC"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Project p = project_with_deck("INCLUDE,LOOP\nQUIT\n");
+        for (const auto& [path, text] : c.files) p.files[path] = text;
+        auto r = run_kavren(p, 30);
+        ASSERT_FALSE(r.timed_out) << show(r);
+        EXPECT_EQ(r.status, 0) << show(r);
+        int refusals = 0;
+        for (const std::string& line : r.lines("decks/job.err"))
+            if (contains_text(line, "INCLUDE FILE ALREADY READ IN THIS CHAIN: ")) {
+                ++refusals;
+                EXPECT_TRUE(contains_text(line, c.refused)) << line;
+            }
+        EXPECT_EQ(refusals, 1) << show(r);
+        EXPECT_LT(r.lines("decks/job.out").size(), 10u) << show(r);
+        EXPECT_EQ(r.last_line("decks/job.err"), kRunCompleted) << show(r);
+    }
+}
+
+// After a chain has ended in the deck, the same include file can be read again.
+TEST(Include, SameFileAgainFromTheDeck) {
+    Project p = project_with_deck("INCLUDE,PART\nINCLUDE,PART\nEND\n");
+    p.files["DECKS/PART.INC"] = "# inside\n";
+    auto r = run_kavren(p);
+    ASSERT_EQ(r.status, 0) << show(r);
+    std::vector<std::string> expected = {"$INCLUDE,PART", "# INSIDE", "# END OF INCLUDE",
+                                         "$INCLUDE,PART", "# INSIDE", "# END OF INCLUDE"};
+    EXPECT_EQ(r.lines("decks/job.out"), expected) << show(r);
+}
+
 TEST(Project, WordWithComExtensionNamesTheFiles) {
     Project p;
     p.files["decks/myrun.com"] = "# from myrun\nEND\n";

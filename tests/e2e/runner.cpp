@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 namespace kavren::e2e {
@@ -43,6 +45,9 @@ std::string_view trim_blanks(std::string_view s) {
 }
 
 std::string read_file(const fs::path& path) {
+    // Only regular files: a link to a device such as /dev/full reads for ever.
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) return {};
     std::ifstream in(path, std::ios::binary);
     if (!in) return {};
     // In one read: save files are megabytes, and a character at a time into a
@@ -188,6 +193,21 @@ bool write_project(const fs::path& dir, const Project& project, std::string& pro
         }
         if (!write_file(dir / rel, contents, problem)) return false;
     }
+    for (const std::string& rel : project.full_files) {
+        if (!safe_relative(rel)) {
+            problem = "full file path must be relative and stay inside: '" + rel + "'";
+            return false;
+        }
+        std::error_code ec;
+        const fs::path link = dir / rel;
+        if (link.has_parent_path()) fs::create_directories(link.parent_path(), ec);
+        fs::remove(link, ec);
+        fs::create_symlink("/dev/full", link, ec);
+        if (ec) {
+            problem = "cannot link " + link.string() + " to /dev/full: " + ec.message();
+            return false;
+        }
+    }
     return true;
 }
 
@@ -249,11 +269,19 @@ int decode_status(int wstatus) {
 // In the child, between fork and exec: only async-signal-safe calls.
 [[noreturn]] void exec_child(const char* program, char* const argv[], char* const envp[],
                              const char* dir, const Pipe& in, const Pipe& out, const Pipe& err,
-                             const Pipe& report) {
+                             const Pipe& report, long long file_size_limit) {
     setpgid(0, 0);
     struct sigaction dfl {};
     dfl.sa_handler = SIG_DFL;
     sigaction(SIGPIPE, &dfl, nullptr);
+    if (file_size_limit >= 0) {
+        // A write past the limit then fails with EFBIG instead of killing the program.
+        struct sigaction ign {};
+        ign.sa_handler = SIG_IGN;
+        sigaction(SIGXFSZ, &ign, nullptr);
+        const rlimit lim{static_cast<rlim_t>(file_size_limit), static_cast<rlim_t>(file_size_limit)};
+        setrlimit(RLIMIT_FSIZE, &lim);
+    }
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -283,7 +311,7 @@ std::vector<std::string> child_environment(
 
 void execute(const fs::path& program, const std::vector<std::string>& args,
              const std::map<std::string, std::optional<std::string>>& environment,
-             const std::string& input, int timeout_seconds, Run& run) {
+             const std::string& input, int timeout_seconds, long long file_size_limit, Run& run) {
     const std::string program_path = fs::absolute(program).string();
     const std::string dir = run.dir.string();
     std::vector<std::string> words{program_path};
@@ -311,7 +339,7 @@ void execute(const fs::path& program, const std::vector<std::string>& args,
     }
     if (pid == 0)
         exec_child(program_path.c_str(), argv.data(), envp.data(), dir.c_str(), in, out, err,
-                   report);
+                   report, file_size_limit);
 
     setpgid(pid, pid);  // also here, so that the group exists whichever side runs first
     close_fd(in.r);
@@ -403,6 +431,70 @@ void execute(const fs::path& program, const std::vector<std::string>& args,
     run.status = decode_status(wstatus);
 }
 
+//// fuzz seeds ////
+
+// Writes bytes into dir under a name made from their hash, so that a seed met
+// in many runs is kept once.
+void keep_seed(const fs::path& dir, const std::string& bytes) {
+    if (bytes.empty()) return;
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    char name[32];
+    std::snprintf(name, sizeof name, "e2e-%016zx", std::hash<std::string>{}(bytes));
+    const fs::path path = dir / name;
+    if (fs::exists(path, ec)) return;
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The calculator lines of a deck: those between a "%" line and the next.
+std::string calculator_lines(const std::string& text) {
+    std::string lines;
+    bool on = false;
+    for (const std::string& line : split_lines(text)) {
+        if (!line.empty() && line[0] == '%') {
+            on = !on;
+        } else if (on) {
+            lines += line + "\n";
+        }
+    }
+    return lines;
+}
+
+// With KAVREN_FUZZ_SEEDS=<dir> set, what a run used becomes seeds of the fuzz
+// harnesses (scripts/fuzz): the decks, standard input, include and evaluator
+// files for the reader; their calculator lines and the evaluator files for the
+// evaluator; the files under data/ but the frontal solver's for both file
+// readers.
+void collect_seeds(const Project& project, const Run& run) {
+    const char* env = std::getenv("KAVREN_FUZZ_SEEDS");
+    if (env == nullptr || *env == '\0') return;
+    const fs::path seeds(env);
+    auto ends_with = [](const std::string& s, std::string_view tail) {
+        return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    keep_seed(seeds / "reader", project.input);
+    keep_seed(seeds / "evaluator", calculator_lines(project.input));
+    for (const auto& [rel, bytes] : project.files) {
+        const bool deck = rel.rfind("decks/", 0) == 0 && ends_with(rel, ".com");
+        const bool include = rel.rfind("DECKS/", 0) == 0 && ends_with(rel, ".INC");
+        const bool eva = rel.rfind("decks/", 0) == 0 && ends_with(rel, ".eva");
+        if (deck || include || eva) keep_seed(seeds / "reader", bytes);
+        if (eva) keep_seed(seeds / "evaluator", bytes);
+        if (deck || include) keep_seed(seeds / "evaluator", calculator_lines(bytes));
+    }
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(run.dir / "data", ec);
+         !ec && it != fs::end(it); it.increment(ec)) {
+        if (!it->is_regular_file() || it->path().filename() == "front") continue;
+        const std::string bytes = read_file(it->path());
+        // Save files are megabytes: only small files seed the initial-mesh file.
+        if (bytes.size() <= 65536) keep_seed(seeds / "mesh_file", bytes);
+        // The save-file harness reads its first byte as the layout: 1 for text.
+        const bool text = !bytes.empty() && bytes[0] == ' ';
+        keep_seed(seeds / "save_file", std::string(1, text ? '\1' : '\0') + bytes);
+    }
+}
+
 }  // namespace
 
 //// running ////
@@ -415,7 +507,9 @@ Run run_program(const fs::path& program, const Project& project, int timeout_sec
     if (!run.dir.empty()) {
         track_scratch_dir(run.dir);
         if (write_project(run.dir, project, problem)) {
-            execute(program, args, project.environment, project.input, timeout_seconds, run);
+            execute(program, args, project.environment, project.input, timeout_seconds,
+                    project.file_size_limit, run);
+            collect_seeds(project, run);
             return run;
         }
     }

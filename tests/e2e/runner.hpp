@@ -39,6 +39,12 @@ struct Project {
     bool write_config = true;
     // Standard directories (decks, data, print, DECKS) not to create.
     std::vector<std::string> omit_dirs;
+    // Files given as links to /dev/full (path relative to the working directory): every write
+    // to them fails with "no space left on device".
+    std::vector<std::string> full_files;
+    // Largest size in bytes of a file the program may write (RLIMIT_FSIZE, with SIGXFSZ ignored,
+    // so that a write past it fails); negative: no limit.
+    long long file_size_limit = -1;
     // Changes to the environment the program inherits: name -> value, or nullopt to remove the
     // variable. By default DISPLAY is removed and UNAME set, so that no case reaches a display
     // (or asks for a user name) unless it says so.
