@@ -478,14 +478,13 @@ int xglength() {
 
 void xgclosw() {
     XLayer& x = xl();
-    if (x.dpy == nullptr) return;
-    if (!x.lost) {
-        for (int k = 0; k < x.nfonts; ++k)
-            if (x.fonts[k].font != nullptr) XFreeFont(x.dpy, x.fonts[k].font);
-        if (x.gc != nullptr) XFreeGC(x.dpy, x.gc);
-        XCloseDisplay(x.dpy);
-    }
-    // A lost connection is left as it is: Xlib may not touch it again.
+    // A lost connection is left as it is, recorded here: Xlib may not touch
+    // it again, and the run is ending.
+    if (x.dpy == nullptr || x.lost) return;
+    for (int k = 0; k < x.nfonts; ++k)
+        if (x.fonts[k].font != nullptr) XFreeFont(x.dpy, x.fonts[k].font);
+    if (x.gc != nullptr) XFreeGC(x.dpy, x.gc);
+    XCloseDisplay(x.dpy);
     x = XLayer();
 }
 

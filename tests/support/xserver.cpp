@@ -72,7 +72,7 @@ bool x_required() {
     return v != nullptr && std::strcmp(v, "1") == 0;
 }
 
-bool XServer::start(std::string& reason) {
+bool XServer::start(std::string& reason, const std::string& screen) {
     stop();
     const char* env = std::getenv("KAVREN_XVFB");
     const std::string program = env != nullptr && *env != '\0' ? env : "Xvfb";
@@ -83,7 +83,7 @@ bool XServer::start(std::string& reason) {
     }
     fcntl(fds[0], F_SETFD, FD_CLOEXEC);
     std::vector<std::string> args = {program,       "-displayfd", std::to_string(fds[1]),
-                                     "-screen",     "0",          "1024x768x24",
+                                     "-screen",     "0",          screen,
                                      "-nolisten",   "tcp",        "-noreset"};
     std::vector<char*> argv = pointers(args);
     std::fflush(nullptr);

@@ -30,8 +30,9 @@ class XServer {
     ~XServer() { stop(); }
 
     // Starts the server and reads its display number (time limit 10 s).
-    // False, with the reason, when none can start.
-    bool start(std::string& reason);
+    // False, with the reason, when none can start. The screen is 24 bits
+    // deep unless a test asks for another ("1024x768x8": 256 colour cells).
+    bool start(std::string& reason, const std::string& screen = "1024x768x24");
     // ":N" once started.
     const std::string& display() const { return display_; }
     // Ends the server by its pid and waits for it (also done when it goes).
@@ -45,18 +46,20 @@ class XServer {
 // True when KAVREN_REQUIRE_X=1: a window test without a server then fails.
 bool x_required();
 
-// Starts server; when it cannot, skips the current test with "no X server:
-// <reason>", or fails it when x_required(). For test bodies and SetUp.
-#define KAVREN_START_X(server)                                            \
-    do {                                                                  \
-        std::string kavren_why_;                                          \
-        if (!(server).start(kavren_why_)) {                               \
-            if (::kavren::testing::x_required())                          \
-                FAIL() << "no X server: " << kavren_why_;                 \
-            else                                                          \
-                GTEST_SKIP() << "no X server: " << kavren_why_;           \
-        }                                                                 \
+// Starts server (on a screen of that size and depth); when it cannot, skips
+// the current test with "no X server: <reason>", or fails it when
+// x_required(). For test bodies and SetUp.
+#define KAVREN_START_X_SCREEN(server, screen)                   \
+    do {                                                        \
+        std::string kavren_why_;                                \
+        if (!(server).start(kavren_why_, screen)) {             \
+            if (::kavren::testing::x_required())                \
+                FAIL() << "no X server: " << kavren_why_;       \
+            else                                                \
+                GTEST_SKIP() << "no X server: " << kavren_why_; \
+        }                                                       \
     } while (0)
+#define KAVREN_START_X(server) KAVREN_START_X_SCREEN(server, "1024x768x24")
 
 // A tool run on a display: its status (-1 when it could not run), whether it
 // was killed after its time limit, and its output streams.

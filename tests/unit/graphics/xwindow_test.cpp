@@ -336,6 +336,30 @@ TEST_F(XWindowTest, AfterAResizeDrawingFlipsAgainstTheNewHeight) {
     EXPECT_EQ(image.at(150, 589), gray);
 }
 
+TEST_F(XWindowTest, ColourCellsThatCannotBeHadAreSaidOnceAndTheRunGoesOn) {
+    // A server of 256 colour cells: cells beyond them cannot all be allocated.
+    server.stop();
+    KAVREN_START_X_SCREEN(server, "1024x768x8");
+    setenv("DISPLAY", server.display().c_str(), 1);
+    use_window_backend();
+    open();
+    ::testing::internal::CaptureStdout();
+    for (int pass = 0; pass < 2; ++pass)
+        for (int i = 100; i < 400; ++i) xgsetcm(i, i % 7 * 40, i % 11 * 25, i);
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    int lines = 0;
+    for (std::size_t at = out.find("*** XAllocColor died ; no color 399 \n"); at != std::string::npos;
+         at = out.find("*** XAllocColor died ; no color 399 \n", at + 1))
+        ++lines;
+    EXPECT_EQ(lines, 1) << out;
+    // The window still draws and answers.
+    colormap(0);
+    mdrbox(0, 0, 133, 100, 1);
+    screen_flush();
+    EXPECT_TRUE(screen_is_open());
+    EXPECT_FALSE(wait_for_window(server.display(), "Tessark").empty());
+}
+
 TEST(XDisplay, MenuModeWithoutADisplayEndsWithStatus1) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
