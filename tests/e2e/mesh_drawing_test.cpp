@@ -12,6 +12,7 @@
 
 #include "../support/pgm.hpp"
 #include "runner.hpp"
+#include "square_deck.hpp"
 
 namespace kavren::e2e {
 namespace {
@@ -20,14 +21,7 @@ using Lines = std::vector<std::string>;
 
 const char* const kColour = "MODE=COMMAND\nDISPLAY=COLOR\nCUSTOM=0\nEND\n";
 
-// The unit square in 2 x 2 nine-node elements (interior order 2), up to the
-// end of the BOUNDARY level.
-const char* const kSquare =
-    "STANDARD\nHEAT\nGEOMETRY\n"
-    "NODES\nGRID\nPOINT=4,IJ=1,1,5,5\nXY,0,0,XY,1,0,XY,1,1,XY,0,1\nEND\nEND\n"
-    "ELEMENT\nILOOP=2\nJLOOP=2\nQUADR,1,1\nENDLOOPS\nEND\n"
-    "BOUNDARY\nBOUNDARY=1,IJ=1,1,5,1\nBOUNDARY=2,IJ=5,1,5,5\nBOUNDARY=3,IJ=1,5,5,5\n"
-    "BOUNDARY=4,IJ=1,1,1,5\nEND\n";
+const char* const kSquare = kNineNodeSquare;
 
 Project colour_project(const std::string& deck, const std::string& keyboard = "") {
     Project p;

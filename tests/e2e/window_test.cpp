@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runner.hpp"
+#include "square_deck.hpp"
 #include "xserver.hpp"
 
 namespace kavren::e2e {
@@ -16,33 +17,30 @@ namespace {
 using testing::Colour;
 using testing::XServer;
 
-// The unit square in 2 x 2 nine-node elements (interior order 2), up to the
-// end of the BOUNDARY level: the deck ends at the GEOMETRY level.
-const char* const kSquare =
-    "STANDARD\nHEAT\nGEOMETRY\n"
-    "NODES\nGRID\nPOINT=4,IJ=1,1,5,5\nXY,0,0,XY,1,0,XY,1,1,XY,0,1\nEND\nEND\n"
-    "ELEMENT\nILOOP=2\nJLOOP=2\nQUADR,1,1\nENDLOOPS\nEND\n"
-    "BOUNDARY\nBOUNDARY=1,IJ=1,1,5,1\nBOUNDARY=2,IJ=5,1,5,5\nBOUNDARY=3,IJ=1,5,5,5\n"
-    "BOUNDARY=4,IJ=1,1,1,5\nEND\n";
-
 Project square(const std::string& display) {
     Project p;
     p.config = "MODE=COMMAND\nDISPLAY=COLOR\nCUSTOM=0\nEND\n";
-    p.files["decks/job.com"] = kSquare;
+    p.files["decks/job.com"] = kNineNodeSquare;
     p.input = "job\n";
     p.environment["DISPLAY"] = display;
     return p;
+}
+
+// Types a mesh plot and a comment line after it; true once the comment's echo
+// is in the command log, which shows that the plot before it was drawn.
+bool plot_and_mark(Session& s, const std::string& mark, bool enter_mesh) {
+    if (enter_mesh) s.write("MESH");
+    s.write("PLOT");
+    s.write("NO-LABEL");
+    s.write("# " + mark);
+    return s.wait_for_file("decks/job.out", "# " + mark);
 }
 
 TEST(Window, KeyboardMeshPlotIsDrawnInOneWindow) {
     XServer server;
     KAVREN_START_X(server);
     Session s(square(server.display()));
-    s.write("MESH");
-    s.write("PLOT");
-    s.write("NO-LABEL");
-    s.write("# DRAWN");
-    ASSERT_TRUE(s.wait_for_file("decks/job.out", "# DRAWN")) << show(s.run());
+    ASSERT_TRUE(plot_and_mark(s, "DRAWN", true)) << show(s.run());
     const std::vector<std::string> ids = testing::find_windows(server.display(), "Tessark");
     ASSERT_EQ(ids.size(), 1u) << show(s.run());
     const testing::ToolRun info = testing::run_tool({"xwininfo", "-id", ids[0]}, server.display());
@@ -63,10 +61,7 @@ TEST(Window, KeyboardMeshPlotIsDrawnInOneWindow) {
     // The side x = 0.5 between the elements.
     EXPECT_TRUE(image.near(225, 254, 1, Colour{0, 0, 0}));
 
-    s.write("PLOT");
-    s.write("NO-LABEL");
-    s.write("# AGAIN");
-    ASSERT_TRUE(s.wait_for_file("decks/job.out", "# AGAIN")) << show(s.run());
+    ASSERT_TRUE(plot_and_mark(s, "AGAIN", false)) << show(s.run());
     EXPECT_EQ(testing::find_windows(server.display(), "Tessark").size(), 1u);
     s.write("QUIT");
     const auto r = s.finish();
@@ -89,11 +84,7 @@ TEST(Window, LostServerEndsTheRunWithItsFilesClosed) {
     XServer server;
     KAVREN_START_X(server);
     Session s(square(server.display()));
-    s.write("MESH");
-    s.write("PLOT");
-    s.write("NO-LABEL");
-    s.write("# DRAWN");
-    ASSERT_TRUE(s.wait_for_file("decks/job.out", "# DRAWN")) << show(s.run());
+    ASSERT_TRUE(plot_and_mark(s, "DRAWN", true)) << show(s.run());
     server.stop();
     s.write("PLOT");
     s.write("NO-LABEL");
