@@ -37,9 +37,9 @@ struct XLayer {
     Window xwindow = 0;
     GC gc = nullptr;
     Colormap colormap = 0;
-    XColor colors[kCells] = {};    // pixel and 16-bit red, green, blue of every cell
-    bool allocated[kCells] = {};   // the pixel came from XAllocColor and is ours to free
-    bool reported[kCells] = {};    // the failed allocation of the cell was reported
+    XColor colors[kCells] = {};        // pixel and 16-bit red, green, blue of every cell
+    bool allocated[kCells] = {};       // the pixel came from XAllocColor and is ours to free
+    bool reported[kCells] = {};        // the failed allocation of the cell was reported
     XFontStruct* font_info = nullptr;  // the font of the texts
     FontSlot fonts[kFontSlots];
     int nfonts = 0;
@@ -116,8 +116,8 @@ struct Shifted {
     int key, shifted;
 };
 constexpr Shifted kShifted[] = {
-    {'\'', '"'}, {'-', '_'}, {'/', '?'}, {'0', ')'}, {'1', '!'}, {'2', '@'}, {'3', '#'},
-    {'4', '$'},  {'5', '%'}, {'6', '^'}, {'7', '&'}, {'8', '*'}, {'9', '('}, {';', ':'},
+    {'\'', '"'}, {'-', '_'}, {'/', '?'}, {'0', ')'},  {'1', '!'}, {'2', '@'}, {'3', '#'},
+    {'4', '$'},  {'5', '%'}, {'6', '^'}, {'7', '&'},  {'8', '*'}, {'9', '('}, {';', ':'},
     {'<', '>'},  {'=', '+'}, {'[', '{'}, {'\\', '|'}, {']', '}'}, {'`', '~'},
 };
 
@@ -145,7 +145,8 @@ bool xg_key_code(unsigned long keysym, unsigned state, int& code) {
                 break;
             }
     }
-    unsigned long c = (256ul * unsigned(xg_modifiers(state))) | (k & 0x10FFul) | (k > 255 ? 128ul : 0ul);
+    unsigned long c =
+        (256ul * unsigned(xg_modifiers(state))) | (k & 0x10FFul) | (k > 255 ? 128ul : 0ul);
     const unsigned long low = k & 0xFFul, low7 = k & 0x7Ful;
     if (low >= 1 && low <= 31) c &= 0xFFFul;
     if ((low7 >= 1 && low7 <= 13) || (low7 >= 44 && low7 <= 46) || (low7 >= 48 && low7 <= 57))
@@ -161,8 +162,8 @@ int xg_button_code(unsigned button, unsigned state) {
 //// opening ////
 
 SizeHints set_sizehints(int min_width, int min_height, int default_width, int default_height,
-                        int default_x, int default_y, const std::string& geometry,
-                        int screen_width, int screen_height) {
+                        int default_x, int default_y, const std::string& geometry, int screen_width,
+                        int screen_height) {
     SizeHints h;
     h.width = h.min_width = min_width;
     h.height = h.min_height = min_height;
@@ -252,28 +253,29 @@ bool xgopw(const std::vector<std::string>& args) {
     hints.max_height = 1500;
     hints.width_inc = 1;
     hints.height_inc = 1;
-    hints.flags = PMinSize | (h.user_size ? USSize : PSize) | (h.user_position ? USPosition : PPosition);
+    hints.flags =
+        PMinSize | (h.user_size ? USSize : PSize) | (h.user_position ? USPosition : PPosition);
     x.window_width = h.width;
     x.window_height = h.height;
 
-    x.xwindow = XCreateSimpleWindow(dpy, RootWindow(dpy, x.screen), h.x, h.y,
-                                    unsigned(h.width), unsigned(h.height), 2,
-                                    BlackPixel(dpy, x.screen), WhitePixel(dpy, x.screen));
+    x.xwindow = XCreateSimpleWindow(dpy, RootWindow(dpy, x.screen), h.x, h.y, unsigned(h.width),
+                                    unsigned(h.height), 2, BlackPixel(dpy, x.screen),
+                                    WhitePixel(dpy, x.screen));
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     XSetStandardProperties(dpy, x.xwindow, "Tessark", nullptr, None, argv.data(),
                            static_cast<int>(argv.size()), &hints);
-    XSelectInput(dpy, x.xwindow,
-                 KeyPressMask | ButtonPressMask | ButtonReleaseMask | ExposureMask |
-                     StructureNotifyMask);
+    XSelectInput(
+        dpy, x.xwindow,
+        KeyPressMask | ButtonPressMask | ButtonReleaseMask | ExposureMask | StructureNotifyMask);
     XMapWindow(dpy, x.xwindow);
     XGCValues values{};
     values.function = GXcopy;
     values.foreground = BlackPixel(dpy, x.screen);
     values.background = WhitePixel(dpy, x.screen);
     values.fill_style = FillSolid;
-    x.gc = XCreateGC(dpy, x.xwindow, GCFunction | GCForeground | GCBackground | GCFillStyle,
-                     &values);
+    x.gc =
+        XCreateGC(dpy, x.xwindow, GCFunction | GCForeground | GCBackground | GCFillStyle, &values);
     x.colormap = DefaultColormap(dpy, x.screen);
     wait_for_map();
     return !x.lost;
@@ -310,7 +312,8 @@ void xgsetcm(int i, int ir, int ig, int ib) {
         }
         const double r = c.red, g = c.green, b = c.blue, top = 65535.0;
         const double to_black = r * r + g * g + b * b;
-        const double to_white = (top - r) * (top - r) + (top - g) * (top - g) + (top - b) * (top - b);
+        const double to_white =
+            (top - r) * (top - r) + (top - g) * (top - g) + (top - b) * (top - b);
         c.pixel = to_black <= to_white ? BlackPixel(x.dpy, x.screen) : WhitePixel(x.dpy, x.screen);
     }
     x.colors[i] = c;

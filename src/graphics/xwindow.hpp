@@ -41,8 +41,8 @@ struct SizeHints {
     bool user_size = false, user_position = false;
 };
 SizeHints set_sizehints(int min_width, int min_height, int default_width, int default_height,
-                        int default_x, int default_y, const std::string& geometry,
-                        int screen_width, int screen_height);
+                        int default_x, int default_y, const std::string& geometry, int screen_width,
+                        int screen_height);
 
 // Reads the argument list (program name, then pairs "-d..." display and
 // "-g..." geometry). False when it is not of that form.

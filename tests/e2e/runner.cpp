@@ -325,8 +325,8 @@ class Child {
             return false;
         }
         if (pid == 0)
-            exec_child(program_path.c_str(), argv.data(), envp.data(), dir.c_str(), in_, out_,
-                       err_, report);
+            exec_child(program_path.c_str(), argv.data(), envp.data(), dir.c_str(), in_, out_, err_,
+                       report);
 
         setpgid(pid, pid);  // also here, so that the group exists whichever side runs first
         close_fd(in_.r);

@@ -17,9 +17,9 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>

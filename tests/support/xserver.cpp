@@ -82,9 +82,9 @@ bool XServer::start(std::string& reason, const std::string& screen) {
         return false;
     }
     fcntl(fds[0], F_SETFD, FD_CLOEXEC);
-    std::vector<std::string> args = {program,       "-displayfd", std::to_string(fds[1]),
-                                     "-screen",     "0",          screen,
-                                     "-nolisten",   "tcp",        "-noreset"};
+    std::vector<std::string> args = {program,     "-displayfd", std::to_string(fds[1]),
+                                     "-screen",   "0",          screen,
+                                     "-nolisten", "tcp",        "-noreset"};
     std::vector<char*> argv = pointers(args);
     std::fflush(nullptr);
     const pid_t pid = fork();
@@ -268,7 +268,8 @@ Colour XwdImage::most_frequent(int x0, int y0, int x1, int y1) const {
         for (int x = x0; x <= x1; ++x) {
             const Colour c = at(x, y);
             if (c.r < 0) continue;
-            const std::uint32_t key = std::uint32_t(c.r) << 16 | std::uint32_t(c.g) << 8 | std::uint32_t(c.b);
+            const std::uint32_t key =
+                std::uint32_t(c.r) << 16 | std::uint32_t(c.g) << 8 | std::uint32_t(c.b);
             if (++count[key] > most) {
                 most = count[key];
                 best = c;
@@ -308,9 +309,9 @@ bool read_xwd(const std::string& bytes, XwdImage& image, std::string& problem) {
     }
     std::uint32_t f[kFields];
     for (std::size_t i = 0; i < kFields; ++i) f[i] = big_endian(bytes, 4 * i);
-    const std::uint32_t header = f[0], version = f[1], format = f[2], width = f[4],
-                        height = f[5], byte_order = f[7], bits = f[11], line = f[12],
-                        red = f[14], green = f[15], blue = f[16], ncolors = f[19];
+    const std::uint32_t header = f[0], version = f[1], format = f[2], width = f[4], height = f[5],
+                        byte_order = f[7], bits = f[11], line = f[12], red = f[14], green = f[15],
+                        blue = f[16], ncolors = f[19];
     if (version != 7 || format != 2 || bits != 32 || width > 10000 || height > 10000) {
         problem = "not a 32-bit ZPixmap XWD file (version " + std::to_string(version) +
                   ", format " + std::to_string(format) + ", " + std::to_string(bits) + " bits)";

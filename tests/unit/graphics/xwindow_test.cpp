@@ -3,6 +3,8 @@
 // opens, the colours, buttons, clip and fonts drawn through the m-calls and
 // read back from screenshots, events sent through XTEST, a resize, and the
 // display that cannot be opened.
+#include "graphics/xwindow.hpp"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -13,7 +15,6 @@
 #include <thread>
 #include <vector>
 
-#include "graphics/xwindow.hpp"
 #include "graphics_fixture.hpp"
 #include "records/control.hpp"
 #include "xserver.hpp"
@@ -43,12 +44,12 @@ TEST(XKeys, KeyCodesFollowTheKeySymbolAndTheModifiers) {
         {kKp5, 0, 4149},
         {kKpEnter, 0, 4109},
         {kLeft, 0, 4305},
-        {'2', kShift, 2112},           // '@' with the Shift bit
-        {'a', kLock, 321},             // 'A' with the Lock bit
-        {'a', kShift | kLock, 2401},   // 'a' with both bits
-        {'a', kShift, 2113},           // 'A'
-        {',', kShift, 2092},           // comma is not shifted
-        {'9', kShift, 2088},           // '('
+        {'2', kShift, 2112},            // '@' with the Shift bit
+        {'a', kLock, 321},              // 'A' with the Lock bit
+        {'a', kShift | kLock, 2401},    // 'a' with both bits
+        {'a', kShift, 2113},            // 'A'
+        {',', kShift, 2092},            // comma is not shifted
+        {'9', kShift, 2088},            // '('
         {'a', kControl | kMod1, 1633},  // Control 4, Mod1 2
         {kControlR, 0, 4324},
     };
@@ -69,8 +70,8 @@ TEST(XKeys, ArgumentListAndSizeHints) {
     std::string display, geometry;
     EXPECT_TRUE(xg_parse_args({"Kavren", "-geometry", "=600x450+10+10"}, display, geometry));
     EXPECT_EQ(geometry, "=600x450+10+10");
-    EXPECT_TRUE(xg_parse_args({"Kavren", "-g", "=600x450+10+10", "-display", "host:0"}, display,
-                              geometry));
+    EXPECT_TRUE(
+        xg_parse_args({"Kavren", "-g", "=600x450+10+10", "-display", "host:0"}, display, geometry));
     EXPECT_EQ(geometry, "=600x450+10+10");
     EXPECT_EQ(display, "host:0");
     EXPECT_FALSE(xg_parse_args({"Kavren", "-x", "y"}, display, geometry));
@@ -78,10 +79,12 @@ TEST(XKeys, ArgumentListAndSizeHints) {
     EXPECT_FALSE(xg_parse_args({"Kavren", "geometry", "=1x1"}, display, geometry));
 
     SizeHints h = set_sizehints(10, 10, 1000, 750, 10, 10, "=600x450+10+10", 1024, 768);
-    EXPECT_EQ(std::vector<int>({h.x, h.y, h.width, h.height}), std::vector<int>({10, 10, 600, 450}));
+    EXPECT_EQ(std::vector<int>({h.x, h.y, h.width, h.height}),
+              std::vector<int>({10, 10, 600, 450}));
     EXPECT_TRUE(h.user_size && h.user_position);
     h = set_sizehints(10, 10, 1000, 750, 10, 10, "", 1024, 768);
-    EXPECT_EQ(std::vector<int>({h.x, h.y, h.width, h.height}), std::vector<int>({10, 10, 1000, 750}));
+    EXPECT_EQ(std::vector<int>({h.x, h.y, h.width, h.height}),
+              std::vector<int>({10, 10, 1000, 750}));
     EXPECT_FALSE(h.user_size || h.user_position);
     // Sizes are raised to the minimum; negative positions count from the far edges.
     h = set_sizehints(10, 10, 1000, 750, 10, 10, "5x300-20-30", 1024, 768);
@@ -201,8 +204,8 @@ TEST_F(XWindowTest, CellsBoxesAndButtonsShowTheirColours) {
         int mode, icol;
         Colour rgb;
     };
-    const Box boxes[] = {{1, 2, {255, 255, 0}},  {1, 5, {200, 55, 230}},   {1, 7, {0, 155, 255}},
-                         {2, 3, {255, 215, 0}},  {2, 16, {0, 100, 255}},   {2, 17, {200, 200, 200}}};
+    const Box boxes[] = {{1, 2, {255, 255, 0}}, {1, 5, {200, 55, 230}}, {1, 7, {0, 155, 255}},
+                         {2, 3, {255, 215, 0}}, {2, 16, {0, 100, 255}}, {2, 17, {200, 200, 200}}};
     int x = 12;
     for (const Box& b : boxes) {
         colormap(b.mode);
@@ -223,14 +226,14 @@ TEST_F(XWindowTest, CellsBoxesAndButtonsShowTheirColours) {
     }
     // One pixel inside each part: bottom, right, top, left bevel and the face.
     // The button spans 180 pixels; its bevels are 11.25 wide and 22.5 high.
-    const Colour ramp[5] = {{87, 120, 118}, {109, 150, 147}, {131, 180, 177}, {153, 210, 207},
-                            {175, 240, 237}};
+    const Colour ramp[5] = {
+        {87, 120, 118}, {109, 150, 147}, {131, 180, 177}, {153, 210, 207}, {175, 240, 237}};
     struct Part {
-        int dx, dy;        // pixel offset from the lower-left corner, y up
+        int dx, dy;          // pixel offset from the lower-left corner, y up
         int raised, sunken;  // index into the ramp
     };
-    const Part parts[] = {{90, 1, 0, 4}, {178, 90, 1, 3}, {90, 178, 3, 1}, {1, 90, 4, 0},
-                          {90, 90, 2, 2}};
+    const Part parts[] = {
+        {90, 1, 0, 4}, {178, 90, 1, 3}, {90, 178, 3, 1}, {1, 90, 4, 0}, {90, 90, 2, 2}};
     for (const Part& p : parts) {
         EXPECT_EQ(image.at(45 + p.dx, row(90 + p.dy)), ramp[p.raised]) << p.dx << " " << p.dy;
         EXPECT_EQ(image.at(270 + p.dx, row(90 + p.dy)), ramp[p.sunken]) << p.dx << " " << p.dy;
@@ -302,8 +305,7 @@ TEST_F(XWindowTest, EventsThroughXtestBecomeRecords) {
     EXPECT_EQ(e.code, 2112);
     xdotool({"keydown", "ctrl", "click", "1", "keyup", "ctrl"});
     e = next_of_kind(EV_RELEASE);
-    EXPECT_EQ(std::vector<int>({e.kind, e.code, e.x, e.y}),
-              std::vector<int>({3, 1025, 100, 400}));
+    EXPECT_EQ(std::vector<int>({e.kind, e.code, e.x, e.y}), std::vector<int>({3, 1025, 100, 400}));
     xdotool({"windowsize", window, "800", "600"});
     e = next_of_kind(EV_RESIZE);
     EXPECT_EQ(std::vector<int>({e.kind, e.code, e.x, e.y}), std::vector<int>({4, 0, 800, 600}));
@@ -348,8 +350,8 @@ TEST_F(XWindowTest, ColourCellsThatCannotBeHadAreSaidOnceAndTheRunGoesOn) {
         for (int i = 100; i < 400; ++i) xgsetcm(i, i % 7 * 40, i % 11 * 25, i);
     const std::string out = ::testing::internal::GetCapturedStdout();
     int lines = 0;
-    for (std::size_t at = out.find("*** XAllocColor died ; no color 399 \n"); at != std::string::npos;
-         at = out.find("*** XAllocColor died ; no color 399 \n", at + 1))
+    for (std::size_t at = out.find("*** XAllocColor died ; no color 399 \n");
+         at != std::string::npos; at = out.find("*** XAllocColor died ; no color 399 \n", at + 1))
         ++lines;
     EXPECT_EQ(lines, 1) << out;
     // The window still draws and answers.
