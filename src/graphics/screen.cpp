@@ -205,7 +205,12 @@ void opwind() {
         args.push_back("-display");
         args.push_back(display.DISPNM.trimmed() + ":0");
     }
-    if (!screen_backend().open(args)) return;
+    if (!screen_backend().open(args)) {
+        // Menu mode has nothing to show without its window; the backend has
+        // said why. Command mode goes on with the screen off.
+        if (cmode.IMENU == 1) plain_stop(1);
+        return;
+    }
     g_open = true;
     wsize.WSIZE = 450.0;
     iscale.IWIDTH = 450;

@@ -4,8 +4,9 @@
 // screen backend, and waits for keys and mouse clicks.
 //
 // Nothing is drawn while no window is open. A window that cannot be opened
-// leaves the screen off for the rest of the run: the run goes on, and plots
-// still reach their PostScript files.
+// in command mode leaves the screen off for the rest of the run: the run goes
+// on, and plots still reach their PostScript files. Menu mode cannot go on
+// without its window and ends with status 1.
 #pragma once
 
 #include <string_view>
@@ -20,7 +21,8 @@ constexpr int BACKGROUND = 508;
 
 // Opens the window (600 by 450 pixels at (10, 10), on the configured display
 // node when one was named), sets WSIZE and the window size to 450, loads cells
-// 0 (black) and 1 (white) and palette 1, and paints the background.
+// 0 (black) and 1 (white) and palette 1, and paints the background. When no
+// window can be had the reason is on standard error; menu mode then stops.
 void opwind();
 // Loads palette mode 0 (the window's), 1 or 2 (the plots') and sets clmap.
 void colormap(int mode);

@@ -1,7 +1,7 @@
 // The seam under the screen driver: the few primitives it draws with and the
 // events it waits for. Pixels have their origin at the bottom-left corner of
 // the window and y pointing up; a backend flips y itself if its device wants.
-// The window layer of the real program implements it; tests install a
+// The X window layer (xwindow) implements it for the program; tests install a
 // recording one.
 #pragma once
 
@@ -58,6 +58,9 @@ class ScreenBackend {
     virtual void flush() = 0;
     // Waits for the next event.
     virtual ScreenEvent next_event() = 0;
+    // Closes the window and the connection behind it (the end of a run that
+    // waits for a last key first does it; nothing else needs it).
+    virtual void close() = 0;
 };
 
 // The backend of the run: the real program's until a test installs another.

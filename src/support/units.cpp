@@ -162,7 +162,9 @@ std::string path_of(int lun) {
 
 Status read_line(int lun, std::string& line) {
     if (lun == STDIN_UNIT && !find(lun)) {
-        std::fflush(stdout);
+        // Everything written so far (listing, command log, history, error
+        // file) is out before the program waits on the keyboard.
+        flush_all();
         Status s = get_line(stdin, line);
         if (s == Status::eof) g_stdin_eof = true;
         return s;

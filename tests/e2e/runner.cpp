@@ -294,8 +294,6 @@ int decode_status(int wstatus) {
     _exit(127);
 }
 
-// Starts the program in run.dir, feeds the input, collects both output streams until they close
-// and the program has ended, killing its process group once the time is up.
 // The environment of this process with the project's changes ("NAME=value" entries).
 std::vector<std::string> child_environment(
     const std::map<std::string, std::optional<std::string>>& changes) {
@@ -309,126 +307,188 @@ std::vector<std::string> child_environment(
     return env;
 }
 
-void execute(const fs::path& program, const std::vector<std::string>& args,
-             const std::map<std::string, std::optional<std::string>>& environment,
-             const std::string& input, int timeout_seconds, long long file_size_limit, Run& run) {
-    const std::string program_path = fs::absolute(program).string();
-    const std::string dir = run.dir.string();
-    std::vector<std::string> words{program_path};
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> env_entries = child_environment(environment);
-    std::vector<char*> envp;
-    for (std::string& e : env_entries) envp.push_back(e.data());
-    envp.push_back(nullptr);
+}  // namespace
 
-    Pipe in, out, err, report;
-    if (!in.open() || !out.open() || !err.open() || !report.open()) {
-        run.err = std::string("cannot make pipes: ") + std::strerror(errno);
-        in.close(), out.close(), err.close(), report.close();
-        return;
-    }
-    std::fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid < 0) {
-        run.err = std::string("cannot fork: ") + std::strerror(errno);
-        in.close(), out.close(), err.close(), report.close();
-        return;
-    }
-    if (pid == 0)
-        exec_child(program_path.c_str(), argv.data(), envp.data(), dir.c_str(), in, out, err,
-                   report, file_size_limit);
-
-    setpgid(pid, pid);  // also here, so that the group exists whichever side runs first
-    close_fd(in.r);
-    close_fd(out.w);
-    close_fd(err.w);
-    close_fd(report.w);
-
-    // The report pipe closes on exec, or brings the errno of a failed start.
-    int code = 0;
-    ssize_t got;
-    do got = ::read(report.r, &code, sizeof code);
-    while (got < 0 && errno == EINTR);
-    close_fd(report.r);
-    if (got == static_cast<ssize_t>(sizeof code)) {
-        run.err = "cannot start " + program_path + ": " + std::strerror(code);
-        close_fd(in.w), close_fd(out.r), close_fd(err.r);
-        int wstatus = 0;
-        waitpid(pid, &wstatus, 0);
-        run.status = decode_status(wstatus);
-        return;
-    }
-
-    fcntl(in.w, F_SETFL, fcntl(in.w, F_GETFL) | O_NONBLOCK);
-    std::size_t sent = 0;
-    if (input.empty()) close_fd(in.w);
-
-    auto deadline = Clock::now() + std::chrono::seconds(std::max(timeout_seconds, 0));
-    bool ended = false;
-    bool killed = false;
-    char buffer[65536];
-    for (;;) {
-        if (!ended && child_ended(pid)) {
-            ended = true;
-            close_fd(in.w);  // nobody left to read it
-            deadline = std::min(deadline, Clock::now() + kExitGrace);
+// The program running in run.dir: its pipes, the input still to be fed, and its time limit,
+// after which its process group is killed.
+class Child {
+  public:
+    ~Child() {
+        if (pid_ > 0) {
+            kill(-pid_, SIGKILL);
+            close_fd(in_.w), close_fd(out_.r), close_fd(err_.r);
+            int wstatus = 0;
+            while (waitpid(pid_, &wstatus, 0) < 0 && errno == EINTR) {
+            }
         }
-        if (ended && out.r < 0 && err.r < 0) break;
+    }
+
+    // Starts the program; false (with the reason in run.err and run.status set) when it cannot.
+    bool start(const fs::path& program, const std::vector<std::string>& args,
+               const std::map<std::string, std::optional<std::string>>& environment,
+               int timeout_seconds, long long file_size_limit, Run& run) {
+        const std::string program_path = fs::absolute(program).string();
+        const std::string dir = run.dir.string();
+        std::vector<std::string> words{program_path};
+        words.insert(words.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& w : words) argv.push_back(w.data());
+        argv.push_back(nullptr);
+        std::vector<std::string> env_entries = child_environment(environment);
+        std::vector<char*> envp;
+        for (std::string& e : env_entries) envp.push_back(e.data());
+        envp.push_back(nullptr);
+
+        Pipe report;
+        if (!in_.open() || !out_.open() || !err_.open() || !report.open()) {
+            run.err = std::string("cannot make pipes: ") + std::strerror(errno);
+            in_.close(), out_.close(), err_.close(), report.close();
+            return false;
+        }
+        std::fflush(nullptr);
+        const pid_t pid = fork();
+        if (pid < 0) {
+            run.err = std::string("cannot fork: ") + std::strerror(errno);
+            in_.close(), out_.close(), err_.close(), report.close();
+            return false;
+        }
+        if (pid == 0)
+            exec_child(program_path.c_str(), argv.data(), envp.data(), dir.c_str(), in_, out_, err_,
+                       report, file_size_limit);
+
+        setpgid(pid, pid);  // also here, so that the group exists whichever side runs first
+        close_fd(in_.r);
+        close_fd(out_.w);
+        close_fd(err_.w);
+        close_fd(report.w);
+
+        // The report pipe closes on exec, or brings the errno of a failed start.
+        int code = 0;
+        ssize_t got;
+        do got = ::read(report.r, &code, sizeof code);
+        while (got < 0 && errno == EINTR);
+        close_fd(report.r);
+        if (got == static_cast<ssize_t>(sizeof code)) {
+            run.err = "cannot start " + program_path + ": " + std::strerror(code);
+            close_fd(in_.w), close_fd(out_.r), close_fd(err_.r);
+            int wstatus = 0;
+            waitpid(pid, &wstatus, 0);
+            run.status = decode_status(wstatus);
+            return false;
+        }
+        pid_ = pid;
+        fcntl(in_.w, F_SETFL, fcntl(in_.w, F_GETFL) | O_NONBLOCK);
+        deadline_ = Clock::now() + std::chrono::seconds(std::max(timeout_seconds, 0));
+        return true;
+    }
+
+    // Adds text to what is fed to standard input.
+    void feed(const std::string& text) { input_ += text; }
+    // Closes standard input once everything given is fed.
+    void close_input_when_fed() {
+        close_when_fed_ = true;
+        if (sent_ == input_.size()) close_fd(in_.w);
+    }
+
+    // One slice of at most 50 ms: feeds input, reads both streams, sees the end of the program,
+    // kills its group once the time is up. False once there is nothing more to wait for.
+    bool step(Run& run) {
+        if (!ended_ && child_ended(pid_)) {
+            ended_ = true;
+            close_fd(in_.w);  // nobody left to read it
+            deadline_ = std::min(deadline_, Clock::now() + kExitGrace);
+        }
+        if (ended_ && out_.r < 0 && err_.r < 0) return false;
         const auto now = Clock::now();
-        if (now >= deadline) {
-            if (killed) break;  // something outside the group holds the pipes
-            kill(-pid, SIGKILL);
-            killed = true;
-            run.timed_out = !ended;
-            deadline = now + kKillGrace;
-            continue;
+        if (now >= deadline_) {
+            if (killed_) return false;  // something outside the group holds the pipes
+            kill(-pid_, SIGKILL);
+            killed_ = true;
+            run.timed_out = !ended_;
+            deadline_ = now + kKillGrace;
+            return true;
         }
 
         pollfd fds[3];
         nfds_t n = 0;
         int* owners[3];
-        for (int* fd : {&in.w, &out.r, &err.r}) {
-            if (*fd < 0) continue;
-            fds[n] = {*fd, static_cast<short>(fd == &in.w ? POLLOUT : POLLIN), 0};
+        const bool to_feed = sent_ < input_.size();
+        for (int* fd : {&in_.w, &out_.r, &err_.r}) {
+            if (*fd < 0 || (fd == &in_.w && !to_feed)) continue;
+            fds[n] = {*fd, static_cast<short>(fd == &in_.w ? POLLOUT : POLLIN), 0};
             owners[n++] = fd;
         }
         // Short slices so that the end of the program is seen even while pipes stay open.
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - now);
         const int slice = static_cast<int>(std::min<long long>(left.count() + 1, 50));
-        if (poll(fds, n, slice) < 0) continue;  // EINTR
+        if (poll(fds, n, slice) < 0) return true;  // EINTR
 
+        char buffer[65536];
         for (nfds_t i = 0; i < n; ++i) {
             if (fds[i].revents == 0) continue;
             int& fd = *owners[i];
-            if (&fd == &in.w) {
-                const std::size_t chunk = std::min(input.size() - sent, sizeof buffer);
-                const ssize_t w = write_no_sigpipe(fd, input.data() + sent, chunk);
-                if (w > 0) sent += static_cast<std::size_t>(w);
-                if (sent == input.size() || (w < 0 && errno != EAGAIN && errno != EINTR)) {
-                    close_fd(fd);  // all fed, or the program closed its standard input
+            if (&fd == &in_.w) {
+                const std::size_t chunk = std::min(input_.size() - sent_, sizeof buffer);
+                const ssize_t w = write_no_sigpipe(fd, input_.data() + sent_, chunk);
+                if (w > 0) sent_ += static_cast<std::size_t>(w);
+                if (w < 0 && errno != EAGAIN && errno != EINTR) {
+                    close_fd(fd);  // the program closed its standard input
+                } else if (sent_ == input_.size() && close_when_fed_) {
+                    close_fd(fd);
                 }
             } else {
                 const ssize_t r = ::read(fd, buffer, sizeof buffer);
                 if (r > 0) {
-                    (&fd == &out.r ? run.out : run.err).append(buffer, static_cast<std::size_t>(r));
+                    (&fd == &out_.r ? run.out : run.err)
+                        .append(buffer, static_cast<std::size_t>(r));
                 } else if (r == 0 || (errno != EAGAIN && errno != EINTR)) {
                     close_fd(fd);
                 }
             }
         }
+        return true;
     }
-    close_fd(in.w);
-    close_fd(out.r);
-    close_fd(err.r);
 
-    kill(-pid, SIGKILL);  // anything the program left running in its group
-    int wstatus = 0;
-    while (waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
+    // Closes the pipes, kills what is left of the group and takes the exit status.
+    void reap(Run& run) {
+        close_fd(in_.w);
+        close_fd(out_.r);
+        close_fd(err_.r);
+        kill(-pid_, SIGKILL);  // anything the program left running in its group
+        int wstatus = 0;
+        while (waitpid(pid_, &wstatus, 0) < 0 && errno == EINTR) {
+        }
+        run.status = decode_status(wstatus);
+        pid_ = -1;
     }
-    run.status = decode_status(wstatus);
+
+    pid_t pid() const { return pid_; }
+
+  private:
+    pid_t pid_ = -1;
+    Pipe in_, out_, err_;
+    std::string input_;
+    std::size_t sent_ = 0;
+    bool close_when_fed_ = false;
+    bool ended_ = false;
+    bool killed_ = false;
+    Clock::time_point deadline_;
+};
+
+namespace {
+
+// Starts the program in run.dir, feeds the input, collects both output streams until they close
+// and the program has ended, killing its process group once the time is up.
+void execute(const fs::path& program, const std::vector<std::string>& args,
+             const std::map<std::string, std::optional<std::string>>& environment,
+             const std::string& input, int timeout_seconds, long long file_size_limit, Run& run) {
+    Child child;
+    if (!child.start(program, args, environment, timeout_seconds, file_size_limit, run)) return;
+    child.feed(input);
+    child.close_input_when_fed();
+    while (child.step(run)) {
+    }
+    child.reap(run);
 }
 
 //// fuzz seeds ////
@@ -520,6 +580,69 @@ Run run_program(const fs::path& program, const Project& project, int timeout_sec
 
 Run run_kavren(const Project& project, int timeout_seconds) {
     return run_program(KAVREN_BINARY, project, timeout_seconds);
+}
+
+//// sessions ////
+
+Session::Session(const Project& project, int timeout_seconds)
+    : Session(KAVREN_BINARY, project, timeout_seconds) {}
+
+Session::Session(const fs::path& program, const Project& project, int timeout_seconds,
+                 const std::vector<std::string>& args) {
+    std::string problem;
+    run_.dir = make_scratch_dir(problem);
+    if (!run_.dir.empty()) {
+        track_scratch_dir(run_.dir);
+        if (write_project(run_.dir, project, problem)) {
+            auto child = std::make_unique<Child>();
+            if (child->start(program, args, project.environment, timeout_seconds,
+                             project.file_size_limit, run_)) {
+                child->feed(project.input);
+                child_ = std::move(child);
+            }
+            return;
+        }
+    }
+    ADD_FAILURE() << "e2e runner: " << problem;
+    run_.err = problem;
+}
+
+Session::~Session() = default;
+
+void Session::write(const std::string& line) {
+    if (child_) child_->feed(line + "\n");
+}
+
+bool Session::wait_until(int timeout_seconds, const std::function<bool()>& done) {
+    const auto deadline = Clock::now() + std::chrono::seconds(timeout_seconds);
+    while (child_) {
+        if (done()) return true;
+        if (Clock::now() >= deadline || !child_->step(run_)) break;
+    }
+    return done();
+}
+
+bool Session::wait_for_output(std::string_view text, int timeout_seconds) {
+    return wait_until(timeout_seconds, [&] { return contains_text(run_.out, text); });
+}
+
+bool Session::wait_for_file(const std::string& rel, std::string_view text, int timeout_seconds) {
+    return wait_until(timeout_seconds, [&] { return contains_text(run_.file(rel), text); });
+}
+
+Run Session::finish() {
+    if (child_) {
+        child_->close_input_when_fed();
+        while (child_->step(run_)) {
+        }
+        child_->reap(run_);
+        child_.reset();
+    }
+    return run_;
+}
+
+int Session::pid() const {
+    return child_ ? static_cast<int>(child_->pid()) : -1;
 }
 
 Project load_project(const fs::path& dir) {

@@ -17,7 +17,9 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -86,6 +88,48 @@ Run run_kavren(const Project& project, int timeout_seconds = 60);
 // runner's self-tests use it with /bin/sh.
 Run run_program(const std::filesystem::path& program, const Project& project,
                 int timeout_seconds = 60, const std::vector<std::string>& args = {});
+
+class Child;
+
+// A running program that a test drives line by line. It starts in a fresh scratch directory as
+// run_kavren does (the project's input is fed first), returns at once, and is killed by its
+// process group once its time limit is up. A test never sleeps a fixed time: it waits for what
+// the program writes.
+//
+//     kavren::e2e::Session s(project);
+//     s.write("PLOT");
+//     ASSERT_TRUE(s.wait_for_file("decks/job.out", "# DRAWN")) << show(s.run());
+//     auto r = s.finish();
+class Session {
+  public:
+    explicit Session(const Project& project, int timeout_seconds = 60);
+    Session(const std::filesystem::path& program, const Project& project, int timeout_seconds,
+            const std::vector<std::string>& args = {});
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+    ~Session();
+
+    // Writes one line (a newline is added) to the program's standard input.
+    void write(const std::string& line);
+    // Waits until standard output holds text; false when the time limit (or the end of the
+    // program) comes first.
+    bool wait_for_output(std::string_view text, int timeout_seconds = 30);
+    // Waits until the file rel of the working directory holds text; false as above.
+    bool wait_for_file(const std::string& rel, std::string_view text, int timeout_seconds = 30);
+    // Closes standard input, waits for the program to end (within its time limit) and returns
+    // what it left behind.
+    Run finish();
+    // What the program has written so far, and its working directory.
+    const Run& run() const { return run_; }
+    // Its process id (-1 when it could not start or has finished).
+    int pid() const;
+
+  private:
+    bool wait_until(int timeout_seconds, const std::function<bool()>& done);
+
+    Run run_;
+    std::unique_ptr<Child> child_;
+};
 
 // A project read from a directory of the source tree (e.g. examples/demo): config.sys goes to
 // `config` (write_config false when there is none), every other regular file to `files`, and the

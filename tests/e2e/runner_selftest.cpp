@@ -273,5 +273,32 @@ TEST(RunnerSelfTest, LoadProjectReadsADirectoryBack) {
     EXPECT_EQ(back.omit_dirs, p.omit_dirs);
 }
 
+TEST(RunnerSelfTest, SessionWritesLinesWaitsForTheirEchoAndFinishes) {
+    Project p;
+    p.input = "first\n";
+    Session s("/bin/sh", p, 30,
+              {"-c", "while read l; do echo \"got $l\"; echo \"$l\" >> seen.txt; done; exit 4"});
+    ASSERT_TRUE(s.wait_for_output("got first")) << show(s.run());
+    s.write("second");
+    ASSERT_TRUE(s.wait_for_output("got second")) << show(s.run());
+    ASSERT_TRUE(s.wait_for_file("seen.txt", "second\n")) << show(s.run());
+    EXPECT_FALSE(s.wait_for_output("got third", 1));
+    const auto r = s.finish();
+    EXPECT_EQ(r.status, 4) << show(r);
+    EXPECT_FALSE(r.timed_out);
+    EXPECT_EQ(r.out, "got first\ngot second\n");
+    EXPECT_EQ(r.file("seen.txt"), "first\nsecond\n");
+}
+
+TEST(RunnerSelfTest, SessionPastItsLimitIsKilledWithItsGroup) {
+    Session s("/bin/sh", {}, 1, {"-c", "echo started; sleep 30 & sleep 30"});
+    EXPECT_TRUE(s.wait_for_output("started")) << show(s.run());
+    // The wait ends with the program, killed at its limit, not after its own 30 s.
+    EXPECT_FALSE(s.wait_for_output("never", 30));
+    const auto r = s.finish();
+    EXPECT_TRUE(r.timed_out) << show(r);
+    EXPECT_EQ(r.status, 128 + SIGKILL) << show(r);
+}
+
 }  // namespace
 }  // namespace kavren::e2e

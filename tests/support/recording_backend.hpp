@@ -36,6 +36,7 @@ class RecordingBackend final : public ScreenBackend {
     std::string font;
     Pixel clip0, clip1;
     int flushes = 0;
+    int closes = 0;
     std::deque<ScreenEvent> events;  // handed out in order; then Return keys
     int events_taken = 0;
 
@@ -57,6 +58,7 @@ class RecordingBackend final : public ScreenBackend {
         add(Drawn::TEXT, cell, {at}, std::string(text));
     }
     void flush() override { ++flushes; }
+    void close() override { ++closes; }
     ScreenEvent next_event() override {
         ++events_taken;
         if (events.empty()) return {EV_KEY, 13, 0, 0};
