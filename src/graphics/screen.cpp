@@ -208,7 +208,7 @@ void opwind() {
     if (!screen_backend().open(args)) {
         // Menu mode has nothing to show without its window; the backend has
         // said why. Command mode goes on with the screen off.
-        if (cmode.IMENU == 1) plain_stop(1);
+        if (cmode.IMENU == 1) plain_stop(1, "OPWIND");
         return;
     }
     g_open = true;

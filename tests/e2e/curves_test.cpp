@@ -291,9 +291,11 @@ TEST(Curves, RefusedRecordsShowTheirErrorsAndChangeNothing) {
         EXPECT_TRUE(contains_line(err, message)) << message << "\n" << r.file("decks/job.err");
     // The errors are in the listing too, and the syntax lines with them.
     const auto out = r.out_lines();
-    for (const auto& line : err)
-        if (line.find("***** RUN COMPLETED") == std::string::npos && !line.empty())
+    for (const auto& line : err) {
+        if (line.find("***** RUN COMPLETED") == std::string::npos && !line.empty()) {
             EXPECT_TRUE(contains_line(out, line)) << line << "\n" << show(r);
+        }
+    }
     for (const char* syntax :
          {" IJ=IMIN,JMIN,IMAX,JMAX,{N=N},{INC=I},{POLAR=X,Y}",
           " IJ=IMIN,JMIN,IMAX,JMAX,{FROM=REGNAME},{SIDE={1:4},{LINE=X,Y,A,IB,JB,IE,JE}}",
