@@ -170,5 +170,74 @@ TEST(PlotMesh, ExecutePictureByLevelAsksForItsSet) {
     renders(r, "print/a1");
 }
 
+// Spans of the element fills of order 2 ("0.857 s") inside the clip, along
+// the picture's x (the page's second coordinate) and y (the page's first).
+std::pair<double, double> fill_spans(const Lines& lines) {
+    std::vector<double> pts, all;
+    bool clipped = false;
+    for (const std::string& l : lines) {
+        if (l.find(" clip") != std::string::npos) clipped = true;
+        if (l == "0.857 s") {
+            // The key and the title come before the clip of the plot area.
+            const bool inside = clipped && !pts.empty();
+            if (inside) all.insert(all.end(), pts.begin(), pts.end());
+            pts.clear();
+            continue;
+        }
+        std::vector<std::string> t;
+        std::string w;
+        for (char ch : l + " ") {
+            if (ch == ' ') {
+                if (!w.empty()) t.push_back(w);
+                w.clear();
+            } else {
+                w += ch;
+            }
+        }
+        for (std::size_t i = 0; i + 2 < t.size() + 0; ++i)
+            if (t[i + 2] == "n" || t[i + 2] == "d" || t[i + 2] == "c") {
+                if (t[i + 2] == "n") pts.clear();
+                pts.push_back(std::stod(t[i]));
+                pts.push_back(std::stod(t[i + 1]));
+                i += 2;
+            }
+    }
+    double x0 = 1e9, x1 = -1e9, y0 = 1e9, y1 = -1e9;
+    for (std::size_t i = 0; i + 1 < all.size(); i += 2) {
+        y0 = std::min(y0, all[i]);
+        y1 = std::max(y1, all[i]);
+        x0 = std::min(x0, all[i + 1]);
+        x1 = std::max(x1, all[i + 1]);
+    }
+    return {x1 - x0, y1 - y0};
+}
+
+TEST(PlotMesh, ExecuteStretchIsKept) {
+    auto r = run(square(true) + kExecute +
+                 std::string("PLOT,YMULT=2,LASER=Y1\nPLOT,LASER=Y2\nEND\nQUIT\n"));
+    ASSERT_EQ(r.status, 0) << show(r);
+    for (const char* f : {"print/y1", "print/y2"}) {
+        const auto [sx, sy] = fill_spans(r.lines(f));
+        ASSERT_GT(sx, 0.0) << r.file(f);
+        EXPECT_NEAR(sy / sx, 2.0, 0.02) << f;
+    }
+}
+
+TEST(PlotMesh, ExecutePictureByLevelGivesEveryInitialElementOneSquare) {
+    const std::string strip =
+        "STANDARD\nHEAT\nGEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1,5,3\nXY,0,0,XY,3,0,XY,3,1,XY,0,1\n"
+        "END\nEND\nELEMENT\nILOOP=2\nQUADR,1,1\nIENDLOOP\nEND\nBOUNDARY\nBOUNDARY=1,IJ=1,1,5,1\n"
+        "BOUNDARY=2,IJ=5,1,5,3\nBOUNDARY=3,IJ=1,3,5,3\nBOUNDARY=4,IJ=1,1,1,3\nEND\n";
+    auto r = run(strip + kExecute +
+                 std::string("PLOT,LASER=P1\nPLOT,ART\nELSET=MESH,LASER=P2\nEND\nQUIT\n"));
+    ASSERT_EQ(r.status, 0) << show(r);
+    const auto [px, py] = fill_spans(r.lines("print/p1"));
+    ASSERT_GT(py, 0.0) << r.file("print/p1");
+    EXPECT_NEAR(px / py, 3.0, 0.03);
+    const auto [ax, ay] = fill_spans(r.lines("print/p2"));
+    ASSERT_GT(ay, 0.0) << r.file("print/p2");
+    EXPECT_NEAR(ax / ay, 2.0, 0.02);
+}
+
 }  // namespace
 }  // namespace kavren::e2e
