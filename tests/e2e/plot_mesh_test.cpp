@@ -239,5 +239,28 @@ TEST(PlotMesh, ExecutePictureByLevelGivesEveryInitialElementOneSquare) {
     EXPECT_NEAR(ax / ay, 2.0, 0.02);
 }
 
+TEST(PlotMesh, ARecoveredMeshIsDrawnWhole) {
+    auto first = run(square(true) + "END\nSTORAGE\nSAVE\nEND\nEND\nEND\nEND\n");
+    ASSERT_EQ(first.status, 0) << show(first);
+    ASSERT_TRUE(first.exists("data/job.sav")) << show(first);
+    Project p;
+    p.config = "MODE=COMMAND\nDISPLAY=COLOR\nCUSTOM=0\nEND\n";
+    p.files["decks/job.com"] =
+        "STANDARD\nHEAT\nSTORAGE\nRECOVER\nEND\nEXECUTE\nNDIMEN=2\nNRBREAKS=0\nMESH\n"
+        "PLOT,LASER=R\nEND\nQUIT\n";
+    p.files["data/job.sav"] = first.file("data/job.sav");
+    p.input = "job\n";
+    auto r = run_kavren(p);
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_EQ(count(r.lines("print/r"), "0.857 s"), 5) << show(r);
+}
+
+TEST(PlotMesh, AnEmptySetDrawsNothing) {
+    auto r = run(square(true) + "SETS\nELSET=EMPTY\nEND\nMESH\nPLOT\nELSET=EMPTY,LASER=E\nEND\nEND\nQUIT\n");
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_EQ(count(r.lines("decks/job.err"), " NOTHING TO DRAW"), 1) << r.file("decks/job.err");
+    EXPECT_FALSE(r.exists("print/e"));
+}
+
 }  // namespace
 }  // namespace kavren::e2e
