@@ -173,6 +173,31 @@ TEST_F(GraphTest, ContourOverlayOfAComponent) {
     EXPECT_GT(vertical, 4 * 2);
 }
 
+TEST_F(GraphTest, SamplingLevelDefaultsAndDivision) {
+    const struct {
+        int nel, level;
+    } kCases[] = {{20, 3}, {21, 2}, {50, 2}, {51, 1}};
+    for (const auto& c : kCases) {
+        reset_database();
+        cgrafs = Cgrafs();
+        MeshBuilder b(c.nel, 1);
+        ASSERT_EQ(b.build(), "");
+        record("PLOT");
+        int icomp = 0;
+        graph(1, 0, 0, cunew.UNEW.data(), ICOLU_ROWS, icomp);
+        EXPECT_EQ(cgrafs.GRAPH.NSUBEL, c.level) << c.nel;
+    }
+    record("DIVISION=4");
+    int icomp = 0;
+    graph(1, 0, 0, cunew.UNEW.data(), ICOLU_ROWS, icomp);
+    record("PLOT");
+    graph(1, 0, 0, cunew.UNEW.data(), ICOLU_ROWS, icomp);
+    EXPECT_EQ(cgrafs.GRAPH.NSUBEL, 4);
+    record("DIVISION=7");
+    graph(1, 0, 0, cunew.UNEW.data(), ICOLU_ROWS, icomp);
+    EXPECT_EQ(cgrafs.GRAPH.NSUBEL, 1);
+}
+
 //// the picture by refinement level ////
 
 class ArtTest : public PlotTest {
