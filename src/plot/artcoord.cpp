@@ -103,8 +103,10 @@ int art_layout() {
                 // x from the other corner of the column, y from the other
                 // corner of the row; from the anchor where that one is
                 // constrained too.
-                corner[0][i][j] = constrained[i][1 - j] ? x0 + (i + 1 - ia) * dx : corner[0][i][1 - j];
-                corner[1][i][j] = constrained[1 - i][j] ? y0 + (j + 1 - ja) * dy : corner[1][1 - i][j];
+                corner[0][i][j] =
+                    constrained[i][1 - j] ? x0 + (i + 1 - ia) * dx : corner[0][i][1 - j];
+                corner[1][i][j] =
+                    constrained[1 - i][j] ? y0 + (j + 1 - ja) * dy : corner[1][1 - i][j];
             }
             a.elxy(1, i + 1, j + 1, a.NEL0) = corner[0][i][j];
             a.elxy(2, i + 1, j + 1, a.NEL0) = corner[1][i][j];
@@ -114,9 +116,10 @@ int art_layout() {
 }
 
 int artcoord() {
-    for (const char* l : {"*************************************", "*                                   *",
-                          "*  CAUTION REAL*8 ROUTINE!!!        *", "*                                   *",
-                          "*************************************", "IN ROUTINE ARTCOORD:", "SET ELSET=?"})
+    for (const char* l :
+         {"*************************************", "*                                   *",
+          "*  CAUTION REAL*8 ROUTINE!!!        *", "*                                   *",
+          "*************************************", "IN ROUTINE ARTCOORD:", "SET ELSET=?"})
         write_terminal(fmt::list({l}));
     std::string word;
     readc("ELSET", word);

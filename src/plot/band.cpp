@@ -78,7 +78,8 @@ int search1(int nel, int iside, int iflag, int npts, int& nmax, int kmax, int* l
         ++j;
         if (j > capacity) {
             --j;
-            code = search_failed(SEARCH_LIST_FULL, {"TOO SHORT LIST OF OUTPUT ELEMENTS IN SEARCH1"});
+            code =
+                search_failed(SEARCH_LIST_FULL, {"TOO SHORT LIST OF OUTPUT ELEMENTS IN SEARCH1"});
             break;
         }
         list[j - 1] = e;
@@ -87,8 +88,9 @@ int search1(int nel, int iside, int iflag, int npts, int& nmax, int kmax, int* l
         const int lev = along_xi ? levx : levy;
         if (lev > kSearchLevels - 1) {
             --j;
-            code = search_failed(SEARCH_TOO_DEEP, {"ARE YOU NOT EXEGGARATING WITH THOSE REFINEMENTS?",
-                                                   "LOCAL LIST IN SEARCH1 MUST BE INCREASED"});
+            code =
+                search_failed(SEARCH_TOO_DEEP, {"ARE YOU NOT EXEGGARATING WITH THOSE REFINEMENTS?",
+                                                "LOCAL LIST IN SEARCH1 MUST BE INCREASED"});
             break;
         }
         const int n = npl[lev + 1];
@@ -104,10 +106,18 @@ int search1(int nel, int iside, int iflag, int npts, int& nmax, int kmax, int* l
             double& xi = xieta[2 * (k - 1)];
             double& eta = xieta[2 * (k - 1) + 1];
             switch (iside) {
-                case 1: xi = t, eta = -1.0; break;
-                case 2: xi = 1.0, eta = t; break;
-                case 3: xi = t, eta = 1.0; break;
-                default: xi = -1.0, eta = t; break;
+                case 1:
+                    xi = t, eta = -1.0;
+                    break;
+                case 2:
+                    xi = 1.0, eta = t;
+                    break;
+                case 3:
+                    xi = t, eta = 1.0;
+                    break;
+                default:
+                    xi = -1.0, eta = t;
+                    break;
             }
         }
         if (code != SEARCH_DONE) break;
@@ -213,10 +223,18 @@ void quaint(int iside, const NodePoints& xnodl, int& npt, int& nlin, double sign
         const double t = sign * ((i - 1) * step - 1.0);
         double xi = 0.0, eta = 0.0;
         switch (iside) {
-            case 1: xi = t, eta = -1.0; break;
-            case 2: xi = 1.0, eta = t; break;
-            case 3: xi = -t, eta = 1.0; break;
-            default: xi = -1.0, eta = -t; break;
+            case 1:
+                xi = t, eta = -1.0;
+                break;
+            case 2:
+                xi = 1.0, eta = t;
+                break;
+            case 3:
+                xi = -t, eta = 1.0;
+                break;
+            default:
+                xi = -1.0, eta = -t;
+                break;
         }
         double px = 0.0, py = 0.0;
         cordin(xnodl, xi, eta, px, py);

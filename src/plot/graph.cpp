@@ -33,13 +33,13 @@ namespace {
 
 // One call of a mesh drawing.
 struct Call {
-    bool wr = false;          // the EXECUTE driver's drawing
+    bool wr = false;  // the EXECUTE driver's drawing
     GraphKept* kept = nullptr;
     int inode = 0, ielem = 0;
     double* u = nullptr;
     int icolu = 0;
     int nlevel = 13;
-    bool zoo = false;                              // ZOO on this record
+    bool zoo = false;                                     // ZOO on this record
     double x1 = -1e10, x2 = 1e10, y1 = -1e10, y2 = 1e10;  // its window
 };
 
@@ -227,15 +227,16 @@ void draw_element(const Call& c, int nel, const NodePoints& p, int icomp, const 
     int icol = 0;
     mpline(nout, out, icol);
     if (!uniform) {
-        const double inner[8] = {q[0][0], q[0][1], q[1][0], q[1][1], q[2][0], q[2][1], q[3][0], q[3][1]};
+        const double inner[8] = {q[0][0], q[0][1], q[1][0], q[1][1],
+                                 q[2][0], q[2][1], q[3][0], q[3][1]};
         mfill(4, inner, order_colour(nord[9]));
     }
     if (icomp == 0) return;
 
     NodePoints own;
     int n = 0;
-    usfnxy(nel, c.u, c.icolu, c.kept->NSUBEL, icomp, 1, c.kept->IRED, own, s.x, s.y, s.f,
-           SAMPLE_LD, n);
+    usfnxy(nel, c.u, c.icolu, c.kept->NSUBEL, icomp, 1, c.kept->IRED, own, s.x, s.y, s.f, SAMPLE_LD,
+           n);
     move_grid(c, p, n, s.x, s.y);
     auto at = [](const double* a, int i, int j) { return a[(i - 1) + (j - 1) * SAMPLE_LD]; };
     for (int i = 1; i <= n; ++i)
@@ -299,7 +300,8 @@ void mesh_drawing(Call& c, int& icomp) {
     if (art_on(c) && artcoord() != ART_DONE) return;
 
     if (icomp > 100 && k.IZOOM == 0) {
-        const double r = userfn(USERFN_PROBE, 0, 0.0, 0.0, 0.0, 0.0, nullptr, nullptr, nullptr, icomp);
+        const double r =
+            userfn(USERFN_PROBE, 0, 0.0, 0.0, 0.0, 0.0, nullptr, nullptr, nullptr, icomp);
         userfn(USERFN_PROBE, 0, 0.0, 0.0, 0.0, 0.0, nullptr, nullptr, nullptr, icomp);
         k.IRED = ifix(r);
     }
@@ -318,7 +320,8 @@ void mesh_drawing(Call& c, int& icomp) {
             if (icomp != 0) {
                 NodePoints own;
                 int ns = 0;
-                usfnxy(nel, c.u, c.icolu, k.NSUBEL, icomp, 0, k.IRED, own, s.x, s.y, s.f, SAMPLE_LD, ns);
+                usfnxy(nel, c.u, c.icolu, k.NSUBEL, icomp, 0, k.IRED, own, s.x, s.y, s.f, SAMPLE_LD,
+                       ns);
                 for (int j = 1; j <= ns + 1; ++j)
                     for (int i = 1; i <= ns + 1; ++i) {
                         const double f = s.f[(i - 1) + (j - 1) * SAMPLE_LD];

@@ -146,8 +146,7 @@ void usfnxy(int nel, const double* u, int icolu, int nsubel, int icomp, int ires
             if (icomp >= 1 && icomp <= 100)
                 at(f, i, j) = userf(nel, p.x, p.y, p.u, p.ux, p.uy, komp);
             else
-                at(f, i, j) =
-                    userfn(USERFN_GRID, nel, xi, eta, p.x, p.y, p.u, p.ux, p.uy, komp);
+                at(f, i, j) = userfn(USERFN_GRID, nel, xi, eta, p.x, p.y, p.u, p.ux, p.uy, komp);
         }
     }
     n = nn;
@@ -163,8 +162,8 @@ void usfnxy(int nel, const double* u, int icolu, int nsubel, int icomp, int ires
         for (int j = 1; j <= ng; ++j) {
             PointValues p;
             point_values(e, xnodl, xg[i - 1], xg[j - 1], p);
-            const double v = userfn(USERFN_GAUSS, nel, xg[i - 1], xg[j - 1], p.x, p.y, p.u, p.ux,
-                                    p.uy, komp);
+            const double v =
+                userfn(USERFN_GAUSS, nel, xg[i - 1], xg[j - 1], p.x, p.y, p.u, p.ux, p.uy, komp);
             if (iresmp != 0)
                 vg(i, j) = v;
             else

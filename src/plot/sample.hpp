@@ -39,8 +39,7 @@ void decodn(const NodePoints& xnodl, Arr1<int, 9>& nord);
 // f(i, j), i, j = 1..n+1, on the regular grid of n intervals (leading
 // dimension ldf) from the ng x ng values vg(i, j) at (xg(i), xg(j)).
 using GaussValues = Arr2<double, 10, 10>;
-void intpgs(const double* xg, const GaussValues& vg, int ng, double* f, int n,
-            int ldf = SAMPLE_LD);
+void intpgs(const double* xg, const GaussValues& vg, int ng, double* f, int n, int ldf = SAMPLE_LD);
 // Moving least-squares fit at (xi, eta) to the m values v(k) at the points
 // p(1..2, k) with weights 1/d**6, starting from nt terms (6, 3 or 1: constant,
 // linear, quadratic) and halving them while the system is singular; cf(1)

@@ -51,7 +51,8 @@ double scale_factor(double first, double last, bool larger_of_two, int& k) {
 }
 
 std::string factor_text(int k) {
-    return 3 * k < 0 ? fmt::line("(A4,I3)", {"10**", 3 * k}) : fmt::line("(A4,I2)", {"10**", 3 * k});
+    return 3 * k < 0 ? fmt::line("(A4,I3)", {"10**", 3 * k})
+                     : fmt::line("(A4,I2)", {"10**", 3 * k});
 }
 
 // The five label positions of n intervals.
@@ -220,10 +221,12 @@ void xdrsca(int nx, int ny) {
     line_ar(12.0, 23.0, 12.0, 90.0);
     // An axis whose ends are both 0 keeps factor 1.
     int kx = 0, ky = 0;
-    const double fx = cxmin.XMIN == 0.0 && cxmin.XMAX == 0.0 ? 1.0
-                                                                : scale_factor(cxmin.XMIN, cxmin.XMAX, false, kx);
-    const double fy = cxmin.YMIN == 0.0 && cxmin.YMAX == 0.0 ? 1.0
-                                                                : scale_factor(cxmin.YMIN, cxmin.YMAX, false, ky);
+    const double fx = cxmin.XMIN == 0.0 && cxmin.XMAX == 0.0
+                          ? 1.0
+                          : scale_factor(cxmin.XMIN, cxmin.XMAX, false, kx);
+    const double fy = cxmin.YMIN == 0.0 && cxmin.YMAX == 0.0
+                          ? 1.0
+                          : scale_factor(cxmin.YMIN, cxmin.YMAX, false, ky);
     if (fx != 1.0) {
         const std::string t = factor_text(kx);
         text_at(93, 23, t, static_cast<int>(t.size()));
@@ -253,7 +256,8 @@ void xdrsca(int nx, int ny) {
 
 void flegen(std::string_view text, double value, int len) {
     if (clegend.NLEG >= MAX_LEGEND) return;
-    if (len >= 0) text = text.substr(0, std::min<std::size_t>(text.size(), static_cast<std::size_t>(len)));
+    if (len >= 0)
+        text = text.substr(0, std::min<std::size_t>(text.size(), static_cast<std::size_t>(len)));
     ++clegend.NLEG;
     clegend.LEGTXT(clegend.NLEG) = Line80(text);
     clegend.LEGVAL(clegend.NLEG) = value;

@@ -25,17 +25,17 @@ struct Cgraph {
 
 // What one mesh drawing keeps from one call to the next.
 struct GraphKept {
-    int IROUT = 0;                // 100 once the drawing has run
-    int IZOOM = 0;                // 1: zoomed to the saved box
+    int IROUT = 0;                                              // 100 once the drawing has run
+    int IZOOM = 0;                                              // 1: zoomed to the saved box
     double XMINL = 0.0, XMAXL = 0.0, YMINL = 0.0, YMAXL = 0.0;  // last extents or zoom box
-    int NSUBEL = 0;               // sampling level of the contour overlay
+    int NSUBEL = 0;                    // sampling level of the contour overlay
     double FMIN = 1e10, FMAX = -1e10;  // value range of the last range pass
-    int IRED = 0;                 // Gauss-count reduction from the last probe
+    int IRED = 0;                      // Gauss-count reduction from the last probe
     // The EXECUTE driver's drawing only.
-    int MULT = 0;                 // 1: the stretch is on
-    double FACT = 1.0;            // stretch factor
-    double TG = 0.0;              // slope of the stretch direction
-    int IART = 0;                 // 1: the picture by refinement level
+    int MULT = 0;       // 1: the stretch is on
+    double FACT = 1.0;  // stretch factor
+    double TG = 0.0;    // slope of the stretch direction
+    int IART = 0;       // 1: the picture by refinement level
 };
 struct Cgrafs {
     GraphKept GRAPH;    // the MESH level's drawing
@@ -44,13 +44,15 @@ struct Cgrafs {
 
 // The picture by refinement level: its own node marks and stores.
 struct Cartco {
-    Arr1<int, MAXNOD> MARK;                    // artificial number of a laid-out node, 0 none
-    Arr2<double, 2, ART_NODES> XY;             // x, y of each artificial node
+    Arr1<int, MAXNOD> MARK;                       // artificial number of a laid-out node, 0 none
+    Arr2<double, 2, ART_NODES> XY;                // x, y of each artificial node
     Arr1<double, 2 * 2 * 2 * ART_ELEMENTS> ELXY;  // corners (c, i, j, n), by columns
-    Arr1<int, ART_ELEMENTS> LIST;              // elements in listing order
-    int NEL0 = 0;                              // elements listed
+    Arr1<int, ART_ELEMENTS> LIST;                 // elements in listing order
+    int NEL0 = 0;                                 // elements listed
     // Corner c (1 x, 2 y) of corner (i, j) of the n-th listed element.
-    double& elxy(int c, int i, int j, int n) { return ELXY(c + 2 * (i - 1) + 4 * (j - 1) + 8 * (n - 1)); }
+    double& elxy(int c, int i, int j, int n) {
+        return ELXY(c + 2 * (i - 1) + 4 * (j - 1) + 8 * (n - 1));
+    }
 };
 
 extern Clegend clegend;

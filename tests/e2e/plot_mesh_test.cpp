@@ -23,7 +23,8 @@ std::string square(bool nine_node) {
            "\nXY,0,0,XY,1,0,XY,1,1,XY,0,1\nEND\nEND\nELEMENT\nILOOP=2\nJLOOP=2\n" +
            (nine_node ? "QUADR" : "LINEAR") + ",1,1\nENDLOOPS\nEND\nBOUNDARY\nBOUNDARY=1,IJ=1,1," +
            n + ",1\nBOUNDARY=2,IJ=" + n + ",1," + n + "," + n + "\nBOUNDARY=3,IJ=1," + n + "," + n +
-           "," + n + "\nBOUNDARY=4,IJ=1,1,1," + n + "\nEND\nSETS\nELSET=LEFT\nADD,1,LOOP=2,STEP=2\nEND\n";
+           "," + n + "\nBOUNDARY=4,IJ=1,1,1," + n +
+           "\nEND\nSETS\nELSET=LEFT\nADD,1,LOOP=2,STEP=2\nEND\n";
 }
 
 RunResult run(const std::string& deck) {
@@ -40,7 +41,8 @@ int count(const Lines& lines, const std::string& line) {
 
 int occurrences(const std::string& text, const std::string& part) {
     int n = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
     return n;
 }
 
@@ -70,7 +72,8 @@ TEST(PlotMesh, TitleStampKeyAndLegend) {
 }
 
 TEST(PlotMesh, OrdersOfAnEnrichedElementAndItsNeighbours) {
-    auto r = run(square(true) + "MESH\nPLOT\nLASER=A\nENRICH,1,ORDER=3\nPLOT\nLASER=B\nEND\nEND\nQUIT\n");
+    auto r = run(square(true) +
+                 "MESH\nPLOT\nLASER=A\nENRICH,1,ORDER=3\nPLOT\nLASER=B\nEND\nEND\nQUIT\n");
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_NE(r.file("print/a").find("(D.O.F= 25"), std::string::npos);
     EXPECT_EQ(count(r.lines("print/a"), "0.857 s"), 5);
@@ -88,7 +91,8 @@ TEST(PlotMesh, ElementAndNodeNumbers) {
     ASSERT_EQ(r.status, 0) << show(r);
     // Seven elements, seven numbers at their centres.
     const std::string e = r.file("print/e");
-    EXPECT_EQ(occurrences(e, ") show stroke"), 7 + 8 + 4 + 1) << e;  // numbers, key digits, title line and stamp, legend
+    EXPECT_EQ(occurrences(e, ") show stroke"), 7 + 8 + 4 + 1)
+        << e;  // numbers, key digits, title line and stamp, legend
     // Nodes: no number at the two hanging vertices of the refined element.
     const std::string n = r.file("print/n");
     EXPECT_GT(occurrences(n, ") show stroke"), occurrences(e, ") show stroke"));
@@ -106,13 +110,15 @@ TEST(PlotMesh, SetLineAndTheNextPlotDrawsTheWholeMesh) {
 }
 
 TEST(PlotMesh, ZoomAtTheMeshLevel) {
-    auto r = run(square(true) +
-                 "MESH\nPLOT\nZOOM,0.1,0.1,0.15,0.15,LASER=Z1\nPLOT\nZOOM,0.1,0.1,0.15,0.15,LASER=Z2\n"
-                 "PLOT\nZOOM,0,0,1,LASER=Z3\nPLOT\nRESET,LASER=Z4\nEND\nEND\nQUIT\n");
+    auto r =
+        run(square(true) +
+            "MESH\nPLOT\nZOOM,0.1,0.1,0.15,0.15,LASER=Z1\nPLOT\nZOOM,0.1,0.1,0.15,0.15,LASER=Z2\n"
+            "PLOT\nZOOM,0,0,1,LASER=Z3\nPLOT\nRESET,LASER=Z4\nEND\nEND\nQUIT\n");
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_EQ(count(r.lines("print/z1"), "0.857 s"), 5);
     EXPECT_EQ(count(r.lines("print/z2"), "0.857 s"), 2);
-    EXPECT_EQ(count(r.lines("decks/job.err"), " ZOOMING PARAMETERS UNREADABLE"), 1) << r.file("decks/job.err");
+    EXPECT_EQ(count(r.lines("decks/job.err"), " ZOOMING PARAMETERS UNREADABLE"), 1)
+        << r.file("decks/job.err");
     EXPECT_EQ(count(r.lines("print/z4"), "0.857 s"), 5);
     renders(r, "print/z2");
 }
@@ -146,8 +152,9 @@ TEST(PlotMesh, ComponentOverlayAtTheMeshLevel) {
 const char* const kExecute = "END\nEXECUTE\nNDIMEN=2\nNRBREAKS=0\nMESH\n";
 
 TEST(PlotMesh, ExecuteWindowKeepsTheElementsInside) {
-    auto r = run(square(true) + kExecute +
-                 std::string("PLOT,ZOO=0,0.5,0,0.5,LASER=W1\nPLOT,ZOO=5,6,5,6,LASER=W2\nEND\nQUIT\n"));
+    auto r =
+        run(square(true) + kExecute +
+            std::string("PLOT,ZOO=0,0.5,0,0.5,LASER=W1\nPLOT,ZOO=5,6,5,6,LASER=W2\nEND\nQUIT\n"));
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_EQ(count(r.lines("print/w1"), "0.857 s"), 2);
     EXPECT_NE(r.out.find("ZOOMING WITH: "), std::string::npos);
@@ -256,7 +263,8 @@ TEST(PlotMesh, ARecoveredMeshIsDrawnWhole) {
 }
 
 TEST(PlotMesh, AnEmptySetDrawsNothing) {
-    auto r = run(square(true) + "SETS\nELSET=EMPTY\nEND\nMESH\nPLOT\nELSET=EMPTY,LASER=E\nEND\nEND\nQUIT\n");
+    auto r = run(square(true) +
+                 "SETS\nELSET=EMPTY\nEND\nMESH\nPLOT\nELSET=EMPTY,LASER=E\nEND\nEND\nQUIT\n");
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_EQ(count(r.lines("decks/job.err"), " NOTHING TO DRAW"), 1) << r.file("decks/job.err");
     EXPECT_FALSE(r.exists("print/e"));

@@ -38,7 +38,8 @@ class Search1Test : public PlotTest {
             nodcor(list[static_cast<std::size_t>(j)], xn);
             for (int l = 0; l < npl[static_cast<std::size_t>(j)]; ++l, ++k) {
                 double x, y;
-                cordin(xn, xe[static_cast<std::size_t>(2 * k)], xe[static_cast<std::size_t>(2 * k + 1)], x, y);
+                cordin(xn, xe[static_cast<std::size_t>(2 * k)],
+                       xe[static_cast<std::size_t>(2 * k + 1)], x, y);
                 r.phys.push_back({x, y});
             }
         }
@@ -162,7 +163,8 @@ TEST(Quadr1, BandsTileRandomConvexCellsOfLinearFields) {
         auto field = [&](double px, double py) { return c0 + cx * px + cy * py; };
         double f0[4];
         for (int i = 0; i < 4; ++i) f0[i] = field(x[i], y[i]);
-        const double lo = *std::min_element(f0, f0 + 4) - 0.05, hi = *std::max_element(f0, f0 + 4) + 0.05;
+        const double lo = *std::min_element(f0, f0 + 4) - 0.05,
+                     hi = *std::max_element(f0, f0 + 4) + 0.05;
         const int nb = 7;
         double total = 0.0;
         for (int m = 0; m < nb; ++m) {
@@ -183,11 +185,13 @@ TEST(Quadr1, BandsTileRandomConvexCellsOfLinearFields) {
                     EXPECT_NEAR(field(px, py), flo, 1e-9);
                     double best = 1e10;
                     for (int i = 0; i < 4; ++i)
-                        best = std::min(best, dist_to_segment(px, py, x[i], y[i], x[(i + 1) % 4], y[(i + 1) % 4]));
+                        best = std::min(best, dist_to_segment(px, py, x[i], y[i], x[(i + 1) % 4],
+                                                              y[(i + 1) % 4]));
                     EXPECT_LT(best, 1e-12);
                 }
             // A band above the lowest cuts the cell along its lower level.
-            if (m > 0 && flo > *std::min_element(f0, f0 + 4) && flo < *std::max_element(f0, f0 + 4)) {
+            if (m > 0 && flo > *std::min_element(f0, f0 + 4) &&
+                flo < *std::max_element(f0, f0 + 4)) {
                 EXPECT_EQ(nseg, 1);
             }
         }
@@ -249,7 +253,7 @@ TEST(Quaint, StraightSidesTakeTwoPointsOnlyWithTheSwitch) {
 
 TEST(Inwind, BorderPointsAndAWindowInsideOneElement) {
     const NodePoints p = square(0.0, 0.0, 1.0);
-    EXPECT_FALSE(inwind(1.0, 2.0, 0.0, 1.0, p));  // touches the window along x = 1 only
+    EXPECT_FALSE(inwind(1.0, 2.0, 0.0, 1.0, p));    // touches the window along x = 1 only
     EXPECT_FALSE(inwind(-1.0, 0.0, -1.0, 0.0, p));  // a corner on the border
     EXPECT_TRUE(inwind(0.4, 0.45, 0.4, 0.45, p));   // the window inside the element
     EXPECT_TRUE(inwind(0.9, 2.0, 0.9, 2.0, p));     // vertex 3 inside

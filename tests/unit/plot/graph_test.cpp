@@ -74,7 +74,7 @@ TEST_F(GraphTest, SideBandsAndInnerSquareTileAMixedElement) {
     EXPECT_EQ(fills[4].cell, 42);
     double sum = 0.0;
     for (const Drawn& d : fills) sum += area(d.points);
-    const double side = iscaler.SCALE * 1.0;  // the unit square in pixels
+    const double side = iscaler.SCALE * 1.0;    // the unit square in pixels
     EXPECT_NEAR(sum, side * side, 4.0 * side);  // whole pixels on the outline
     EXPECT_NEAR(area(fills[4].points), side * side / 4.0, 2.0 * side);
 }
@@ -174,9 +174,7 @@ TEST_F(GraphTest, ContourOverlayOfAComponent) {
 }
 
 TEST_F(GraphTest, SamplingLevelDefaultsAndDivision) {
-    const struct {
-        int nel, level;
-    } kCases[] = {{20, 3}, {21, 2}, {50, 2}, {51, 1}};
+    const struct { int nel, level; } kCases[] = {{20, 3}, {21, 2}, {50, 2}, {51, 1}};
     for (const auto& c : kCases) {
         reset_database();
         cgrafs = Cgrafs();
@@ -262,8 +260,10 @@ TEST_F(ArtTest, RandomRefinementsTileOneSquareAnInitialElement) {
         EXPECT_NEAR(total, 4.0, 1e-12);
         for (std::size_t i = 0; i < boxes.size(); ++i)
             for (std::size_t j = i + 1; j < boxes.size(); ++j) {
-                const double ox = std::min(boxes[i][1], boxes[j][1]) - std::max(boxes[i][0], boxes[j][0]);
-                const double oy = std::min(boxes[i][3], boxes[j][3]) - std::max(boxes[i][2], boxes[j][2]);
+                const double ox =
+                    std::min(boxes[i][1], boxes[j][1]) - std::max(boxes[i][0], boxes[j][0]);
+                const double oy =
+                    std::min(boxes[i][3], boxes[j][3]) - std::max(boxes[i][2], boxes[j][2]);
                 EXPECT_FALSE(ox > 1e-12 && oy > 1e-12) << i << " " << j;
             }
     }

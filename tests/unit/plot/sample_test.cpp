@@ -23,7 +23,8 @@ using Poly = std::vector<std::vector<double>>;  // c[i][j] x^i y^j
 double eval(const Poly& c, double x, double y) {
     double s = 0.0;
     for (std::size_t i = 0; i < c.size(); ++i)
-        for (std::size_t j = 0; j < c[i].size(); ++j) s += c[i][j] * std::pow(x, i) * std::pow(y, j);
+        for (std::size_t j = 0; j < c[i].size(); ++j)
+            s += c[i][j] * std::pow(x, i) * std::pow(y, j);
     return s;
 }
 
@@ -71,7 +72,9 @@ class SampleTest : public PlotTest {
         ceqsys.NREQNS = 1;
         MeshBuilder b(1, 1);
         b.default_order(p);
-        b.map([](double x, double y) { return std::array<double, 2>{0.5 + 1.5 * x, -0.25 + 0.75 * y}; });
+        b.map([](double x, double y) {
+            return std::array<double, 2>{0.5 + 1.5 * x, -0.25 + 0.75 * y};
+        });
         ASSERT_EQ(b.build(), "");
     }
     int nel() { return nelcon(0); }
@@ -221,7 +224,8 @@ TEST_F(Intpgs, ReproducesWhatTheGaussPointsDetermine) {
             const double h = 2.0 / n;
             for (int i = 0; i <= n; ++i)
                 for (int j = 0; j <= n; ++j)
-                    EXPECT_NEAR(out[static_cast<std::size_t>(i + 33 * j)], f(i * h - 1.0, j * h - 1.0), 1e-10);
+                    EXPECT_NEAR(out[static_cast<std::size_t>(i + 33 * j)],
+                                f(i * h - 1.0, j * h - 1.0), 1e-10);
         }
     }
 }

@@ -18,9 +18,16 @@ TEST(LabelFmt, TheStatedValues) {
     const struct {
         double x;
         const char* text;
-    } kCases[] = {{5.0, " 5"},         {0.0, " 0"},          {0.5, "0.5"},   {-2.5, "-2.5"},
-                  {3.125, "3.125"},    {2.0 / 3.0, "0.6666667"}, {1234.5, " 0.123E+04"},
-                  {5000.0, " 5000"},   {0.25, "0.25"},       {-0.0002, " -0.200E-03"}};
+    } kCases[] = {{5.0, " 5"},
+                  {0.0, " 0"},
+                  {0.5, "0.5"},
+                  {-2.5, "-2.5"},
+                  {3.125, "3.125"},
+                  {2.0 / 3.0, "0.6666667"},
+                  {1234.5, " 0.123E+04"},
+                  {5000.0, " 5000"},
+                  {0.25, "0.25"},
+                  {-0.0002, " -0.200E-03"}};
     for (const auto& c : kCases) EXPECT_EQ(label_fmt(1.0, c.x).trimmed(), c.text) << c.x;
     EXPECT_EQ(label_fmt(1000.0, 5000.0).trimmed(), " 5");
 }
@@ -31,9 +38,8 @@ TEST(Opscal, TheStatedCases) {
         int n;
         double rmin, rmax;
         int rn;
-    } kCases[] = {{0, 1, 13, 0, 1.1, 11},   {-0.3, 0.7, 4, -0.5, 0.75, 5},
-                  {2, 2, 10, 2, 2, 10},      {0, 0, 10, 0, 1.1, 11},
-                  {0, 1, 0, 0, 1.1, 11},     {-7, -2, 5, -8, -2, 6}};
+    } kCases[] = {{0, 1, 13, 0, 1.1, 11}, {-0.3, 0.7, 4, -0.5, 0.75, 5}, {2, 2, 10, 2, 2, 10},
+                  {0, 0, 10, 0, 1.1, 11}, {0, 1, 0, 0, 1.1, 11},         {-7, -2, 5, -8, -2, 6}};
     for (const auto& c : kCases) {
         double a = c.fmin, b = c.fmax;
         int n = c.n;
@@ -63,7 +69,8 @@ TEST(Opscal, CoversTheRangeWithAReadableStep) {
         const double k = std::floor(std::log10(s) + 1e-9);
         const double m = s / std::pow(10.0, k) * 100.0;
         bool readable = false;
-        for (int st : kSteps) readable |= std::abs(m - st) < 1e-6 * st || std::abs(m * 10.0 - st) < 1e-6 * st;
+        for (int st : kSteps)
+            readable |= std::abs(m - st) < 1e-6 * st || std::abs(m * 10.0 - st) < 1e-6 * st;
         EXPECT_TRUE(readable) << a << " " << b << " step " << s;
     }
 }
@@ -80,7 +87,8 @@ class ScalesTest : public PlotTest {
         return std::find(v.begin(), v.end(), t) != v.end();
     }
     Pixel percent(int x, int y) {
-        return {static_cast<int>(x / 100.0f * wsize.WSIZE), static_cast<int>(y / 100.0f * wsize.WSIZE)};
+        return {static_cast<int>(x / 100.0f * wsize.WSIZE),
+                static_cast<int>(y / 100.0f * wsize.WSIZE)};
     }
 };
 
@@ -90,7 +98,7 @@ TEST_F(ScalesTest, ColourScaleWritesItsFactorAndDividesItsLabels) {
     double lev[5] = {0.0, 1250.0, 2500.0, 3750.0, 5000.0};
     mdrsca(lev, 4, 1);
     EXPECT_TRUE(has_text("10** 3"));
-    EXPECT_TRUE(has_text(" 5      "));     // 5000 / 1000
+    EXPECT_TRUE(has_text(" 5      "));  // 5000 / 1000
     EXPECT_TRUE(has_text("1.25    "));
     EXPECT_FALSE(has_text(" 5000   "));
     // Bands 1..4 in their colours, 20 percent wide.
