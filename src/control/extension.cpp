@@ -39,7 +39,8 @@ void userdin() {
     announce("FAKE USERDIN");
 }
 
-double userfn(int, double, double, const double*, const double*, const double*, int) {
+double userfn(int, int, double, double, double, double, const double*, const double*, const double*,
+              int) {
     announce("FAKE USERFN");
     // No user point function is supplied: its quantity reads as 0.
     return 0.0;

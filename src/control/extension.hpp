@@ -14,9 +14,16 @@ void setbcs2();
 void adapt();
 void userdout();
 void userdin();
-// The user point function of the plots, for component codes it names.
-double userfn(int nel, double x, double y, const double* u, const double* dudx, const double* dudy,
-              int icomp);
+// The user point function of the plots, for the component codes it names
+// (komp = |code| mod 100). One argument list serves its three calls: the probe
+// of a plot (no element, point or values), a point of the sampling grid
+// (element, local point, physical point, values), and a Gauss point of an
+// element (the same). u, dudx, dudy hold the components 1..NREQNS.
+constexpr int USERFN_PROBE = 0;
+constexpr int USERFN_GRID = 1;
+constexpr int USERFN_GAUSS = 2;
+double userfn(int mode, int nel, double xi, double eta, double x, double y, const double* u,
+              const double* dudx, const double* dudy, int komp);
 void pickest(double* est, int n);
 void pfactor(double* est, int n);
 void xgsave(int iy1, int iy2, int iy3);

@@ -215,6 +215,8 @@ bool read_component(Level& l) {
         code = stress;
     } else if (is_word(ipos)) {
         code = ifcompo(iodatc.FWORD(ipos).trimmed());
+        // Index 100 and beyond would read as a user-function code.
+        if (code >= 100) code = 0;
     } else if (is_number(ipos)) {
         const double v = iodata.FVALUE(ipos);
         if (v >= 1.0 && v < ceqsys.NREQNS + 1.0) code = -ifix(v);
@@ -655,8 +657,8 @@ void plot(Level& l) {
     // The label record: any record but "?" and H.
     const CommandLevel label{.menu = LABEL_MENU, .help_topic = LABEL_MENU, .has_end = false};
     if (level_loop(label, [](int) { return LevelStep::leave; }) == LevelExit::replay) return;
+    csetf.ISCUR = 1;
     if (const int ipos = option("ELSET"); ipos != 0) {
-        csetf.ISCUR = 1;
         int mode = LOOKUP_SELECT;
         fset(ipos, mode);
     }
@@ -671,8 +673,8 @@ void run_level(Level& l) {
     const int menu = l.execute ? EXECUTE_MENU : MESH_MENU;
     cdec.IDEC = 1;
     enter_level();
+    csetf.ISCUR = 1;
     if (menu_keyboard()) {
-        csetf.ISCUR = 1;
         if (l.execute)
             graphwr(1, 0, 0, l.unew, l.icolu, l.icomp);
         else

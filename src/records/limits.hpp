@@ -120,4 +120,13 @@ constexpr int REFINE_STACK = 9;          // elements waiting in a refinement, th
 constexpr int MAX_SIDE_DOF = MAXP - 1;   // dofs of one edge node (order MAXP)
 constexpr int MAX_UNIFORM_CODE = 11110;  // order codes up to this are a uniform order
 
+// Plots.
+constexpr int MAX_LEGEND = 20;     // legend lines of one plot
+constexpr int SAMPLE_LD = 33;      // leading dimension of a sampling grid: 2**5 + 1 points a side
+constexpr int MAX_NSUBEL = 5;      // finest sampling level (33 points a side)
+constexpr int MAX_LEVELS = 259;    // level bands a plot may ask for
+constexpr int LEVEL_TABLE = 301;   // level values: what opscal can make of 259 bands (at most 293)
+constexpr int ART_ELEMENTS = 1500; // elements of a picture by refinement level
+constexpr int ART_NODES = 1500;    // vertex nodes of a picture by refinement level
+
 }  // namespace kavren

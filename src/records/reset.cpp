@@ -14,6 +14,7 @@
 #include "records/geometry.hpp"
 #include "records/io.hpp"
 #include "records/mesh.hpp"
+#include "records/plot.hpp"
 #include "records/meshgen.hpp"
 #include "records/preso.hpp"
 #include "records/problem.hpp"
@@ -41,6 +42,8 @@ void reset_run() {
     fresh(cinput, cbuftext, cmenu, mstack, iwindo, wsize, claser, cxmin);
     // window.hpp: the plot scale, the screen driver and the PostScript writer.
     fresh(cscale, iscaler, lscale, iscale, viewport, credraw, clmap, xgmovs, wplotinf);
+    // plot.hpp: the legend queue and what the plots keep between calls.
+    fresh(clegend, cgraph, cgrafs, cartco);
     // eval.hpp: the symbol tables, the store and what is known of it.
     fresh(b1, b2, b3, b3a, b4, b5, b6, calc1b, cvassn, ccompl, cstknw);
     // The mesh database, the generator and the GEOMETRY state.

@@ -9,11 +9,15 @@
 #include "control/reader.hpp"
 #include "eval/evaluator.hpp"
 #include "fem/tables.hpp"
+#include "meshgen/tables.hpp"
+#include "plot/artcoord.hpp"
+#include "plot/scales.hpp"
 #include "records/control.hpp"
 #include "records/io.hpp"
 #include "records/window.hpp"
 #include "session/cusmen.hpp"
 #include "session/problem_modules.hpp"
+#include "user/identify.hpp"
 #include "support/convert.hpp"
 #include "support/units.hpp"
 
@@ -185,6 +189,16 @@ void inithp() {
     initeval();
     blkmen();
     cusmen();
+    install_plot_seams();
+}
+
+void install_plot_seams() {
+    // The plots sit below the user stamp and the generator's set tables.
+    plot_stamp = identify;
+    art_select_set = [](int ipos) {
+        int mode = LOOKUP_SELECT;
+        fset(ipos, mode);
+    };
 }
 
 void opfil() {

@@ -8,6 +8,8 @@ namespace kavren {
 // The start-up sequence.
 void inithp();
 void unitno();
+// Installs the user stamp and the set look-up that the plots call.
+void install_plot_seams();
 // Reads config.sys.
 void mode();
 // Asks for a project name and opens the project.

@@ -46,6 +46,7 @@ struct Arr2 {
     }
     const T& operator()(int i, int j) const { return const_cast<Arr2*>(this)->operator()(i, j); }
     T* data() { return v.data(); }
+    const T* data() const { return v.data(); }
     static constexpr int rows() { return N1; }
     static constexpr int cols() { return N2; }
     void fill(const T& x) { v.fill(x); }

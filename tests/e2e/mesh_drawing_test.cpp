@@ -71,7 +71,7 @@ TEST(MeshDrawing, DeckPlotWritesTheMeshFilledByOrderInsideItsFrame) {
     EXPECT_TRUE(has(ps, " clip 0 setlinewidth"));
     EXPECT_TRUE(has(ps, " grestore stroke 0 setgray 0 setlinewidth"));
     // Order 2 of 8 gray levels, once an element.
-    EXPECT_EQ(count(ps, "0.857 s"), 4) << r.file("print/fig1");
+    EXPECT_EQ(count(ps, "0.857 s"), 5) << r.file("print/fig1");  // four elements and key box 2
     EXPECT_EQ(
         std::count_if(ps.begin(), ps.end(),
                       [](const std::string& l) { return l.find("showpage") != std::string::npos; }),
@@ -129,11 +129,11 @@ TEST(MeshDrawing, ExecuteMeshLevelWritesItsFileAndAPlotAgainReplacesOne) {
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_EQ(r.err, "") << show(r);
     // Element 1 in four sons: seven elements, all of order 2.
-    EXPECT_EQ(count(r.lines("print/fig1"), "0.857 s"), 7) << r.file("print/fig1");
+    EXPECT_EQ(count(r.lines("print/fig1"), "0.857 s"), 8) << r.file("print/fig1");
     const Lines fig2 = r.lines("print/fig2");
     ASSERT_FALSE(fig2.empty()) << show(r);
     EXPECT_EQ(fig2[0], "%!tilvo   file: fig2");
-    EXPECT_EQ(count(fig2, "0.857 s"), 7) << r.file("print/fig2");
+    EXPECT_EQ(count(fig2, "0.857 s"), 8) << r.file("print/fig2");
     EXPECT_EQ(fig2.back(), " stroke showpage");
     // LASER=5 names no file and says nothing.
     EXPECT_FALSE(r.exists("print/5"));

@@ -16,6 +16,7 @@
 #include "hpmesh/tree.hpp"
 #include "records/control.hpp"
 #include "records/dimen.hpp"
+#include "records/eval.hpp"
 #include "records/mesh.hpp"
 #include "records/meshgen.hpp"
 
@@ -192,6 +193,22 @@ TEST_F(MeshLevelTest, ComponentsOutsideTheProblemAreUnknown) {
     run_level("MESH\nCOMPONENT=3\nCOMPONENT=NOSUCH\nCOMPONENT=2\nEND\n", false);
     const std::string err = errors();
     EXPECT_EQ(count(err, " **UNKNOWN COMPONENT"), 2) << err;
+    EXPECT_EQ(count(err, " ** UNKNOWN OPTION ***"), 1) << err;
+}
+
+TEST_F(MeshLevelTest, AVariableOfIndexHundredOrMoreIsNoComponent) {
+    MeshBuilder b(1, 1);
+    ASSERT_EQ(b.build(), "");
+    // Variables 99 and 100 of the evaluator, by name.
+    b4.NUMVAR = 100;
+    b2.SYMNAM(99) = Chars<SYM_NAME>("LOW");
+    b3.SYMLEN(99) = 3;
+    b2.SYMNAM(100) = Chars<SYM_NAME>("HIGH");
+    b3.SYMLEN(100) = 4;
+    run_level("MESH\nCOMPONENT=LOW\nCOMPONENT=HIGH\nEND\n", false);
+    const std::string err = errors();
+    EXPECT_EQ(count(err, " **UNKNOWN COMPONENT"), 1) << err;
+    // LOW was taken and named no action; HIGH was refused.
     EXPECT_EQ(count(err, " ** UNKNOWN OPTION ***"), 1) << err;
 }
 

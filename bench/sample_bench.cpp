@@ -1,0 +1,96 @@
+// The plot sampler on order-8 elements at its finest grid (33 x 33 points an
+// element, solution component 1): sampled points per second on one core. The
+// mesh is the unit square in 4 x 4 elements, read by the program's own
+// reader in a scratch working directory and enriched to order 8; the solution
+// holds arbitrary values.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "control/reader.hpp"
+#include "hpmesh/enrich.hpp"
+#include "hpmesh/tree.hpp"
+#include "meshgen/geometry.hpp"
+#include "plot/sample.hpp"
+#include "records/control.hpp"
+#include "records/io.hpp"
+#include "records/mesh.hpp"
+#include "session/startup.hpp"
+#include "support/units.hpp"
+
+namespace kavren {
+namespace {
+
+const char* const kConfig = "MODE=COMMAND\nDISPLAY=MONO\nCUSTOM=0\nEND\n";
+const char* const kDeck =
+    "GEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1,5,5\nXY,0,0,XY,1,0,XY,1,1,XY,0,1\nEND\nEND\n"
+    "ELEMENT\nILOOP=4\nJLOOP=4\nLINEAR,1,1\nENDLOOPS\nEND\n"
+    "BOUNDARY\nBOUNDARY=1,IJ=1,1,5,1\nIJ=5,1,5,5\nIJ=1,5,5,5\nIJ=1,1,1,5\nEND\nEND\n";
+
+struct Scratch {
+    std::filesystem::path old_cwd = std::filesystem::current_path();
+    std::filesystem::path dir;
+    Scratch() {
+        dir = std::filesystem::temp_directory_path() /
+              ("kavren-sample-bench-" + std::to_string(::getpid()));
+        std::filesystem::remove_all(dir);
+        for (const char* d : {"decks", "data", "print", "DECKS"})
+            std::filesystem::create_directories(dir / d);
+        std::ofstream(dir / "config.sys") << kConfig;
+        std::ofstream(dir / "decks/bench.com") << kDeck;
+        std::filesystem::current_path(dir);
+    }
+    ~Scratch() {
+        units::close_all();
+        std::filesystem::current_path(old_cwd);
+        std::filesystem::remove_all(dir);
+    }
+};
+
+void BM_usfnxy_order8(benchmark::State& state) {
+    Scratch scratch;
+    units::open_text(units::STDOUT_UNIT, "listing.txt", units::Open::create);
+    inithp();
+    iodati.NFIELD = 1;
+    iodati.ITYPE(1) = FT_WORD;
+    iodatc.FWORD(1) = "BENCH";
+    ctitle.LTITLE = 0;
+    opfil();
+    ceqsys.NREQNS = 1;
+    ceqsys.MXEQNS = 2;
+    int ierr = 0;
+    ffldin(cinout.LUIN, cinout.LUOUT, 21, ierr);  // the GEOMETRY record
+    int first = 0;
+    setgeom(first);
+    const int nrelem = cdata.NRELEM;
+    int nel = 0;
+    for (int i = 0; i < nrelem; ++i) {
+        nel = nelcon(nel);
+        enrich(nel, 8, cuold.UOLD.data(), cunew.UNEW.data(), ICOLU_ROWS);
+    }
+    for (int d = 1; d <= cdata.NRDOF; ++d) cunew.UNEW(d, 1) = 0.001 * (d % 997);
+    static double x[33 * 33], y[33 * 33], f[33 * 33];
+    NodePoints xn;
+    long points = 0;
+    for (auto _ : state) {
+        nel = 0;
+        for (int i = 0; i < nrelem; ++i) {
+            nel = nelcon(nel);
+            int n = 0;
+            usfnxy(nel, cunew.UNEW.data(), ICOLU_ROWS, 5, -1, 0, 0, xn, x, y, f, 33, n);
+            points += (n + 1) * (n + 1);
+        }
+        benchmark::DoNotOptimize(f[0]);
+    }
+    state.SetItemsProcessed(points);
+    state.counters["elements"] = nrelem;
+    state.counters["dofs"] = cdata.NRDOF;  // (4 * 8 + 1)^2 = 1089 at order 8
+}
+
+BENCHMARK(BM_usfnxy_order8)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kavren

@@ -1,0 +1,11 @@
+// The one definition of the plot records.
+#include "records/plot.hpp"
+
+namespace kavren {
+
+Clegend clegend;
+Cgraph cgraph;
+Cgrafs cgrafs;
+Cartco cartco;
+
+}  // namespace kavren

@@ -1,0 +1,44 @@
+// A fixture for the plot toolkit: the scratch project of the mesh suites
+// with the evaluator set up, the terminal written to term.txt, an empty
+// keyboard (so that waits return at once), the recording screen backend and
+// one equation.
+#pragma once
+
+#include <fstream>
+#include <string>
+
+#include "../adapt/adapt_fixture.hpp"
+#include "graphics/draw.hpp"
+#include "graphics/screen.hpp"
+#include "hpmesh/tree.hpp"
+#include "recording_backend.hpp"
+#include "records/mesh.hpp"
+#include "records/window.hpp"
+
+namespace kavren::testing {
+
+class PlotTest : public AdaptTest {
+  protected:
+    RecordingBackend* screen = nullptr;
+
+    void SetUp() override {
+        AdaptTest::SetUp();
+        std::ofstream(dir / "kbd.txt").close();
+        units::open_text(units::STDIN_UNIT, "kbd.txt", units::Open::existing);
+        screen = &install_recording();
+        wsize.WSIZE = 750.0;
+        machine.ICOLOR = 1;
+        ceqsys.NREQNS = 1;
+    }
+    void TearDown() override {
+        uninstall_recording();
+        AdaptTest::TearDown();
+    }
+    void open_window() {
+        claser.ISCRN = 1;
+        opwind();
+        screen->drawn.clear();
+    }
+};
+
+}  // namespace kavren::testing
