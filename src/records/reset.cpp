@@ -41,7 +41,7 @@ void reset_run() {
     // window.hpp: the plot scale, the screen driver and the PostScript writer.
     fresh(cscale, iscaler, lscale, iscale, viewport, credraw, clmap, xgmovs, wplotinf);
     // eval.hpp: the symbol tables, the store and what is known of it.
-    fresh(b1, b2, b3, b3a, b4, b5, b6, calc1b, cvassn, ccompl, cstknw);
+    fresh(b1, b2, b3, b3a, b4, b5, b6, calc1b, cvassn, ccompl, cstknw, cexpts);
     // The mesh database, the generator and the GEOMETRY state.
     fresh(cdata, cpoint, celem, ctree, cneig, cnode, cnu, icolu, cuold, cunew, ceqsys, csymet, cdec,
           cside);
