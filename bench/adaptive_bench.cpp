@@ -73,7 +73,12 @@ const char* const kConfig = "MODE=COMMAND\nDISPLAY=MONO\nCUSTOM=0\nEND\n";
 
 // The demo project's GEOMETRY: one element per unit square, every side on
 // boundary 1 (u imposed).
-const char* const kDeck = "GEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1,3,2\nXY,0,0,XY,2,0,XY,2,1,XY,0,1\nPOINT=4,IJ=1,1,2,2,REGION=TOP\nXY,0,1,XY,1,1,XY,1,2,XY,0,2\nEND\nEND\nELEMENT\nILOOP=2\nLINEAR,1,1,REGION=ONE\nENDLOOPS\nLINEAR,1,1,REGION=TOP\nEND\nBOUNDARY\nREGION=ONE\nBOUNDARY=1,IJ=1,1,3,1\nIJ=3,1,3,2\nIJ=2,2,3,2\nIJ=1,1,1,2\nREGION=TOP\nIJ=2,1,2,2\nIJ=1,2,2,2\nIJ=1,1,1,2\nEND\nEND,GRID=LSHAPE\n";
+const char* const kDeck =
+    "GEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1,3,2\nXY,0,0,XY,2,0,XY,2,1,XY,0,1\nPOINT=4,IJ=1,1,2,2,"
+    "REGION=TOP\nXY,0,1,XY,1,1,XY,1,2,XY,0,2\nEND\nEND\nELEMENT\nILOOP=2\nLINEAR,1,1,REGION="
+    "ONE\nENDLOOPS\nLINEAR,1,1,REGION=TOP\nEND\nBOUNDARY\nREGION=ONE\nBOUNDARY=1,IJ=1,1,3,1\nIJ=3,"
+    "1,3,2\nIJ=2,2,3,2\nIJ=1,1,1,2\nREGION=TOP\nIJ=2,1,2,2\nIJ=1,2,2,2\nIJ=1,1,1,2\nEND\nEND,GRID="
+    "LSHAPE\n";
 
 // The exact solution as the demo types it.
 const char* const kExact[] = {
@@ -166,8 +171,8 @@ void exact_gradient(double x, double y, double& ux, double& uy) {
 
 // The squared H1-seminorm error of element nel over the square [xi0, xi0+h]
 // x [eta0, eta0+h] of its reference square, by the n-point Gauss rule.
-double square_h1(const int* nord, Arr2<double, 2, 9>& xnodl, const double* ue, int ndofe,
-                 int n, double xi0, double eta0, double h) {
+double square_h1(const int* nord, Arr2<double, 2, 9>& xnodl, const double* ue, int ndofe, int n,
+                 double xi0, double eta0, double h) {
     double dxi[MAX_ELFUN], deta[MAX_ELFUN], s = 0.0;
     for (int j = 1; j <= n; ++j)
         for (int i = 1; i <= n; ++i) {
@@ -276,7 +281,8 @@ void BM_LShapeAdaptive(benchmark::State& state, const char* schedule) {
                     ndof_below[l] = ndof;
                     time_below[l] = spent;
                 }
-            const char action = step < kMaxSteps && rel >= kTarget ? schedule[(step - 1) % len] : '-';
+            const char action =
+                step < kMaxSteps && rel >= kTarget ? schedule[(step - 1) % len] : '-';
             std::printf("%5d %6c %8d %14.4e %14.4e %10.3f\n", step, action, ndof, printed, rel,
                         spent);
             if (action == '-') break;

@@ -65,8 +65,8 @@ int point_entry(std::uint64_t bx, std::uint64_t by, bool& found) {
 // variables and equations and has room for one more point.
 void keep_point_table() {
     Cexpts& t = cexpts;
-    const bool same = t.PGENER == store_generation() && t.PNUMVR == b4.NUMVAR &&
-                      t.PNREQN == ceqsys.NREQNS;
+    const bool same =
+        t.PGENER == store_generation() && t.PNUMVR == b4.NUMVAR && t.PNREQN == ceqsys.NREQNS;
     if (same && t.NUSED < EXPTS_SIZE / 2) return;
     if (t.NUSED > 0) std::memset(static_cast<void*>(t.POINT.data()), 0, sizeof t.POINT);
     t.NUSED = 0;
