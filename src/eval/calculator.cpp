@@ -71,10 +71,10 @@ double unassigned(int ivar) {
     if (ivar >= 1 && ivar <= b4.NUMVAR) {
         std::string name(b2.SYMNAM(ivar).view().substr(
             0, static_cast<std::size_t>(std::min(b3.SYMLEN(ivar), SYM_NAME))));
-        write_terminal(" *** WARNING: NO EXPRESSION ASSIGNS THE VARIABLE " + name +
+        eval_say(" *** WARNING: NO EXPRESSION ASSIGNS THE VARIABLE " + name +
                        ": ITS VALUE IS 0");
     } else {
-        write_terminal(" *** WARNING: NO EVALUATOR VARIABLE NUMBER " + std::to_string(ivar) +
+        eval_say(" *** WARNING: NO EVALUATOR VARIABLE NUMBER " + std::to_string(ivar) +
                        ": ITS VALUE IS 0");
     }
     return 0.0;

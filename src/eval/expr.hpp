@@ -44,6 +44,11 @@ double feval(const double* args, int n, int icode);
 // Function code of a function name (upper-cased first), 0 when unknown.
 int jfunc(std::string_view name);
 
+// Writes a line of a run of the store (a fault, a trace, a warning) on the
+// terminal and counts it in NSAID of `cstknw`, so that a caller can tell a run
+// that said nothing.
+void eval_say(std::string_view line);
+
 // A short text saying why a compilation was refused.
 std::string ev_refusal(int istat);
 

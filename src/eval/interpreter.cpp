@@ -22,13 +22,13 @@ bool logical(double v) {
 double power(double v1, double v2) {
     if (v2 == 0.0) return 1.0;
     if (v2 < 0.0) {
-        write_terminal(" *** NEGATIVE EXPONENT");
+        eval_say(" *** NEGATIVE EXPONENT");
         return 0.0;
     }
     if (v1 < 0.0) {
         int m = ifix(v2);
         if (v2 != static_cast<double>(m)) {
-            write_terminal(" *** NEGATIVE VALUE RAISED TO A REAL EXPONENT");
+            eval_say(" *** NEGATIVE VALUE RAISED TO A REAL EXPONENT");
             return 0.0;
         }
         // An integer power by repeated squaring, as for an integer exponent.
@@ -46,11 +46,16 @@ double power(double v1, double v2) {
 // the text: its line is written and the operation gives 0.
 bool check_logical(double a, double b) {
     if (logical(a) && logical(b)) return true;
-    write_terminal(" *** NON-LOGICAL OPERAND WHERE LOGICAL NEEDED");
+    eval_say(" *** NON-LOGICAL OPERAND WHERE LOGICAL NEEDED");
     return false;
 }
 
 }  // namespace
+
+void eval_say(std::string_view line) {
+    ++cstknw.NSAID;
+    write_terminal(line);
+}
 
 double feval(const double* args, int n, int icode) {
     const double a = args[0];
@@ -73,7 +78,7 @@ double feval(const double* args, int n, int icode) {
         case 8: {
             // ATAN2(P,Q) is the angle of the point x = P, y = Q.
             double r = std::atan2(a, b);
-            write_terminal(fmt::list({"V,V1,V3:", a, b, r}));
+            eval_say(fmt::list({"V,V1,V3:", a, b, r}));
             return r;
         }
         case 9:
@@ -124,7 +129,7 @@ double evaluf(const int* irpn, int lenrpn) {
     // The compiler has checked every form it stores; a form that still runs
     // short of operands yields 0.
     auto underflow = [] {
-        write_terminal(" *** ERROR IN TOP: EMPTY STACK");
+        eval_say(" *** ERROR IN TOP: EMPTY STACK");
         return 0.0;
     };
     for (int i = 0; i < lenrpn; ++i) {
@@ -165,7 +170,7 @@ double evaluf(const int* irpn, int lenrpn) {
                         break;
                     case OP_DIV:
                         if (v2 == 0.0)
-                            write_terminal(" *** ZERO DIVISOR");
+                            eval_say(" *** ZERO DIVISOR");
                         else
                             r = v1 / v2;
                         break;

@@ -142,7 +142,9 @@ int melem(int nel, const int* nord, int ndof, const double* xnod, int ld, double
     assert(neq >= 1 && neq <= MAX_EQNS);
 
     const int ng = std::max({1, nord[4], nord[5], nord[6], nord[7]}) + 1;
-    for (int j = 0; j < ntot; ++j) std::fill_n(xk + static_cast<std::ptrdiff_t>(j) * ld, ld, 0.0);
+    // Only the first ntot rows of the ntot columns are in use: the rest of the
+    // caller's array is left as it is.
+    for (int j = 0; j < ntot; ++j) std::fill_n(xk + static_cast<std::ptrdiff_t>(j) * ld, ntot, 0.0);
     std::fill_n(ph, ntot, 0.0);
     std::fill_n(block_nterms, neq * neq, 0);
 

@@ -90,6 +90,7 @@ void frwrs(double* elnfw, double* andest, double* ddest, double* edest, double* 
     s.LFW = 0;
     s.IUDUMP = 1;
     s.LASTU = 0;
+    s.LASTIN = 0;
     s.NRHSF = nrhs;
     double* U = ubuf - 1;
     double* B = bbuf - 1;
@@ -211,7 +212,8 @@ void bckwrd(double* elnfw, double* andest, double* ddest, double* edest, double*
         for (int j = nelim; j >= 1; --j) {
             if (p <= 1) {
                 s.IFU -= 1;
-                if (s.IUDUMP == 1 || c.IRESOL() == 1) {
+                const bool in_core = c.IRESOL() == 0 && s.LASTIN == 1 && s.IFU == save_ifu;
+                if (!in_core) {
                     int len = 0;
                     if (!read_buffer("U", s.IFU, len, ubuf)) return;
                     p = len + 1;

@@ -523,6 +523,7 @@ void frwcp(double* elnfw, double* andest, double* ddest, double* edest, double* 
     s.NFW = 0;
     s.LFW = 0;
     s.IUDUMP = 0;
+    s.LASTIN = 0;
     s.LASTU = 0;
     double* fr = front + s.MKF;
     double* U = ubuf - 1;  // U[k] is Ubuf(k)
@@ -654,14 +655,16 @@ void frwcp(double* elnfw, double* andest, double* ddest, double* edest, double* 
         elnfw[iel - 1] = s.NFW;
     }
 
-    // The last buffer: written out unless it can stay in core for the back
-    // substitution (no re-solution and nothing flushed).
-    if (isym == 3 || isym == 4 || s.IFU > 0) {
+    // The last buffer: written out when a re-solution may read it (ISYM 3
+    // and 4); otherwise it stays in core as record IFU, the first that the
+    // back substitution takes, before any records flushed earlier.
+    if (isym == 3 || isym == 4) {
         s.IUDUMP = 1;
         if (!write_buffer("U", s.IFU, U + 1, s.IU - 1)) return;
     } else {
         s.IFU += 1;
         s.LASTU = s.IU - 1;
+        s.LASTIN = 1;
     }
     if (isym == 3 && !write_buffer("L", s.IFL, U + s.IL + 1, s.MBUF - s.IL)) return;
     if (on(c.IPFSBF())) print_buffers(ubuf, s.IL, true);

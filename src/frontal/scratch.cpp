@@ -171,18 +171,24 @@ void zdirio(std::string_view unname, std::string_view commnd, int& irec, int& le
     int first = 0;  // first physical record used, for the trace
 
     if (cmd == "OPEN") {
-        close_scratch(unit, st);
         const long long h = (static_cast<long long>(len) + 1) * LENWRD;
+        const int recl = h < MAXREC ? static_cast<int>(h) : MAXREC;
+        // A file of the same record length is kept and written over: its
+        // earlier records are discarded by irsave := 0, since a READ takes
+        // only records written since the OPEN, and the system keeps the
+        // file's pages instead of dropping them and finding new ones.
+        const bool keep = units::is_open(unit) && st.fd >= 0 && st.recl == recl;
+        if (!keep) close_scratch(unit, st);
+        st.irsave = 0;
+        st.recl = recl;
         if (h < MAXREC) {
-            st.recl = static_cast<int>(h);
             st.nbuf = 1;
             st.lenf = len;
         } else {
-            st.recl = MAXREC;
             st.nbuf = static_cast<int>(h / MAXREC + 1);
             st.lenf = MAXREC / LENWRD - 1;
         }
-        if (!open_scratch(unit, st.recl, st.fd)) {
+        if (!keep && !open_scratch(unit, st.recl, st.fd)) {
             open_failed(letter, unit);
             ierr = 1;
             return;
@@ -212,8 +218,8 @@ void zdirio(std::string_view unname, std::string_view commnd, int& irec, int& le
         first = (irec - 1) * st.nbuf + 1;
         const off_t at = static_cast<off_t>(first - 1) * st.recl;
         double head = 0;
-        bool ok =
-            irec >= 1 && units::is_open(unit) && st.fd >= 0 && read_all(st.fd, &head, LENWRD, at);
+        bool ok = irec >= 1 && irec <= st.irsave && units::is_open(unit) && st.fd >= 0 &&
+                  read_all(st.fd, &head, LENWRD, at);
         // A length the unit cannot hold is no record of this file.
         const long long capacity = st.lenf + static_cast<long long>(st.nbuf - 1) * (st.lenf + 1);
         ok = ok && head >= 0 && head <= static_cast<double>(capacity);

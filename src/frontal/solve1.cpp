@@ -173,8 +173,7 @@ void solin2(int iel, int iask, int ndofm, int /*nrhs*/, double* /*ddest*/, doubl
         return;
     }
     const bool sym = csymet.ISYMET == 1;
-    std::fill_n(elr, ndoft, 0.0);
-    if (iask == 2) std::fill_n(elk, sym ? ndoft * (ndoft + 1) / 2 : ndoft * ndoft, 0.0);
+    // Every entry of elr, and of elk when asked for, is written below.
 
     Cxkyk& e = cxkyk;
     if (melmcon(nel, MAX_ELVAR, e.XK.data(), e.YK.data(), MAX_ELFUN, e.W.data(), e.V.data()) !=

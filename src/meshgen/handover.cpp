@@ -36,8 +36,12 @@ namespace {
 void forget_previous_mesh() {
     mesh_changed();
     csolst.IFAILD = 0;
-    cuold.UOLD.fill(0.0);
-    cunew.UNEW.fill(0.0);
+    // Only the rows that a dof can address (1..MAXDOF) ever hold a value;
+    // the rest of each column is never touched, so it costs no memory.
+    for (int k = 1; k <= MXEQNS_MAX; ++k) {
+        std::fill_n(&cuold.UOLD(1, k), MAXDOF, 0.0);
+        std::fill_n(&cunew.UNEW(1, k), MAXDOF, 0.0);
+    }
     ctree.TREE.fill(0);
     ctree.NFSON.fill(0);
 }

@@ -14,5 +14,6 @@ Calc1b calc1b;
 Cvassn cvassn;
 Ccompl ccompl;
 Cstknw cstknw;
+Cexpts cexpts;
 
 }  // namespace kavren

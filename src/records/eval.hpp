@@ -2,6 +2,7 @@
 // the compiler, the variable values, and the store of compiled expressions.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "records/limits.hpp"
@@ -99,6 +100,31 @@ struct Cstknw {
     long XGENER = -1;  // generation and NUMVAR for which IXSLOT was looked up
     int XNUMVR = -1;
     Arr1<int, 6> IXSLOT;  // variable slots of OMEGA, OMEGAX, OMEGAY, OMEGAXX, OMEGAYY, OMEGAXY
+    long NSAID = 0;       // lines that runs of the store have written (eval_say)
+};
+
+// The exact solution at the points met so far, so that the store runs once a
+// point while it stays the same: the element matrices of every solve and the
+// exact errors of every ERREST meet the same Gauss points of the elements
+// that an adaptive step leaves alone. An open-addressing table keyed by the
+// bits of (x, y), one cache line an entry. The key words are kept inverted,
+// so that a table of zeros is empty: only the entries in use are ever
+// touched, and the point with every bit of x and y set (a NaN) is never
+// kept. It holds the values of one generation of the store, number of
+// variables and number of equations, and only points whose run wrote
+// nothing; it is emptied when they change and when it is half full.
+struct Expoint {
+    std::uint64_t KX = 0;  // the inverted bits of x and y
+    std::uint64_t KY = 0;
+    double VALUE[6] = {};  // OMEGA, OMEGAX, OMEGAY, OMEGAXX, OMEGAYY, OMEGAXY
+};
+static_assert(sizeof(Expoint) == 64);
+struct Cexpts {
+    int NUSED = 0;     // entries in use
+    long PGENER = -1;  // generation, NUMVAR and NREQNS the entries belong to
+    int PNUMVR = -1;
+    int PNREQN = -1;
+    alignas(64) Arr1<Expoint, EXPTS_SIZE> POINT;
 };
 
 extern B1 b1;
@@ -112,5 +138,6 @@ extern Calc1b calc1b;
 extern Cvassn cvassn;
 extern Ccompl ccompl;
 extern Cstknw cstknw;
+extern Cexpts cexpts;
 
 }  // namespace kavren

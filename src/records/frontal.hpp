@@ -32,7 +32,8 @@ struct Surfc2 {
     int NDOFM = 0;   // unknowns of the current element
     int MFW = 0;     // largest front width
     int IUDUMP = 0;  // 1 once a U record has been written to its scratch file
-    int LASTU = 0;   // length of the only U buffer when it was never written out
+    int LASTU = 0;   // length of the last U buffer when it stayed in core
+    int LASTIN = 0;  // 1 when the last U buffer (record IFU) stayed in core
     int MBUF3 = 0;   // MBUF of the last complete solution with ISYM 3
     int MBUF4 = 0;   // MBUF of the last complete solution with ISYM 4
     int MW3 = 0;     // MW of the last complete solution with ISYM 3

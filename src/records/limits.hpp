@@ -85,6 +85,7 @@ constexpr int NQUAD_RULES = 10;  // columns of the quadrature tables (rules of 1
 constexpr int MAX_ELFUN = 81;    // shape functions of one component on one element (order 8)
 constexpr int MAX_ELVAR = MAX_EQNS * MAX_ELFUN;  // unknowns of one element, all components
 constexpr int CHPINT_WORDS = 10200;  // integral tables and work area of the start-up tables
+constexpr int EXPTS_SIZE = 1 << 15;  // points of the exact solution's table (a power of 2)
 
 // Frontal solver.
 constexpr int MA_PREFRONT = 288009;   // integer work of the prefront (ciwork IA)

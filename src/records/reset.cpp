@@ -45,7 +45,7 @@ void reset_run() {
     // plot.hpp: the legend queue and what the plots keep between calls.
     fresh(clegend, cgraph, cgrafs, cartco);
     // eval.hpp: the symbol tables, the store and what is known of it.
-    fresh(b1, b2, b3, b3a, b4, b5, b6, calc1b, cvassn, ccompl, cstknw);
+    fresh(b1, b2, b3, b3a, b4, b5, b6, calc1b, cvassn, ccompl, cstknw, cexpts);
     // The mesh database, the generator and the GEOMETRY state.
     fresh(cdata, cpoint, celem, ctree, cneig, cnode, cnu, icolu, cuold, cunew, ceqsys, csymet, cdec,
           cside);

@@ -45,6 +45,45 @@ TEST_F(EvalTest, RedefinitionTakesEffectAtTheNextCall) {
     EXPECT_EQ(e.u, 20.0);
 }
 
+// Values kept for a point are the values a run gives there; the store is run
+// again after it changes, and at every call for a point whose run writes a
+// line, so the listing keeps every line.
+TEST_F(EvalTest, KeptPointsAnswerAsARunWould) {
+    evpack("R=SQRT((X*X)+(Y*Y))");
+    evpack("OMEGA=R^(2/3)");
+    evpack("OMEGAX=X/R");
+    Exact e, again;
+    e.at(0.3, 0.7);
+    again.at(0.3, 0.7);
+    EXPECT_EQ(again.u, std::pow(std::sqrt(0.3 * 0.3 + 0.7 * 0.7), 2.0 / 3.0));
+    EXPECT_EQ(again.u, e.u);
+    EXPECT_EQ(again.du[0], e.du[0]);
+    e.at(0.7, 0.3);  // the same bits in the other order: another point
+    EXPECT_EQ(e.du[0], 0.7 / std::sqrt(0.7 * 0.7 + 0.3 * 0.3));
+    evpack("OMEGA=2*X");
+    e.at(0.3, 0.7);
+    EXPECT_EQ(e.u, 0.6);
+
+    evpack("OMEGAY=ATAN2(Y,X)");  // ATAN2 writes a line at every run
+    const std::size_t before = terminal().size();
+    e.at(0.3, 0.7);
+    const std::size_t one = terminal().size() - before;
+    e.at(0.3, 0.7);
+    EXPECT_GT(one, 0u);
+    EXPECT_EQ(terminal().size() - before, 2 * one);
+}
+
+// A store whose runs carry values over answers afresh at every call.
+TEST_F(EvalTest, AStoreThatCountsItsRunsIsRunAtEveryCall) {
+    evpack("N=N+1");
+    evpack("OMEGA=N");
+    Exact e;
+    e.at(1, 1);
+    const double first = e.u;
+    e.at(1, 1);
+    EXPECT_GT(e.u, first);
+}
+
 TEST_F(EvalTest, UndefinedNamesGiveZeroSilently) {
     evpack("OMEGA=SIN(X)");
     Exact e;

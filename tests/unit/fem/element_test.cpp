@@ -199,9 +199,10 @@ TEST_F(ElementTest, EveryComponentGetsTheSameBlockAndLoad) {
             EXPECT_EQ(K(m, n + l), 0.0);
         }
     }
-    // Beyond the element's unknowns the columns are cleared (rows up to ld).
-    EXPECT_EQ(K(2 * n + 1, 1), 0.0);
-    EXPECT_EQ(K(LD, 2 * n), 0.0);
+    // Only the element's unknowns are written: the rest of every column and
+    // the columns beyond stay as they were.
+    EXPECT_EQ(K(2 * n + 1, 1), -1.0);
+    EXPECT_EQ(K(LD, 2 * n), -1.0);
     EXPECT_EQ(K(1, 2 * n + 1), -1.0);
 }
 
