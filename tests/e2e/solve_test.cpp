@@ -49,8 +49,10 @@ int count(const std::vector<std::string>& lines, const std::string& line) {
 
 // The deck up to the end of GEOMETRY; what follows comes from `rest`.
 std::string deck(const char* problem, const char* geometry, const std::string& rest = "") {
-    return std::string(kOmega) + "STANDARD\n" + problem + "\nGEOMETRY\n" + geometry + "END\n" +
-           rest;
+    std::string text = kOmega;
+    text.append("STANDARD\n").append(problem).append("\nGEOMETRY\n").append(geometry);
+    text.append("END\n").append(rest);
+    return text;
 }
 
 class SolveMesh : public ::testing::TestWithParam<std::tuple<int, int>> {};

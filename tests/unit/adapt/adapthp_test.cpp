@@ -152,8 +152,9 @@ TEST_F(AdaptTest, ErrorThatIsNotANumberIsRefused) {
         set_errors({1, bad});
         const std::size_t m = mark();
         EXPECT_EQ(adapthp(cexecute.errors_h1, 0), ADAPT_NOT_A_NUMBER);
-        const char* line = " ADAPTATION REFUSED: THE ERROR OF ELEMENT     2 IS NOT A FINITE NUMBER";
-        EXPECT_EQ(since(m), std::string(" RETYPE COMMAND\n") + line + "\n");
+        const std::string line =
+            " ADAPTATION REFUSED: THE ERROR OF ELEMENT     2 IS NOT A FINITE NUMBER";
+        EXPECT_EQ(since(m), " RETYPE COMMAND\n" + line + "\n");
         EXPECT_EQ(last_error_line(), line);
     }
     EXPECT_EQ(cdata.NRELEM, 2);
