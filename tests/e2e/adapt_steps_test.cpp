@@ -42,13 +42,6 @@ const char* const kOmegaX2Y2 =
     "%\nOMEGA=(X^2)*(Y^2)\nOMEGAX=2*X*(Y^2)\nOMEGAY=2*(X^2)*Y\n"
     "OMEGAXX=2*(Y^2)\nOMEGAYY=2*(X^2)\nOMEGAXY=4*X*Y\n%\n";
 
-std::vector<std::string> errors(const RunResult& r) {
-    std::vector<std::string> v;
-    for (const std::string& l : r.lines("decks/job.err"))
-        if (l.find_first_not_of(' ') != std::string::npos) v.push_back(l);
-    return v;
-}
-
 // The lines of standard output that start with prefix.
 std::vector<std::string> out_starting(const RunResult& r, const std::string& prefix) {
     std::vector<std::string> v;

@@ -30,13 +30,6 @@ Project deck_run(const std::string& deck) {
     return p;
 }
 
-std::vector<std::string> errors(const RunResult& r) {
-    std::vector<std::string> v;
-    for (const std::string& l : r.lines("decks/job.err"))
-        if (l.find_first_not_of(' ') != std::string::npos) v.push_back(l);
-    return v;
-}
-
 const char* const kSolveAndEstimate =
     "END\nEND\nSOLVE\nFRONTAL\nSTORAGE\nSAVE\nEND\nEXECUTE\nNDIMEN=2\nNRBREAKS=0\nERREST\nQUIT\n";
 

@@ -23,14 +23,6 @@ Project with_deck(const std::string& deck) {
     return p;
 }
 
-// The lines of the error file that are not empty.
-std::vector<std::string> errors(const RunResult& r) {
-    std::vector<std::string> v;
-    for (const std::string& l : r.lines("decks/job.err"))
-        if (l.find_first_not_of(' ') != std::string::npos) v.push_back(l);
-    return v;
-}
-
 bool has_prefix(const std::vector<std::string>& lines, const std::string& prefix) {
     for (const std::string& l : lines)
         if (l.rfind(prefix, 0) == 0) return true;

@@ -690,6 +690,14 @@ std::vector<std::string> Run::out_lines() const {
     return split_lines(out);
 }
 
+std::vector<std::string> errors(const Run& r) {
+    std::vector<std::string> v;
+    for (const std::string& l : r.lines("decks/job.err")) {
+        if (l.find_first_not_of(' ') != std::string::npos) v.push_back(l);
+    }
+    return v;
+}
+
 std::vector<std::string> Run::history() const {
     const std::string bytes = file("for50");
     std::vector<std::string> records;

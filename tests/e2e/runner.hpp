@@ -81,6 +81,9 @@ struct Run {
 // this name.
 using RunResult = Run;
 
+// The lines of the error file decks/job.err (the project "job" of most decks) that are not blank.
+std::vector<std::string> errors(const Run& r);
+
 // Runs the kavren program (KAVREN_BINARY) on the project, without arguments.
 Run run_kavren(const Project& project, int timeout_seconds = 60);
 
