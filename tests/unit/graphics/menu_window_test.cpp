@@ -304,5 +304,23 @@ TEST_F(MenuWindowTest, ClosingWaitsForOneEventInCommandModeOnly) {
     EXPECT_FALSE(screen_is_open());
 }
 
+TEST_F(MenuWindowTest, TheReaderTakesTheRecordFromTheCommandArea) {
+    iodati.INDENT = 4;
+    keys("refine, 3");
+    key('\r');
+    ASSERT_EQ(read(), 0);
+    ASSERT_EQ(iodati.NFIELD, 2);
+    EXPECT_EQ(iodatc.FWORD(1).trimmed(), "REFINE");
+    EXPECT_EQ(iodata.FVALUE(2), 3.0);
+    EXPECT_EQ(cinput.CMDLIN(2).trimmed(), "   -> refine, 3");
+    // The menu of the read is drawn first: its title in the path.
+    keys("x");
+    key('\r');
+    int ierr = 0;
+    ffldin(cinout.LUIN, cinout.LUOUT, 16, ierr);
+    EXPECT_EQ(mstack.MTITLE(2).trimmed(), "MESH");
+    EXPECT_EQ(iwindo.MENUNO, 16);
+}
+
 }  // namespace
 }  // namespace kavren::testing
