@@ -40,7 +40,8 @@ void ring_store(std::string_view text) {
         cbuftext.ILAST = 1;
         cbuftext.IWRAP = 1;
     }
-    cbuftext.BUFTXT(cbuftext.ILAST) = Chars<72>(text.substr(0, std::min<std::size_t>(text.size(), 72)));
+    cbuftext.BUFTXT(cbuftext.ILAST) =
+        Chars<72>(text.substr(0, std::min<std::size_t>(text.size(), 72)));
     cbuftext.IVIEW = cbuftext.ILAST;
 }
 

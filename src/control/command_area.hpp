@@ -10,13 +10,13 @@
 namespace kavren {
 
 struct CommandWindow {
-    bool (*drawing)() = nullptr;                        // the window is open and the screen on
-    void (*column)(int menu) = nullptr;                 // draws the menu column of menu
-    void (*getcom)(int menu, int& ipick) = nullptr;     // the line editor
+    bool (*drawing)() = nullptr;                     // the window is open and the screen on
+    void (*column)(int menu) = nullptr;              // draws the menu column of menu
+    void (*getcom)(int menu, int& ipick) = nullptr;  // the line editor
     void (*viewline)(int k, std::string_view text) = nullptr;  // text on command-area line k
-    void (*area)() = nullptr;                           // the empty command area
-    void (*flush)() = nullptr;                          // sends the drawing to the display
-    void (*save)() = nullptr;                           // saves the command area (dsave)
+    void (*area)() = nullptr;                                  // the empty command area
+    void (*flush)() = nullptr;                                 // sends the drawing to the display
+    void (*save)() = nullptr;                                  // saves the command area (dsave)
 };
 extern CommandWindow command_window;
 

@@ -194,7 +194,8 @@ bool read_raw_line(int& luin, int luout, int menu, std::string& line) {
             int ipick = 0;
             command_window.getcom(menu, ipick);
             const int len = std::min(cinput.LENLIN(2), 80);
-            line = len > 6 ? std::string(cinput.CMDLIN(2).view().substr(6, static_cast<std::size_t>(len - 6)))
+            line = len > 6 ? std::string(cinput.CMDLIN(2).view().substr(
+                                 6, static_cast<std::size_t>(len - 6)))
                            : std::string();
             return true;
         }

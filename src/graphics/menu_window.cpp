@@ -70,7 +70,8 @@ void drmenu_column(int menu) {
     menubox(2, 1, 7, 3, "DOWN", 1);
     menubox(0, 2, 0, 4, "OPTIONS", 1);
     for (int i = 1; i <= d; ++i)
-        menubox(0, 2, i, 5, mstack.MTITLE(i).view().substr(0, static_cast<std::size_t>(mstack.MTLEN(i))), 1);
+        menubox(0, 2, i, 5,
+                mstack.MTITLE(i).view().substr(0, static_cast<std::size_t>(mstack.MTLEN(i))), 1);
     clmenu(menu);
     const int n = menu_entries(menu);
     for (int i = 2; i <= n; ++i) menubox(0, 2, d + i - 1, 1, entry(menu, i), 2);
@@ -133,7 +134,8 @@ namespace {
 bool append(std::string_view text) {
     const int len = cinput.LENLIN(1);
     if (len + static_cast<int>(text.size()) > 80) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) cinput.CMDLIN(1).col(len + 1 + static_cast<int>(i)) = text[i];
+    for (std::size_t i = 0; i < text.size(); ++i)
+        cinput.CMDLIN(1).col(len + 1 + static_cast<int>(i)) = text[i];
     cinput.LENLIN(1) = len + static_cast<int>(text.size());
     return true;
 }
@@ -226,8 +228,10 @@ void getcom(int menu, int& ipick) {
             point1(105, 71 - 3 * i, 111, 74 - 3 * i, px, py, iout);
             if (iout != 0) continue;
             ddrbut(105, 71 - 3 * i, 111, 74 - 3 * i, 3, -2);
-            if (i == 1) scrollup();
-            else scrolldo();
+            if (i == 1)
+                scrollup();
+            else
+                scrolldo();
             ddrbut(105, 71 - 3 * i, 111, 74 - 3 * i, 3, -1);
             screen_flush();
             scrolled = true;

@@ -86,7 +86,8 @@ class MenuMode : public ::testing::Test {
         return wait([&] {
             const std::string log = s->run().file("decks/job.out");
             int n = 0;
-            for (std::size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1))
+            for (std::size_t at = log.find(text); at != std::string::npos;
+                 at = log.find(text, at + 1))
                 ++n;
             return n >= count;
         });
@@ -123,11 +124,13 @@ class MenuMode : public ::testing::Test {
     }
     // Inner part of button face of column col (1, 2), row r, pad.
     static Colour face(const XwdImage& im, int col, int r, int pad) {
-        const int x1 = pxx((col == 1 ? 103 : 115) + pad) + 4, x2 = pxx((col == 1 ? 113 : 128) - pad) - 4;
+        const int x1 = pxx((col == 1 ? 103 : 115) + pad) + 4,
+                  x2 = pxx((col == 1 ? 113 : 128) - pad) - 4;
         return im.most_frequent(x1, pxy(89 - 3 * r) + 3, x2, pxy(86 - 3 * r) - 3);
     }
     static bool text_in(const XwdImage& im, int col, int r, int pad) {
-        const int x1 = pxx((col == 1 ? 103 : 115) + pad) + 2, x2 = pxx((col == 1 ? 113 : 128) - pad) - 2;
+        const int x1 = pxx((col == 1 ? 103 : 115) + pad) + 2,
+                  x2 = pxx((col == 1 ? 113 : 128) - pad) - 2;
         return any(im, x1, pxy(89 - 3 * r) + 2, x2, pxy(86 - 3 * r) - 2, kBlack);
     }
     // The lowest pixel row of a button, its bottom bevel.
@@ -303,12 +306,15 @@ TEST_F(MenuMode, AnIncludedPlotGoesToItsFileOnly) {
     ASSERT_TRUE(wait([&] { return s->run().exists("print/inc1"); })) << show(s->run());
     const XwdImage after_inc = shot();
     for (int y = pxy(93); y < pxy(25); y += 7)
-        for (int x = 0; x < pxx(100); x += 7) ASSERT_EQ(after_inc.at(x, y), before.at(x, y)) << x << " " << y;
+        for (int x = 0; x < pxx(100); x += 7)
+            ASSERT_EQ(after_inc.at(x, y), before.at(x, y)) << x << " " << y;
     type("");  // an empty line keeps the level waiting
     xdo({"mousemove", "--window", id, "300", "300"});
     xdo({"type", "--delay", "20", "abc"});
     // Black text after the prompt's six columns (9 pixels each) of line 1.
-    auto abc = [](const XwdImage& i) { return any(i, pxx(5) + 56, pxy(8), pxx(30), pxy(5), kBlack); };
+    auto abc = [](const XwdImage& i) {
+        return any(i, pxx(5) + 56, pxy(8), pxx(30), pxy(5), kBlack);
+    };
     EXPECT_TRUE(abc(shot_until(abc)));
     xdo({"key", "Return"});
     const auto r = quit();

@@ -1,6 +1,8 @@
 // The window of menu mode on the recording backend: the menu column, the line
 // editor with scripted keys and clicks, the text ring and its scrolling, the
 // messages in the command area, the repaint and the closing step.
+#include "graphics/menu_window.hpp"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,7 +15,6 @@
 #include "control/menu.hpp"
 #include "control/messages.hpp"
 #include "graphics_fixture.hpp"
-#include "graphics/menu_window.hpp"
 #include "records/control.hpp"
 
 namespace kavren::testing {
@@ -42,14 +43,17 @@ class MenuWindowTest : public GraphicsTest {
         for (char c : s) key(c);
     }
     // A release of mouse button b at percent point (x, y).
-    void click(double x, double y, int b = 1) { screen->events.push_back({EV_RELEASE, b, px(x), px(y)}); }
+    void click(double x, double y, int b = 1) {
+        screen->events.push_back({EV_RELEASE, b, px(x), px(y)});
+    }
     // A click in the middle of row r of column 2 (a menu entry).
     void click_row(int r, int b = 1) { click(121.5, 87.5 - 3 * r, b); }
     // The line the editor submits: line 2 after its prompt.
     std::string submitted(int menu) {
         int ipick = 0;
         getcom(menu, ipick);
-        return std::string(cinput.CMDLIN(2).view().substr(6, static_cast<std::size_t>(cinput.LENLIN(2) - 6)));
+        return std::string(
+            cinput.CMDLIN(2).view().substr(6, static_cast<std::size_t>(cinput.LENLIN(2) - 6)));
     }
     // The texts drawn, in order.
     std::vector<std::string> texts() {
@@ -192,8 +196,10 @@ TEST_F(MenuWindowTest, TheRingWrapsAfterOneHundredLinesAndUpShowsTheOldest) {
 TEST_F(MenuWindowTest, ScrollingStaysInsideTheRing) {
     for (int i = 1; i <= 200; ++i) echo_line("L" + std::to_string(i));
     for (int i = 0; i < 250; ++i) {
-        if (i % 7 == 3) scrolldo();
-        else scrollup();
+        if (i % 7 == 3)
+            scrolldo();
+        else
+            scrollup();
         ASSERT_GE(cbuftext.IVIEW, 1);
         ASSERT_LE(cbuftext.IVIEW, 100);
     }
@@ -268,7 +274,8 @@ TEST_F(MenuWindowTest, TheRepaintDrawsWindowLinesColumnInThatOrder) {
     EXPECT_EQ(d.front().cell, 12);
     std::vector<std::string> t = texts();
     auto at = [&](const std::string& s) {
-        return std::find_if(t.begin(), t.end(), [&](const std::string& x) { return x.rfind(s, 0) == 0; }) -
+        return std::find_if(t.begin(), t.end(),
+                            [&](const std::string& x) { return x.rfind(s, 0) == 0; }) -
                t.begin();
     };
     EXPECT_LT(at("   ->"), at("HELP"));

@@ -1,16 +1,17 @@
 // Mouse picks: the containment tests, the zoom window, the copy of the
 // screen picture's scale, and the picks of elements and generator nodes,
 // with scripted clicks on the recording backend.
+#include "graphics/pick.hpp"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 
 #include "../plot/plot_fixture.hpp"
-#include "graphics/pick.hpp"
 #include "graphics/zoom.hpp"
+#include "hpmesh/tree.hpp"
 #include "mesh_builder.hpp"
 #include "meshgen/node_pick.hpp"
-#include "hpmesh/tree.hpp"
 #include "records/mesh.hpp"
 #include "records/meshgen.hpp"
 
