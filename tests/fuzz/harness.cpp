@@ -94,9 +94,8 @@ std::string stop_finding(const Stopped& s) {
 // SOLVE is left out above this many unknowns (dofs times components), so that
 // one input stays well inside the fuzzer's time limit under the sanitizers on
 // a busy machine: 64 elements of order 8 (about 4 200 unknowns) took 1 to 5 s
-// there.
-// An initial-mesh file (order 1, at most 64 elements refined once) is always
-// solved.
+// there. An initial-mesh file (order 1, at most 64 elements refined once) is
+// always solved.
 constexpr int SOLVE_UNKNOWNS = 2000;
 
 // After a file was taken: the database is sound, and with a small mesh (at
