@@ -262,11 +262,13 @@ void opfil() {
     const std::string& err = cflnam.FLNAM(2);
     if (!units::open_text(cinout.LUERR, err, units::Open::create)) open_failure(err);
     if (!units::open_direct(LUFRONT, "data/front", 8)) open_failure("data/front");
-    // The log, the history and the error file are the record of the run: a
-    // failure to write them is reported and fails the run at its end.
+    // The project's files: the log, the history and the error file are the
+    // record of the run, and data/front the solver's. A failure to write one
+    // is reported and fails the run at its end.
     units::report_failures(cinout.LUECHO);
     units::report_failures(cinout.LUHIST);
     units::report_failures(cinout.LUERR);
+    units::report_failures(LUFRONT);
     cflnam.IOPEN = 1;
 }
 

@@ -70,6 +70,17 @@ std::vector<FaultCase> fault_cases() {
                          saved(r);
                      }});
     }
+    // The solver's file of the project is rewound by SOLVE but never
+    // written: nothing of it is lost, so a full disk there fails nothing,
+    // and SOLVE works.
+    v.push_back({"full_data_front", {"data/front"}, -1, nullptr, 0, {}, [](const RunResult& r) {
+                     // The second SOLVE finds the first one's solution.
+                     EXPECT_TRUE(contains_line(r.lines("decks/job.err"),
+                                               "  NOTHING HAS BEEN CHANGED SINCE LAST SOLUTION!"))
+                         << show(r);
+                     EXPECT_FALSE(contains_text(r.err, "UNABLE TO WRITE")) << r.err;
+                     saved(r);
+                 }});
     // A save file larger than the files may grow: nothing saved, the earlier
     // file kept, and the run ends as usual.
     v.push_back({"save_past_the_size_limit", {}, 200000, nullptr, 0, {}, [](const RunResult& r) {
@@ -102,7 +113,7 @@ TEST_P(FileFault, IsReportedAndTheRunGoesOn) {
     Project p;
     // A faulty record first, so that the error file is written.
     p.files["decks/job.com"] = "1.2.3\nINCLUDE,PART\nSTANDARD\nHEAT\n" + std::string(kSquare) +
-                               "STORAGE\nSAVE\nEND\nEND\nEND\nEND\n";
+                               "SOLVE\nFRONTAL\nSOLVE\nFRONTAL\nSTORAGE\nSAVE\nEND\nEND\nEND\nEND\n";
     p.files["data/job.sav"] = kPrevious;
     p.files["DECKS/PART.INC"] = "# part\n";
     p.input = "job\n" + std::string(20, '\n');
