@@ -58,6 +58,22 @@ int element_outline(const NodePoints& p, const int* nord, double* poly) {
     return k - 1;
 }
 
+void draw_band_element(const NodePoints& p, const int* nord, double e, const double* lev,
+                       int nlevel, bool band_numbers) {
+    double poly[2 * OUTLINE_POINTS];
+    const int np = element_outline(p, nord, poly);
+    const int il = error_band(e, lev, nlevel);
+    if (machine.ICOLOR == 1) {
+        mfill(np - 1, poly, il);
+    } else if (band_numbers) {
+        mtcolor(0, 1);
+        mmovet(p(1, 9), p(2, 9));
+        mnum(il);
+    }
+    int icol = 0;
+    mpline(np, poly, icol);
+}
+
 void band_map_frame(double xmin, double xmax, double ymin, double ymax, double f) {
     const double xc = (xmin + xmax) / 2.0, hx = (xmax - xmin) / 2.0;
     const double yc = (ymin + ymax) / 2.0, hy = (ymax - ymin) / 2.0;
@@ -218,18 +234,7 @@ void draw_elements(const Call& c, const double* err, const double* lev) {
         findno(nel, slot);
         int nod[10], nord[10];
         for (int i = 1; i <= 9; ++i) decode(celem.NICK(i, slot), nod[i], nord[i]);
-        double poly[2 * OUTLINE_POINTS];
-        const int np = element_outline(p, nord, poly);
-        const int il = error_band(err[slot - 1], lev, nlevel);
-        if (machine.ICOLOR == 1) {
-            mfill(np - 1, poly, il);
-        } else {
-            mtcolor(0, 1);
-            mmovet(p(1, 9), p(2, 9));
-            mnum(il);
-        }
-        int icol = 0;
-        mpline(np, poly, icol);
+        draw_band_element(p, nord, err[slot - 1], lev, nlevel, true);
     });
     if (!c.element) return;
     mfont(1);

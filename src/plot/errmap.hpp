@@ -25,6 +25,13 @@ int error_band(double e, const double* lev, int n);
 // the number of points, the closing one included.
 int element_outline(const NodePoints& p, const int* nord, double* poly);
 
+// One element of a band map: on a colour display its outline filled in the
+// colour of the band of e, on a monochrome one the band number at its centre
+// when band_numbers is set; then the outline in colour 0. nord: the orders
+// of the local nodes 1..9.
+void draw_band_element(const NodePoints& p, const int* nord, double e, const double* lev,
+                       int nlevel, bool band_numbers);
+
 // The plot extents cxmin: the box [xmin, xmax] x [ymin, ymax] enlarged about
 // its centre by the factor f.
 void band_map_frame(double xmin, double xmax, double ymin, double ymax, double f);

@@ -131,6 +131,19 @@ TEST_F(ErrorMapTest, BandsFillTheElementsAndTheLegendSumsTheErrors) {
     EXPECT_NEAR(cxmin.XMAX - cxmin.XMIN, 1.100000023841858 * 2.0, 1e-9);
 }
 
+TEST_F(ErrorMapTest, MonochromeDisplayWritesTheBandNumbersInsteadOfFills) {
+    machine.ICOLOR = 0;
+    MeshBuilder b(2, 2);
+    ASSERT_EQ(b.build(), "");
+    for (int nel = 1; nel <= 4; ++nel) set_error(nel, 0.25 * nel - 0.01);
+    EXPECT_TRUE(draw("DISERR=2,MIN=0,MAX=1,LEVEL=4,ELEMENT").empty());
+    std::vector<std::string> texts;
+    for (const Drawn& d : screen->of(Drawn::TEXT))
+        if (d.clip0 == Pixel{viewport.IVX1, viewport.IVY1}) texts.push_back(d.text);
+    // The band of each element, then with ELEMENT the element numbers.
+    EXPECT_EQ(texts, (std::vector<std::string>{"1", "2", "3", "4", "1", "2", "3", "4"}));
+}
+
 TEST_F(ErrorMapTest, StretchWithoutALogarithmIsRefusedWithTheBoundOfYmultl) {
     MeshBuilder b(2, 2);
     b.map([](double x, double y) { return std::array<double, 2>{x - 1.0, y - 1.0}; });
