@@ -97,7 +97,6 @@ struct Call {
     ZooBox zoo;
 };
 
-
 void first_call_values() {
     Cdiserr& k = cdiserr;
     if (k.IFIRST == 100) return;
@@ -117,7 +116,8 @@ void read_options(Call& c) {
     }
     if (option_field("ELEMENT") != 0) c.element = true;
     // LEVEL below 1 keeps the number of bands; above 16 it is cut to 16.
-    if (number_field(option_field("LEVEL"), v) && ifix(v) >= 1) k.NLEVEL = std::min(ifix(v), ERRMAP_BANDS);
+    if (number_field(option_field("LEVEL"), v) && ifix(v) >= 1)
+        k.NLEVEL = std::min(ifix(v), ERRMAP_BANDS);
     if (number_field(option_field("MIN"), v)) {
         k.FMINL = v;
         c.min_given = true;

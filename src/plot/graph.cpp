@@ -43,7 +43,6 @@ struct Call {
     ZooBox zoo;  // ZOO on this record
 };
 
-
 int default_nsubel() {
     return cdata.NRELEM <= 20 ? 3 : (cdata.NRELEM <= 50 ? 2 : 1);
 }

@@ -38,8 +38,7 @@ void read_zoo(ZooBox& z) {
 bool zoo_keeps(const ZooBox& z, const NodePoints& p) {
     if (!z.on) return true;
     constexpr double e = 1.000000013351432e-10;
-    return p(1, 1) >= z.x1 - e && p(1, 2) <= z.x2 + e && p(2, 1) >= z.y1 - e &&
-           p(2, 3) <= z.y2 + e;
+    return p(1, 1) >= z.x1 - e && p(1, 2) <= z.x2 + e && p(2, 1) >= z.y1 - e && p(2, 3) <= z.y2 + e;
 }
 
 void art_points(int n, NodePoints& p) {

@@ -23,13 +23,15 @@ using Lines = std::vector<std::string>;
 // Dirichlet side, up to the end of GEOMETRY.
 std::string grid_deck(int nx, int ny, int x0, int y0, int x1, int y1) {
     const std::string i = std::to_string(nx + 1), j = std::to_string(ny + 1);
-    const auto xy = [](int x, int y) { return "XY," + std::to_string(x) + "," + std::to_string(y); };
+    const auto xy = [](int x, int y) {
+        return "XY," + std::to_string(x) + "," + std::to_string(y);
+    };
     return "STANDARD\nHEAT\nGEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1," + i + "," + j + "\n" +
            xy(x0, y0) + "," + xy(x1, y0) + "," + xy(x1, y1) + "," + xy(x0, y1) +
            "\nEND\nEND\nELEMENT\nILOOP=" + std::to_string(nx) + "\nJLOOP=" + std::to_string(ny) +
-           "\nLINEAR,1,1\nENDLOOPS\nEND\nBOUNDARY\nBOUNDARY=1,IJ=1,1," + i + ",1\nBOUNDARY=5,IJ=" +
-           i + ",1," + i + "," + j + "\nBOUNDARY=6,IJ=1," + j + "," + i + "," + j +
-           "\nBOUNDARY=4,IJ=1,1,1," + j + "\nEND\nEND\n";
+           "\nLINEAR,1,1\nENDLOOPS\nEND\nBOUNDARY\nBOUNDARY=1,IJ=1,1," + i +
+           ",1\nBOUNDARY=5,IJ=" + i + ",1," + i + "," + j + "\nBOUNDARY=6,IJ=1," + j + "," + i +
+           "," + j + "\nBOUNDARY=4,IJ=1,1,1," + j + "\nEND\nEND\n";
 }
 
 const char* const kOmegaExp =
@@ -185,7 +187,8 @@ TEST(ErrorMap, StretchRefusedBelowMinusOneUntilYmultlMovesIt) {
                      "DISERR=2,LASER=SQ1\nDISERR=2,YMULTL=-1,LASER=SQ2\n");
     ASSERT_EQ(r.status, 0) << show(r);
     const Lines err = errors(r);
-    EXPECT_TRUE(has_line(err, " *** NO LOGARITHM FOR THE STRETCH: YMULTL MUST BE BELOW  0.0000E+00"))
+    EXPECT_TRUE(
+        has_line(err, " *** NO LOGARITHM FOR THE STRETCH: YMULTL MUST BE BELOW  0.0000E+00"))
         << show(r);
     EXPECT_FALSE(r.exists("print/sq1"));
     expect_renders(r, "print/sq2");
@@ -205,11 +208,12 @@ TEST(ErrorMap, PictureByLevelDrawsEachInitialElementAUnitSquare) {
 }
 
 TEST(ErrorMap, PictureByLevelLeavesTheMeshAsItWasAndRefusesWhatItCannotHold) {
-    const std::string refine4 = "MESH\nREFINE,GLOBAL\nREFINE,GLOBAL\nREFINE,GLOBAL\nREFINE,GLOBAL\nEND\n";
-    auto r = run_kavren(colour_project(
-        grid_deck(2, 2, 0, 0, 1, 1) + kOmegaExp + kEnter + refine4 +
-        "SOLVE\nERREST\nDISERR=2,ART\nELSET=MESH,LASER=FINE\nSOLVE\nERREST\n"
-        "MESH\nREFINE,GLOBAL\nEND\nDISERR=2,ART\nELSET=MESH,LASER=BIG\nQUIT\n"));
+    const std::string refine4 =
+        "MESH\nREFINE,GLOBAL\nREFINE,GLOBAL\nREFINE,GLOBAL\nREFINE,GLOBAL\nEND\n";
+    auto r = run_kavren(
+        colour_project(grid_deck(2, 2, 0, 0, 1, 1) + kOmegaExp + kEnter + refine4 +
+                       "SOLVE\nERREST\nDISERR=2,ART\nELSET=MESH,LASER=FINE\nSOLVE\nERREST\n"
+                       "MESH\nREFINE,GLOBAL\nEND\nDISERR=2,ART\nELSET=MESH,LASER=BIG\nQUIT\n"));
     ASSERT_EQ(r.status, 0) << show(r);
     expect_renders(r, "print/fine");
     EXPECT_EQ(element_fills(r.lines("print/fine")).grays.size(), 1024u);

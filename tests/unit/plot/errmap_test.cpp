@@ -123,8 +123,7 @@ TEST_F(ErrorMapTest, BandsFillTheElementsAndTheLegendSumsTheErrors) {
     const double total = std::sqrt(0.24 * 0.24 + 0.49 * 0.49 + 0.74 * 0.74 + 0.99 * 0.99);
     EXPECT_NE(legend.find("MIN=0.24|"), std::string::npos) << legend;
     EXPECT_NE(legend.find("MAX=0.99|"), std::string::npos) << legend;
-    EXPECT_NE(legend.find("ERROR=" + label_fmt(1.0, total).trimmed()), std::string::npos)
-        << legend;
+    EXPECT_NE(legend.find("ERROR=" + label_fmt(1.0, total).trimmed()), std::string::npos) << legend;
     EXPECT_NE(legend.find("D.O.F="), std::string::npos) << legend;
     // The plot fits the stretched square [0, 2]^2: y up to log2(1 + 2), x to 2.
     EXPECT_NEAR(cxmin.YMAX - cxmin.YMIN, 1.100000023841858 * std::log2(3.0), 1e-7);

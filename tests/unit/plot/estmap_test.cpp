@@ -95,8 +95,7 @@ TEST_F(EstimateMapTest, FirstMapWritesItsFileWithTitleLegendAndScaleFromZero) {
     EXPECT_NE(ps.find("GLOBAL=" + label_fmt(1.0, std::sqrt(sum)).trimmed() + ")"),
               std::string::npos)
         << ps;
-    EXPECT_NE(ps.find("(D.O.F=" + label_fmt(1.0, cdata.NRDOF).trimmed() + ")"),
-              std::string::npos);
+    EXPECT_NE(ps.find("(D.O.F=" + label_fmt(1.0, cdata.NRDOF).trimmed() + ")"), std::string::npos);
     // 0 to 0.85 rounded to steps of 0.0625: 14 bands up to 0.875.
     EXPECT_EQ(cestdisr.ESTMIN, 0.0);
     EXPECT_DOUBLE_EQ(cestdisr.ESTMAX, 0.875);
