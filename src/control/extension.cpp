@@ -49,8 +49,10 @@ double userfn(int, int, double, double, double, double, const double*, const dou
 void pickest(double*, int) {
     announce("IN FAKE PICKEST");
 }
-void pfactor(double*, int) {
+void pfactor(int, double& factor) {
     announce("IN FAKE PFACTOR");
+    // No user factor is supplied: the indicator is the estimate itself.
+    factor = 1.0;
 }
 void xgsave(int, int, int) {
     announce("IN FAKE XGSAVE");

@@ -25,7 +25,9 @@ constexpr int USERFN_GAUSS = 2;
 double userfn(int mode, int nel, double xi, double eta, double x, double y, const double* u,
               const double* dudx, const double* dudy, int komp);
 void pickest(double* est, int n);
-void pfactor(double* est, int n);
+// The factor that turns the estimate of element nel into its refinement
+// indicator (estimate / factor); this one gives 1.
+void pfactor(int nel, double& factor);
 void xgsave(int iy1, int iy2, int iy3);
 void xgrest(int iy1, int iy2, int iy3);
 void xghelp(std::string_view topic, int len);

@@ -17,6 +17,7 @@
 #include "hpmesh/geometry.hpp"
 #include "plot/artcoord.hpp"
 #include "plot/band.hpp"
+#include "plot/options.hpp"
 #include "plot/sample.hpp"
 #include "plot/scales.hpp"
 #include "records/control.hpp"
@@ -39,22 +40,8 @@ struct Call {
     double* u = nullptr;
     int icolu = 0;
     int nlevel = 13;
-    bool zoo = false;                                     // ZOO on this record
-    double x1 = -1e10, x2 = 1e10, y1 = -1e10, y2 = 1e10;  // its window
+    ZooBox zoo;  // ZOO on this record
 };
-
-// The field after word, 0 when the record does not hold it.
-int option(std::string_view word) {
-    int nocc = 0, ipos = 0;
-    findop(word, nocc, ipos);
-    return nocc > 0 ? std::max(ipos, 1) : 0;
-}
-
-bool number_at(int k, double& v) {
-    if (k < 1 || k > iodati.NFIELD || iodati.ITYPE(k) != FT_NUMBER) return false;
-    v = iodata.FVALUE(k);
-    return true;
-}
 
 int default_nsubel() {
     return cdata.NRELEM <= 20 ? 3 : (cdata.NRELEM <= 50 ? 2 : 1);
@@ -74,41 +61,34 @@ void read_options(Call& c, int& icomp) {
         k.IRED = 0;
     }
     double v = 0.0;
-    if (option("ZOOM") != 0 && k.IROUT == 100) {
+    if (option_field("ZOOM") != 0 && k.IROUT == 100) {
         // An unreadable window keeps the last box and still zooms.
         int iflag = 0;
         getzoom(k.XMINL, k.YMINL, k.XMAXL, k.YMAXL, iflag);
         k.IZOOM = 1;
     }
-    if (number_at(option("DIVISION"), v)) {
+    if (number_field(option_field("DIVISION"), v)) {
         const int n = ifix(v);
         k.NSUBEL = n >= 0 && n <= MAX_NSUBEL ? n : default_nsubel();
     }
     c.nlevel = 13;
-    if (number_at(option("LEVEL"), v)) {
+    if (number_field(option_field("LEVEL"), v)) {
         const int n = ifix(v);
         if (n >= 1 && n <= MAX_LEVELS) c.nlevel = n;
     }
-    if (option("RESET") != 0) {
+    if (option_field("RESET") != 0) {
         k.IZOOM = 0;
         icomp = 0;
     }
     if (!c.wr) return;
-    if (number_at(option("YMULT"), v)) {
+    if (number_field(option_field("YMULT"), v)) {
         k.MULT = 1;
         k.FACT = v;
     }
-    if (number_at(option("TG"), v)) k.TG = v;
-    if (option("ART") != 0) k.IART = 1;
-    if (option("NOART") != 0) k.IART = 0;
-    if (const int ipos = option("ZOO"); ipos != 0) {
-        c.zoo = true;
-        number_at(ipos, c.x1);
-        number_at(ipos + 1, c.x2);
-        number_at(ipos + 2, c.y1);
-        number_at(ipos + 3, c.y2);
-        write_terminal(fmt::list({"ZOOMING WITH: ", c.x1, c.x2, c.y1, c.y2}));
-    }
+    if (number_field(option_field("TG"), v)) k.TG = v;
+    if (option_field("ART") != 0) k.IART = 1;
+    if (option_field("NOART") != 0) k.IART = 0;
+    read_zoo(c.zoo);
 }
 
 //// element points ////
@@ -128,23 +108,11 @@ bool art_on(const Call& c) {
 // its rectangle of the picture by level; false when ZOO leaves it out. The
 // stretch is applied last.
 bool element_points(const Call& c, int nel, int n, NodePoints& p) {
-    if (art_on(c) && n <= cartco.NEL0) {
-        static constexpr int kI[4] = {1, 2, 2, 1}, kJ[4] = {1, 1, 2, 2};
-        for (int k = 1; k <= 4; ++k)
-            for (int d = 1; d <= 2; ++d) p(d, k) = cartco.elxy(d, kI[k - 1], kJ[k - 1], n);
-        for (int d = 1; d <= 2; ++d) {
-            for (int k = 5; k <= 8; ++k) p(d, k) = (p(d, k - 4) + p(d, k % 4 + 1)) / 2.0;
-            p(d, 9) = (p(d, 1) + p(d, 2) + p(d, 3) + p(d, 4)) / 4.0;
-        }
-    } else {
+    if (art_on(c) && n <= cartco.NEL0)
+        art_points(n, p);
+    else
         nodcor(nel, p);
-    }
-    if (c.zoo) {
-        constexpr double e = 1.000000013351432e-10;
-        if (!(p(1, 1) >= c.x1 - e && p(1, 2) <= c.x2 + e && p(2, 1) >= c.y1 - e &&
-              p(2, 3) <= c.y2 + e))
-            return false;
-    }
+    if (!zoo_keeps(c.zoo, p)) return false;
     if (c.wr && c.kept->MULT == 1)
         for (int k = 1; k <= 9; ++k) stretch(*c.kept, p(1, k), p(2, k));
     return true;

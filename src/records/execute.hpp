@@ -29,6 +29,10 @@ struct Cexecute {
     Arr1<double, MAXSLOT> errors_l2;
     Arr1<double, MAXSLOT> errors_h1;
     Arr1<double, MAXSLOT> errors_ma;
+    // The mesh the last ERREST measured: 1 once an ERREST has run, and the
+    // fingerprint of its active elements and their nicknames.
+    int IERRMSH = 0;
+    unsigned long long ERRMESH = 0;
 };
 
 extern Cexecute cexecute;

@@ -17,6 +17,7 @@
 #include "hpmesh/tree.hpp"
 #include "meshgen/handover.hpp"
 #include "meshgen/mesh_level.hpp"
+#include "plot/errmap.hpp"
 #include "records/control.hpp"
 #include "records/debug.hpp"
 #include "records/execute.hpp"
@@ -168,6 +169,42 @@ bool solution_current() {
     return false;
 }
 
+// The fingerprint of the mesh: the active elements in tree order with their
+// nicknames (64-bit FNV-1a).
+unsigned long long mesh_fingerprint() {
+    unsigned long long h = 14695981039346656037ull;
+    auto mix = [&h](int v) {
+        auto u = static_cast<unsigned int>(v);
+        for (int b = 0; b < 4; ++b) {
+            h ^= (u >> (8 * b)) & 0xffu;
+            h *= 1099511628211ull;
+        }
+    };
+    mix(cdata.NRELEM);
+    int nel = 0;
+    for (int i = 1; i <= cdata.NRELEM; ++i) {
+        nel = nelcon(nel);
+        int slot = 0;
+        findno(nel, slot);
+        mix(nel);
+        for (int k = 1; k <= 9; ++k) mix(celem.NICK(k, slot));
+    }
+    return h;
+}
+
+// The error map of the kind chosen (1 L2, 2 H1, 3 maximum; another draws
+// nothing), after a warning when the errors were not measured on this mesh.
+void display_errors(Cexecute& d) {
+    double* err = d.IERKIND == 1   ? d.errors_l2.data()
+                  : d.IERKIND == 2 ? d.errors_h1.data()
+                  : d.IERKIND == 3 ? d.errors_ma.data()
+                                   : nullptr;
+    if (err == nullptr || check_usable_mesh() != 0) return;
+    if (d.IERRMSH != 1 || d.ERRMESH != mesh_fingerprint())
+        ffldou(0, MSG_ERROR, "*** WARNING: ERRORS ARE NOT CURRENT ***");
+    diserr(err);
+}
+
 void perform(int action) {
     Cexecute& d = cexecute;
     double* uold = cuold.UOLD.data();
@@ -193,13 +230,14 @@ void perform(int action) {
             say("EXIT FRONTAL SOLVER...");
             break;
         case ACT_ERREST:
-            if (check_usable_mesh() == 0 && solution_current())
+            if (check_usable_mesh() == 0 && solution_current()) {
                 errexact(d.errors_l2, d.errors_h1, d.errors_ma);
+                d.IERRMSH = 1;
+                d.ERRMESH = mesh_fingerprint();
+            }
             break;
         case ACT_DISERR:
-            if (d.IERKIND == 1) diserr(d.errors_l2.data());
-            if (d.IERKIND == 2) diserr(d.errors_h1.data());
-            if (d.IERKIND == 3) diserr(d.errors_ma.data());
+            display_errors(d);
             break;
         case ACT_ADAPTH:
         case ACT_ADAPTP:

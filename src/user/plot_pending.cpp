@@ -30,9 +30,4 @@ void drprof(double*, int, int) {
     not_yet("DRPROF:", "THE PROFILE PLOT");
 }
 
-// STUB: the error map comes with the plots.
-void diserr(double*) {
-    not_yet("DISERR:", "THE ERROR MAP");
-}
-
 }  // namespace kavren

@@ -1,5 +1,5 @@
 // STUB: removed when the plots land. The plots of the EXECUTE driver (contour
-// map, perspective view, profile, error map); this header gives way to theirs.
+// map, perspective view, profile); this header gives way to theirs.
 #pragma once
 
 namespace kavren {
@@ -10,7 +10,5 @@ void mapcnc(double* u, int icolu, int icomp);
 void mapc3dwr(double* u, int icolu, int icomp);
 // STUB: profile of component code icomp of u along the current profile.
 void drprof(double* u, int icolu, int icomp);
-// STUB: map of a per-element error array (by slot).
-void diserr(double* err);
 
 }  // namespace kavren

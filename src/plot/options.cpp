@@ -1,0 +1,54 @@
+// What the EXECUTE driver's plots share in reading their records and placing
+// their elements.
+#include "plot/options.hpp"
+
+#include <algorithm>
+
+#include "control/messages.hpp"
+#include "control/reader.hpp"
+#include "records/io.hpp"
+#include "records/plot.hpp"
+#include "support/format.hpp"
+
+namespace kavren {
+
+int option_field(std::string_view word) {
+    int nocc = 0, ipos = 0;
+    findop(word, nocc, ipos);
+    return nocc > 0 ? std::max(ipos, 1) : 0;
+}
+
+bool number_field(int k, double& v) {
+    if (k < 1 || k > iodati.NFIELD || iodati.ITYPE(k) != FT_NUMBER) return false;
+    v = iodata.FVALUE(k);
+    return true;
+}
+
+void read_zoo(ZooBox& z) {
+    const int ipos = option_field("ZOO");
+    if (ipos == 0) return;
+    z.on = true;
+    number_field(ipos, z.x1);
+    number_field(ipos + 1, z.x2);
+    number_field(ipos + 2, z.y1);
+    number_field(ipos + 3, z.y2);
+    write_terminal(fmt::list({"ZOOMING WITH: ", z.x1, z.x2, z.y1, z.y2}));
+}
+
+bool zoo_keeps(const ZooBox& z, const NodePoints& p) {
+    if (!z.on) return true;
+    constexpr double e = 1.000000013351432e-10;
+    return p(1, 1) >= z.x1 - e && p(1, 2) <= z.x2 + e && p(2, 1) >= z.y1 - e && p(2, 3) <= z.y2 + e;
+}
+
+void art_points(int n, NodePoints& p) {
+    static constexpr int kI[4] = {1, 2, 2, 1}, kJ[4] = {1, 1, 2, 2};
+    for (int k = 1; k <= 4; ++k)
+        for (int d = 1; d <= 2; ++d) p(d, k) = cartco.elxy(d, kI[k - 1], kJ[k - 1], n);
+    for (int d = 1; d <= 2; ++d) {
+        for (int k = 5; k <= 8; ++k) p(d, k) = (p(d, k - 4) + p(d, k % 4 + 1)) / 2.0;
+        p(d, 9) = (p(d, 1) + p(d, 2) + p(d, 3) + p(d, 4)) / 4.0;
+    }
+}
+
+}  // namespace kavren
