@@ -9,8 +9,8 @@
 #include "control/level.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
+#include "meshgen/drawings.hpp"
 #include "meshgen/sort.hpp"
-#include "meshgen/stubs.hpp"
 #include "meshgen/tables.hpp"
 #include "records/geometry.hpp"
 #include "records/io.hpp"
@@ -134,6 +134,26 @@ void settle_curved_tags() {
     }
 }
 
+// A record of BOUNDARY= and IJ: a new current boundary b, a new line of b,
+// or both.
+void boundary_record(int& b) {
+    int nocc = 0, ipos = 0;
+    findop("BOUNDARY", nocc, ipos);
+    const bool chosen = nocc > 0;
+    if (chosen) {
+        if (!choose_boundary(ipos, b)) return;
+    } else if (b == 0) {
+        refuse(35, "*** BOUNDARY NUMBER UNDEFINED ***");
+        return;
+    }
+    findop("IJ", nocc, ipos);
+    if (nocc == 0) {
+        if (!chosen) refuse(37, "*** OPTION \"IJ\" IS MISSING ***");
+        return;
+    }
+    boundary_line(ipos, b);
+}
+
 }  // namespace
 
 //// BOUNDARY level ////
@@ -172,20 +192,8 @@ bool bcons() {
             return LevelStep::next;
         }
         if (ierr == 1) return LevelStep::next;
-        findop("BOUNDARY", nocc, ipos);
-        const bool chosen = nocc > 0;
-        if (chosen) {
-            if (!choose_boundary(ipos, b)) return LevelStep::next;
-        } else if (b == 0) {
-            refuse(35, "*** BOUNDARY NUMBER UNDEFINED ***");
-            return LevelStep::next;
-        }
-        findop("IJ", nocc, ipos);
-        if (nocc == 0) {
-            if (!chosen) refuse(37, "*** OPTION \"IJ\" IS MISSING ***");
-            return LevelStep::next;
-        }
-        boundary_line(ipos, b);
+        boundary_record(b);
+        // The drawing follows every line typed, accepted or refused.
         graphm(1);
         return LevelStep::next;
     });
@@ -339,6 +347,10 @@ void frefac(int& ierr) {
     }
 }
 
+// Compacts the node numbers to those the elements use; the slots of the
+// node table follow, so that the drawings and look-ups made before the
+// hand-over see the new numbers: a merged node's slots take its kept node's
+// new number, an unused node's slots carry none.
 void adjust() {
     const int nn = ccon.NNODG;
     std::vector<int> renumber(static_cast<std::size_t>(nn) + 1, 0);
@@ -363,6 +375,18 @@ void adjust() {
         if (ccon2.NPELEM(e) == 4)
             for (int l = 5; l <= 9; ++l) celem.NICK(l, e) = 0;
     }
+    std::vector<int> kept(static_cast<std::size_t>(nn) + 1, 0);
+    for (int p = 1; p <= locals.NPAIR; ++p) {
+        const int merged = locals.IPAIR(1, p), into = locals.IPAIR(2, p);
+        if (merged >= 1 && merged <= nn) kept[static_cast<std::size_t>(merged)] = into;
+    }
+    for (int r = 1; r <= MAXREG; ++r)
+        for (int s = cnodet.IHEAD(r), k = 0; s != 0 && k < MAXGNOD; s = cnodet.NEXTG(s), ++k) {
+            int n = cnodet.NODG(s);
+            if (n < 1 || n > nn) continue;
+            if (kept[static_cast<std::size_t>(n)] != 0) n = kept[static_cast<std::size_t>(n)];
+            cnodet.NODG(s) = n >= 1 && n <= nn ? renumber[static_cast<std::size_t>(n)] : 0;
+        }
 }
 
 //// SETS level ////
