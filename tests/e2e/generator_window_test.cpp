@@ -1,0 +1,92 @@
+// End-to-end runs of the BOUNDARY level at the keyboard under a private Xvfb:
+// the generator mesh is drawn on entry and redrawn after every line typed,
+// with the nodes of the boundary lines marked; read back from screenshots.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "runner.hpp"
+#include "xserver.hpp"
+
+namespace kavren::e2e {
+namespace {
+
+using testing::Colour;
+using testing::XServer;
+
+// The unit square of 2 x 2 4-node elements, up to the GEOMETRY level after
+// ELEMENT. At WSIZE 450 its drawing puts world (x, y) at pixel
+// (91.304 + 267.391 x, 450 - 132.554 - 267.391 y).
+const char* const kSquareDeck =
+    "STANDARD\nHEAT\nGEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1,3,3\n"
+    "XY,0,0,XY,1,0,XY,1,1,XY,0,1\nEND\nEND\n"
+    "ELEMENT\nILOOP=2\nJLOOP=2\nLINEAR,1,1\nENDLOOPS\nEND\n";
+
+// The lines typed after BOUNDARY=1,IJ=1,1,3,1 that complete the mesh.
+const std::vector<std::string> kRest = {"BOUNDARY=2,IJ=3,1,3,3", "BOUNDARY=3,IJ=1,3,3,3",
+                                        "BOUNDARY=4,IJ=1,1,1,3", "END", "END"};
+
+Project square(const std::string& display) {
+    Project p;
+    p.config = "MODE=COMMAND\nDISPLAY=COLOR\nCUSTOM=0\nEND\n";
+    p.files["decks/job.com"] = kSquareDeck;
+    p.input = "job\n";
+    p.environment["DISPLAY"] = display;
+    return p;
+}
+
+// Types line and a comment after it; true once the comment is in the command
+// log, which shows that the drawing the line asked for is done.
+bool type_and_mark(Session& s, const std::string& line, const std::string& mark) {
+    s.write(line);
+    s.write("# " + mark);
+    return s.wait_for_file("decks/job.out", "# " + mark);
+}
+
+const Colour kBlack{0, 0, 0};
+const Colour kMarkGreen{0, 255, 0};
+
+TEST(GeneratorWindow, BoundaryRedrawsMarkTheLinesTypedAtTheKeyboard) {
+    XServer server;
+    KAVREN_START_X(server);
+    Session s(square(server.display()));
+    ASSERT_TRUE(type_and_mark(s, "BOUNDARY", "ENTERED")) << show(s.run());
+    const std::vector<std::string> ids = testing::find_windows(server.display(), "Tessark");
+    ASSERT_EQ(ids.size(), 1u) << show(s.run());
+    testing::XwdImage image;
+    std::string problem;
+    ASSERT_TRUE(testing::screenshot(server.display(), ids[0], image, problem)) << problem;
+    ASSERT_EQ(image.height, 450);
+    // Node (0, 1) in the mark colour; the nodes of y = 0 not yet black.
+    EXPECT_EQ(image.at(91, 50), kMarkGreen);
+    EXPECT_EQ(image.at(225, 317), kMarkGreen);
+
+    ASSERT_TRUE(type_and_mark(s, "BOUNDARY=1", "CHOSEN")) << show(s.run());
+    ASSERT_TRUE(type_and_mark(s, "IJ=1,1,3,1", "LINE")) << show(s.run());
+    ASSERT_TRUE(testing::screenshot(server.display(), ids[0], image, problem)) << problem;
+    for (int x : {91, 225, 359}) EXPECT_EQ(image.at(x, 317), kBlack) << x;
+    // Node (0, 1) is on no line yet.
+    EXPECT_EQ(image.at(91, 50), kMarkGreen);
+    EXPECT_EQ(testing::find_windows(server.display(), "Tessark").size(), 1u);
+
+    for (const std::string& line : kRest) s.write(line);
+    s.write("QUIT");
+    const auto r = s.finish();
+    EXPECT_EQ(r.status, 0) << show(r);
+    EXPECT_FALSE(r.timed_out);
+    ASSERT_FALSE(r.file("output.grid").empty()) << show(r);
+
+    // No display: the same lines say so once and write the same grid file.
+    Project none = square(":77");
+    none.input += "BOUNDARY\nBOUNDARY=1\nIJ=1,1,3,1\n";
+    for (const std::string& line : kRest) none.input += line + "\n";
+    none.input += "QUIT\n";
+    const auto blind = run_kavren(none);
+    EXPECT_EQ(blind.status, 0) << show(blind);
+    EXPECT_EQ(blind.err, "Kavren:  unable to open display ':77'\n") << show(blind);
+    EXPECT_EQ(blind.file("output.grid"), r.file("output.grid"));
+}
+
+}  // namespace
+}  // namespace kavren::e2e
