@@ -315,6 +315,12 @@ void setscale() {
             lscale.YSCALE = iscaler.YSCALE * f;
         }
     }
+    if (claser.ISCRN == 1) {
+        cpicksc.SCALE = iscaler.SCALE;
+        cpicksc.XOFF = iscaler.XOFF;
+        cpicksc.YOFF = iscaler.YOFF;
+        cpicksc.ILAYF = iscale.ILAYF;
+    }
     const int* fr = lay->frame;
     mdrbox(fr[0], fr[1], fr[2], fr[3], 1);
     setwind(fr[0], fr[1], fr[2], fr[3]);

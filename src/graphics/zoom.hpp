@@ -3,12 +3,12 @@
 
 namespace kavren {
 
-// The zoom window from the four numbers after ZOOM on the current record
-// (XMIN, YMIN, XMAX, YMAX, in that order); iflag := 1 when it was set. Four
-// fields that are not numbers, or a window without width or height, give
-// "ZOOMING PARAMETERS UNREADABLE" and leave the window and iflag as they were.
-// STUB: the two mouse clicks of menu mode come with menu mode; until then
-// the record's numbers serve in both modes.
+// The zoom window; iflag := 1 when it was set. In menu mode at the keyboard:
+// two clicks in the picture on the screen, ordered so that xmin < xmax and
+// ymin < ymax. Otherwise the four numbers after ZOOM on the current record
+// (XMIN, YMIN, XMAX, YMAX, in that order). Fields that are not numbers, a
+// window without width or height, or reversed bounds give "ZOOMING PARAMETERS
+// UNREADABLE" and leave the window and iflag as they were.
 void getzoom(double& xmin, double& ymin, double& xmax, double& ymax, int& iflag);
 
 }  // namespace kavren

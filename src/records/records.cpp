@@ -42,6 +42,7 @@ Cscale cscale;
 Iscaler iscaler;
 Lscale lscale;
 Iscale iscale;
+Cpicksc cpicksc;
 Viewport viewport;
 Credraw credraw;
 Clmap clmap;

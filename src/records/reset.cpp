@@ -41,7 +41,7 @@ void reset_run() {
     fresh(cmode, machine, display, custo, cpname, cflnam, cflags, cestdefs, clac1c, calc1a, cuser);
     fresh(cinput, cbuftext, cmenu, mstack, iwindo, wsize, claser, cxmin);
     // window.hpp: the plot scale, the screen driver and the PostScript writer.
-    fresh(cscale, iscaler, lscale, iscale, viewport, credraw, clmap, xgmovs, wplotinf);
+    fresh(cscale, iscaler, lscale, iscale, cpicksc, viewport, credraw, clmap, xgmovs, wplotinf);
     // plot.hpp: the legend queue and what the plots keep between calls.
     fresh(clegend, cgraph, cgrafs, cartco);
     // eval.hpp: the symbol tables, the store and what is known of it.

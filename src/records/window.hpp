@@ -86,6 +86,15 @@ struct Iscale {
     Arr1<int, 4> ISPARE;  // not used
     int ILAYF = 0;        // 1: the last layout 0 or 1 put a tall picture beside its key
 };
+// The scale of the last picture drawn on the screen, copied by setscale when
+// the screen is on: the mouse picks map through it, so a plot written only to
+// a file does not move what the picks find.
+struct Cpicksc {
+    double SCALE = 0.0;  // one factor, pixels per world unit
+    double XOFF = 0.0;   // pixel offsets
+    double YOFF = 0.0;
+    int ILAYF = 0;  // layout of the order key beside (1) or below (0) the picture
+};
 struct Viewport {
     int IVX1 = 0, IVY1 = 0, IVX2 = 0, IVY2 = 0;  // pixel clip rectangle of the plot area
 };
@@ -125,6 +134,7 @@ extern Cscale cscale;
 extern Iscaler iscaler;
 extern Lscale lscale;
 extern Iscale iscale;
+extern Cpicksc cpicksc;
 extern Viewport viewport;
 extern Credraw credraw;
 extern Clmap clmap;
