@@ -9,7 +9,9 @@
 #include "control/level.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
+#include "graphics/screen.hpp"
 #include "meshgen/drawings.hpp"
+#include "meshgen/node_pick.hpp"
 #include "meshgen/sort.hpp"
 #include "meshgen/tables.hpp"
 #include "records/geometry.hpp"
@@ -76,25 +78,43 @@ bool choose_boundary(int ipos, int& b) {
     return true;
 }
 
-// IJ=IMIN,JMIN,IMAX,JMAX: appends a boundary line of number b.
-void boundary_line(int ipos, int b) {
-    if (ipos > iodati.NFIELD) {
-        // Picking the ends with the mouse needs the window layer.
+// The ends of IJ alone, picked as two nodes of the drawing on the screen.
+// Only at the keyboard with the window open: from a file the picks would
+// wait for ever, and without a window there is nothing to pick on.
+bool picked_ends(int v[4]) {
+    if (cinout.LUIN != cinout.LUKBD || !screen_is_open()) {
         refuse(36, "*** IJ WITHOUT BOUNDS: PICKING WITH THE MOUSE IS NOT AVAILABLE ***");
-        return;
+        return false;
     }
-    int v[4];
+    int i1 = 0, i2 = 0, j1 = 0, j2 = 0;
+    vinq04(i1, i2, j1, j2);
+    // A pick that found no node has been reported.
+    if (i1 == 0 || i2 == 0) return false;
+    v[0] = i1, v[1] = j1, v[2] = i2, v[3] = j2;
+    return true;
+}
+
+// The four numbers after IJ.
+bool typed_ends(int ipos, int v[4]) {
     for (int i = 0; i < 4; ++i) {
         if (!is_number(ipos + i)) {
             refuse(36, "*** IMIN,JMIN,IMAX,JMAX NOT INTEGERS ***");
-            return;
+            return false;
         }
         v[i] = ifix(iodata.FVALUE(ipos + i));
         if (v[i] < 1 || v[i] > MAXGRID) {
             refuse(36, "*** IMIN,JMIN,IMAX,JMAX OUTSIDE THE GRID 1..100 ***");
-            return;
+            return false;
         }
     }
+    return true;
+}
+
+// IJ=IMIN,JMIN,IMAX,JMAX, or IJ alone with the ends picked: appends a
+// boundary line of number b and journals it with its bounds.
+void boundary_line(int ipos, int b) {
+    int v[4];
+    if (!(ipos > iodati.NFIELD ? picked_ends(v) : typed_ends(ipos, v))) return;
     int imin = std::min(v[0], v[2]), imax = std::max(v[0], v[2]);
     int jmin = std::min(v[1], v[3]), jmax = std::max(v[1], v[3]);
     if (imin != imax && jmin != jmax) {

@@ -88,5 +88,59 @@ TEST(GeneratorWindow, BoundaryRedrawsMarkTheLinesTypedAtTheKeyboard) {
     EXPECT_EQ(blind.file("output.grid"), r.file("output.grid"));
 }
 
+// Clicks button 1 at pixel (x, y) of the window.
+void click(const std::string& display, const std::string& id, int x, int y) {
+    testing::run_tool(
+        {"xdotool", "mousemove", "--window", id, std::to_string(x), std::to_string(y)}, display);
+    testing::run_tool({"xdotool", "click", "1"}, display);
+}
+
+// True when pixel (x, y) of the window has colour c now.
+bool shows(const std::string& display, const std::string& id, int x, int y, const Colour& c) {
+    testing::XwdImage image;
+    std::string problem;
+    return testing::screenshot(display, id, image, problem) && image.at(x, y) == c;
+}
+
+TEST(GeneratorWindow, IjAlonePicksTheEndsOfTheLineInTheDrawing) {
+    XServer server;
+    KAVREN_START_X(server);
+    Session s(square(server.display()));
+    ASSERT_TRUE(type_and_mark(s, "BOUNDARY", "ENTERED")) << show(s.run());
+    ASSERT_TRUE(type_and_mark(s, "BOUNDARY=1", "CHOSEN")) << show(s.run());
+    const std::vector<std::string> ids = testing::find_windows(server.display(), "Tessark");
+    ASSERT_EQ(ids.size(), 1u) << show(s.run());
+    s.write("IJ");
+    click(server.display(), ids[0], 93, 315);
+    // The picked node is marked in red.
+    ASSERT_TRUE(s.wait_for([&] {
+        return shows(server.display(), ids[0], 91, 317, Colour{255, 0, 0});
+    })) << show(s.run());
+    click(server.display(), ids[0], 357, 319);
+    ASSERT_TRUE(s.wait_for_file("decks/job.out", "IJ,1,1,3,1")) << show(s.run());
+    s.write("# DRAWN");
+    ASSERT_TRUE(s.wait_for_file("decks/job.out", "# DRAWN")) << show(s.run());
+    testing::XwdImage image;
+    std::string problem;
+    ASSERT_TRUE(testing::screenshot(server.display(), ids[0], image, problem)) << problem;
+    for (int x : {91, 225, 359}) EXPECT_EQ(image.at(x, 317), kBlack) << x;
+
+    // The rest completes the mesh; the log replays it as a deck without X.
+    for (const std::string& line :
+         {"BOUNDARY=2,IJ=3,1,3,3", "BOUNDARY=3,IJ=1,3,3,3", "BOUNDARY=4,IJ=1,1,1,3", "END", "END"})
+        s.write(line);
+    s.write("QUIT");
+    const auto r = s.finish();
+    EXPECT_EQ(r.status, 0) << show(r);
+    ASSERT_FALSE(r.file("output.grid").empty()) << show(r);
+    Project replay;
+    replay.config = "MODE=COMMAND\nDISPLAY=COLOR\nCUSTOM=0\nEND\n";
+    replay.files["decks/job.com"] = r.file("decks/job.out") + "QUIT\n";
+    replay.input = "job\n";
+    const auto again = run_kavren(replay);
+    EXPECT_EQ(again.status, 0) << show(again);
+    EXPECT_EQ(again.file("output.grid"), r.file("output.grid")) << show(again);
+}
+
 }  // namespace
 }  // namespace kavren::e2e
