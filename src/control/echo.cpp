@@ -3,12 +3,27 @@
 #include <algorithm>
 #include <string>
 
+#include "control/command_area.hpp"
 #include "control/messages.hpp"
+#include "records/control.hpp"
 #include "records/io.hpp"
 #include "records/window.hpp"
 #include "support/units.hpp"
 
 namespace kavren {
+
+namespace {
+
+// An accepted command is marked '+' on line 2 (menu mode), and line 1 shows
+// the prompt of the mode the reader is in; both are drawn again.
+void mark_command_lines() {
+    if (cmode.IMENU == 1 && cinput.LENLIN(2) > 6) cinput.CMDLIN(2).col(5) = '+';
+    cinput.CMDLIN(1).col(5) = clac1c.ICALC == 1 ? '%' : '>';
+    draw_command_line(1);
+    draw_command_line(2);
+}
+
+}  // namespace
 
 void outcom(int lun) {
     if (iodati.NLINE > MAX_LINES) {
@@ -42,17 +57,10 @@ void outcom(int lun) {
         units::write_line(lun, out.view());
         units::write_record(cinout.LUHIST, cbinrec.NXTREC, out.c.data(), 80);
         cbinrec.NXTREC += 1;
-        cbuftext.ILAST += 1;
-        if (cbuftext.ILAST > RING_LINES) {
-            cbuftext.ILAST = 1;
-            cbuftext.IWRAP = 1;
-        }
         std::string ring("----");
         ring.append(out.view().substr(0, 67));
-        cbuftext.BUFTXT(cbuftext.ILAST) = Chars<72>(ring);
-        cbuftext.IVIEW = cbuftext.ILAST;
-        // In menu mode the command area is marked and redrawn here; the window
-        // layer is not built yet, so every run is in command mode.
+        ring_store(ring);
+        if (cinout.LUIN == cinout.LUKBD) mark_command_lines();
     }
 }
 
@@ -68,9 +76,25 @@ void echo_line(std::string_view text) {
 }
 
 void scroll(int n, std::string_view text) {
-    // In menu mode the generated command is also shown on the command lines;
-    // the window layer is not built yet.
     std::size_t len = n < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(n), text.size());
+    // Line 2 holds 74 characters after its prompt.
+    len = std::min<std::size_t>(len, 74);
+    if (cmode.IMENU == 1 && cinout.LUIN == cinout.LUKBD) {
+        if (cbuftext.ISCROL == 1) {
+            show_newest_ring();
+            cbuftext.ISCROL = 0;
+        }
+        shift_command_lines(2, true);
+        empty_edit_line();
+        draw_command_line(1);
+        Line80 line("   -> ");
+        for (std::size_t i = 0; i < len; ++i) line.col(7 + static_cast<int>(i)) = text[i];
+        line.col(5) = '+';
+        cinput.CMDLIN(2) = line;
+        cinput.LENLIN(2) = 6 + static_cast<int>(len);
+        draw_command_line(2);
+        ring_store(line.view());
+    }
     iodati.LINE(1) = Line80(text.substr(0, len));
     iodati.NLINE = 1;
     outcom(cinout.LUECHO);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "control/command_area.hpp"
 #include "control/extension.hpp"
 #include "control/messages.hpp"
 #include "records/control.hpp"
@@ -64,7 +65,7 @@ void history() {
         units::close(LUHELP);
     }
     // The command area is saved, then the help window shows the listing.
-    xgsave(ifix(0.18 * wsize.WSIZE), ifix(wsize.WSIZE), ifix(0.93 * wsize.WSIZE));
+    if (command_window.save != nullptr) command_window.save();
     xghelp("HISTORY", 7);
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "control/command_area.hpp"
 #include "control/messages.hpp"
 #include "records/control.hpp"
 #include "records/io.hpp"
@@ -156,7 +157,7 @@ void drmenu(int menu) {
     if (cinout.LUIN != cinout.LUKBD) return;
     iwindo.IPICK = 0;
     iwindo.MENUNO = menu;
-    // STUB: drawing the menu column comes with the window layer.
+    if (window_drawing()) command_window.column(menu);
 }
 
 }  // namespace kavren

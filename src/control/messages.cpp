@@ -1,14 +1,17 @@
 #include "control/messages.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "control/command_area.hpp"
 #include "control/reader.hpp"
 #include "records/control.hpp"
 #include "records/io.hpp"
+#include "records/window.hpp"
 #include "support/convert.hpp"
 #include "support/format.hpp"
 #include "support/units.hpp"
@@ -29,6 +32,40 @@ void write_error_file(std::string_view line) {
 
 void help(int /*itopic*/) { write_terminal(" RETYPE COMMAND"); }
 
+namespace {
+
+// Marks of the message kinds on the command area.
+constexpr char kMarks[] = {'>', '!', '*', '+', '?', '#', '%'};
+
+// A message on line 2 of the command area, the older lines moved up, the
+// edit line emptied, and the message kept in the ring.
+void show_message(int kind, std::string_view text) {
+    command_window.area();
+    if (cbuftext.NSHOW < 3) cbuftext.NSHOW = 3;
+    if (cbuftext.ISCROL == 1) {
+        if (cbuftext.NSHOW > 3) {
+            cbuftext.NSHOW = 3;
+            cbuftext.redraw2 = 1;
+        }
+        show_newest_ring();
+        cbuftext.ISCROL = 0;
+    }
+    if (kind == MSG_ERROR && cinput.CMDLIN(2).col(5) != '*') cinput.CMDLIN(2).col(5) = '!';
+    shift_command_lines(2, true);
+    const std::size_t len = std::min<std::size_t>(text.size(), 74);
+    Line80 line("   -> ");
+    for (std::size_t i = 0; i < len; ++i) line.col(7 + static_cast<int>(i)) = text[i];
+    line.col(5) = kind >= 0 && kind <= MSG_CALC ? kMarks[kind] : '>';
+    cinput.CMDLIN(2) = line;
+    cinput.LENLIN(2) = static_cast<int>(len) + 6;
+    draw_command_line(2);
+    empty_edit_line();
+    draw_command_line(1);
+    ring_store(line.view());
+}
+
+}  // namespace
+
 void ffldou(int ihelp, int kind, std::string_view text) {
     if (text.size() > 128) text = text.substr(0, 128);
     int len = lenstr(text, static_cast<int>(text.size()));
@@ -41,8 +78,13 @@ void ffldou(int ihelp, int kind, std::string_view text) {
     }
     // While input comes from a file only errors are shown.
     if (cinout.LUIN != cinout.LUKBD && kind != MSG_ERROR) return;
-    // Menu mode shows messages in the window's command area; until the window
-    // layer exists every run is in command mode.
+    // Menu mode shows messages in the window's command area; before the
+    // window is there (the configuration's own messages) they go to the
+    // terminal, so that a faulty configuration explains itself.
+    if (cmode.IMENU == 1 && window_drawing()) {
+        show_message(kind, line.substr(1));
+        return;
+    }
     write_terminal(line);
 }
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "control/command_area.hpp"
 #include "control/echo.hpp"
 #include "control/menu.hpp"
 #include "control/messages.hpp"
@@ -184,8 +185,19 @@ void report_field_error(int code, int k) {
 }
 
 // Reads the next raw line of the current input; false at its end.
-bool read_raw_line(int& luin, int luout, std::string& line) {
+bool read_raw_line(int& luin, int luout, int menu, std::string& line) {
     for (;;) {
+        // Menu mode composes the line in the window's command area: the
+        // record is what the editor moved up to line 2, after its prompt.
+        if (luin == cinout.LUKBD && cmode.IMENU == 1 && window_drawing()) {
+            units::flush_all();
+            int ipick = 0;
+            command_window.getcom(menu, ipick);
+            const int len = std::min(cinput.LENLIN(2), 80);
+            line = len > 6 ? std::string(cinput.CMDLIN(2).view().substr(6, static_cast<std::size_t>(len - 6)))
+                           : std::string();
+            return true;
+        }
         if (luin == cinout.LUHIST) {
             if (replay.next >= replay.lines.size()) return false;
             line = replay.lines[replay.next++];
@@ -395,7 +407,7 @@ void ffldin(int& luin, int luout, int menu, int& ierr) {
         bool restart = false;
         bool more = true;
         while (more && !restart) {
-            if (!read_raw_line(luin, luout, raw)) {
+            if (!read_raw_line(luin, luout, menu, raw)) {
                 // End of input.
                 ierr = 1;
                 bool from_replay = luin == cinout.LUHIST;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "control/menu.hpp"
 #include "graphics/postscript.hpp"
 #include "graphics/screen.hpp"
 #include "records/control.hpp"
@@ -348,8 +349,29 @@ void endpl() {
     if (cmode.IMENU == 1) claser.ISCRN = 1;
 }
 
-// STUB: comes with menu mode.
-void redraws() {}
+PlotRepaint plot_repaint;
+
+void redraws() {
+    colormap(0);
+    const int k = machine.ICOLOR == 1 ? 12 : 1;
+    mdrbox(0, 0, 133, 100, k);
+    mdrbox(0, 2, 100, 17, 1);
+    mfont(2);
+    for (int i = 1; i <= 4; ++i) {
+        mmovt(5, 3 * i + 2);
+        mtext(cinput.CMDLIN(i).view(), std::clamp(cinput.LENLIN(i), 0, 80));
+    }
+    mtcolor(0, 1);
+    mdrbox(100, 2, 133, 100, -k);
+    if (plot_repaint.titles != nullptr) plot_repaint.titles();
+    const int menu = iwindo.MENUNO;
+    iwindo.MENUNO = 0;
+    drmenu(menu);
+    mrest();
+}
+
+// The plot area is not restored: a repaint shows the window's furniture.
+void mrest() {}
 
 namespace draw_detail {
 void reset() {

@@ -65,9 +65,18 @@ void setscale();
 void start1();
 // The end of every plot: the file finished and closed; the screen flushed.
 void endpl();
-// STUB: the repaint of the whole window comes with menu mode; until then an
-// expose repaints nothing.
+// The repaint of the whole window after an expose: background, command area
+// with its four lines, menu column, the title and legend of the last plot and
+// the menu shown; the plot itself is not drawn again.
 void redraws();
+// The restore step of a repaint; nothing is restored.
+void mrest();
+// The title and legend of the last plot, drawn again by redraws; the plots
+// fill it at start-up.
+struct PlotRepaint {
+    void (*titles)() = nullptr;
+};
+extern PlotRepaint plot_repaint;
 
 namespace draw_detail {
 // Forgets that the window was asked for (tests).

@@ -434,6 +434,12 @@ void screen_flush() {
     if (g_open) screen_backend().flush();
 }
 
+void screen_close() {
+    if (!g_open) return;
+    screen_backend().close();
+    g_open = false;
+}
+
 namespace screen_detail {
 void reset() {
     g_open = false;

@@ -74,6 +74,8 @@ void disable();
 bool screen_is_open();
 // Sends what was drawn to the display.
 void screen_flush();
+// Closes the window and its display connection.
+void screen_close();
 
 namespace screen_detail {
 // Forgets the window (tests): closed, never tried, default drawing state.

@@ -9,11 +9,15 @@
 #include "control/reader.hpp"
 #include "eval/evaluator.hpp"
 #include "fem/tables.hpp"
+#include "graphics/draw.hpp"
+#include "graphics/menu_window.hpp"
+#include "graphics/screen.hpp"
 #include "meshgen/tables.hpp"
 #include "plot/artcoord.hpp"
 #include "plot/scales.hpp"
 #include "records/control.hpp"
 #include "records/io.hpp"
+#include "records/plot.hpp"
 #include "records/window.hpp"
 #include "session/cusmen.hpp"
 #include "session/problem_modules.hpp"
@@ -180,16 +184,26 @@ void inithp() {
     cnst();
     cnsti();
     cnsti1d();
+    install_command_window();
     mode();
-    if (cmode.IMENU == 1) {
-        // The window layer is not built yet: menu mode runs as command mode.
-        ffldou(0, MSG_WARNING, "** MENU MODE NOT AVAILABLE: RUNNING IN COMMAND MODE **");
-        cmode.IMENU = 0;
-    }
     initeval();
     blkmen();
     cusmen();
     install_plot_seams();
+    if (cmode.IMENU == 1) {
+        // Menu mode: the window opens now, at the scale of the unit square.
+        cxmin.XMIN = 0.0;
+        cxmin.XMAX = 1.0;
+        cxmin.YMIN = 0.0;
+        cxmin.YMAX = 1.0;
+        iwindo.NROWS = 1;
+        iwindo.MENUNO = 0;
+        claser.ISCRN = 1;
+        opwind();
+        enable();
+        setscale();
+        drwind();
+    }
 }
 
 void install_plot_seams() {
@@ -198,6 +212,13 @@ void install_plot_seams() {
     art_select_set = [](int ipos) {
         int mode = LOOKUP_SELECT;
         fset(ipos, mode);
+    };
+    // A repaint shows the title and legend of the last plot again.
+    plot_repaint.titles = [] {
+        ctitle.CTITLE = credraw.TITLE0;
+        mdrtit();
+        clegend.NLEG = credraw.NLEG0;
+        legend();
     };
 }
 
@@ -295,6 +316,7 @@ void main_menu_options() {
         // END ends the run; a replay comes back to the loop head.
         const CommandLevel level{.menu = MAIN_MENU, .help_topic = 0, .indent = 0, .at_end = [] {
                                      ffldou(0, MSG_LIST, " VIRK END OF SESSION");
+                                     if (cmode.IMENU == 1) closew();
                                      plain_stop(0, "MAIN");
                                      return true;
                                  }};

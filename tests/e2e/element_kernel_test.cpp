@@ -22,8 +22,7 @@ const std::vector<std::string> kBanner = {
 
 TEST(StartUp, ShapeFunctionBannerComesOnceBeforeTheConfiguration) {
     Project p;
-    // Menu mode makes the configuration answer on the terminal.
-    p.config = "MODE=MENU\nDISPLAY=MONO\nCUSTOM=0\nEND\n";
+    p.config = "MODE=COMMAND\nDISPLAY=MONO\nCUSTOM=0\nEND\n";
     p.files["decks/job.com"] = "END\n";
     p.input = "job\n";
     auto r = run_kavren(p);
@@ -31,7 +30,7 @@ TEST(StartUp, ShapeFunctionBannerComesOnceBeforeTheConfiguration) {
     auto out = r.out_lines();
     ASSERT_GE(out.size(), kBanner.size() + 1) << show(r);
     EXPECT_TRUE(std::equal(kBanner.begin(), kBanner.end(), out.begin())) << show(r);
-    EXPECT_EQ(out[kBanner.size()], " ** MENU MODE NOT AVAILABLE: RUNNING IN COMMAND MODE **");
+    EXPECT_EQ(out[kBanner.size()], "  ENTER:     PROJECT_NAME");
     EXPECT_EQ(std::count(out.begin(), out.end(), kBanner[2]), 1) << show(r);
 }
 

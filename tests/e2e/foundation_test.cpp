@@ -403,17 +403,6 @@ TEST(Config, CustomProblemsCommentsAndContinuationsAreRead) {
     EXPECT_TRUE(contains_text(r.out, "PROJECT_NAME")) << show(r);
 }
 
-TEST(Config, MenuModeRunsAsCommandModeAfterAWarning) {
-    Project p = project_with_deck("", "END\n");
-    p.config = "MODE=MENU\nDISPLAY=MONO\nCUSTOM=0\nEND\n";
-    auto r = run_kavren(p);
-    EXPECT_EQ(r.status, 0) << show(r);
-    EXPECT_TRUE(
-        contains_line(r.out_lines(), " ** MENU MODE NOT AVAILABLE: RUNNING IN COMMAND MODE **"))
-        << show(r);
-    EXPECT_TRUE(contains_line(r.out_lines(), " CURRENT OPTIONS ARE:")) << show(r);
-}
-
 //// input that cannot be read, closed streams ////
 
 // Runs the program through the shell, which first applies the redirections

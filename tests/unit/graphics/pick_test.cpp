@@ -10,6 +10,8 @@
 #include "graphics/zoom.hpp"
 #include "mesh_builder.hpp"
 #include "meshgen/node_pick.hpp"
+#include "hpmesh/tree.hpp"
+#include "records/mesh.hpp"
 #include "records/meshgen.hpp"
 
 namespace kavren::testing {
@@ -199,6 +201,86 @@ TEST_F(PickTest, NoGeneratorNodeNearThePickIsSaid) {
     click(0.5, 0.5);
     vinq04(ia, ib, ja, jb);
     EXPECT_EQ(ia + ib + ja + jb, 0);
+}
+
+TEST_F(PickTest, ASelectionClearsASecondPickAndEndsOffTheMesh) {
+    MeshBuilder b(2, 2);
+    b.default_order(3);
+    ASSERT_EQ(b.build(), "");
+    click(0.5, 0.5);
+    key('q');
+    click(1.5, 1.5);
+    click(0.25, 0.75);  // element 1 again
+    click(3.0, 3.0);
+    click(1.5, 0.5);  // not reached
+    PickList list;
+    vinq01(list);
+    EXPECT_EQ(list(1), 2);
+    EXPECT_EQ(list(2), 0);
+    EXPECT_EQ(list(3), 4);
+    EXPECT_EQ(screen->events.size(), 1u);
+    EXPECT_EQ(fills_in(clmap.MAPBAS), 2);
+    // The cleared element is painted over in its order's colour of palette 1.
+    EXPECT_EQ(clmap.MAPMOD, 1);
+    ASSERT_EQ(order_of(celem.NICK(9, slot_of(1))), 3);
+    EXPECT_EQ(fills_in(clmap.MAPBAS + 3), 1);
+}
+
+TEST_F(PickTest, TheFiftyFirstElementIsRefused) {
+    MeshBuilder b(8, 7);
+    ASSERT_EQ(b.build(), "");
+    for (int e = 0; e < 51; ++e) click(e % 8 + 0.5, e / 8 + 0.5);
+    PickList list;
+    vinq01(list);
+    EXPECT_EQ(list(1), 50);
+    EXPECT_EQ(list(51), 50);
+    EXPECT_NE(errors().find(" ONLY 50 ELEMENTS CAN BE SELECTED"), std::string::npos);
+}
+
+TEST_F(PickTest, OneClickGivesTheFatherOfTheFamilyOrTheInitialElement) {
+    MeshBuilder b(2, 1);
+    const auto sons = b.split4(2);
+    ASSERT_EQ(b.build(), "");
+    struct Case {
+        double x, y;
+        int nel;
+    } cases[] = {{0.5, 0.5, 1},
+                 {1.75, 0.75, ctree.TREE(1, family_of(sons[2]))},
+                 {1.25, 0.25, ctree.TREE(1, family_of(sons[0]))},
+                 {2.5, 0.3, 0}};
+    for (const Case& c : cases) {
+        click(c.x, c.y);
+        int nel = -1;
+        vinq02(nel);
+        EXPECT_EQ(nel, c.nel) << c.x << " " << c.y;
+    }
+    EXPECT_GT(ctree.TREE(1, family_of(sons[2])), 0);
+}
+
+TEST_F(PickTest, AnOrderFromTheKeyThenElements) {
+    MeshBuilder b(2, 2);
+    ASSERT_EQ(b.build(), "");
+    struct Case {
+        int ilayf;
+        double px, py;  // the box clicked, percent
+        int ichoice;
+    } cases[] = {{0, 20, 23.5, 1}, {0, 92, 23.5, 8}, {1, 10.5, 37.5, 3}};
+    for (const Case& c : cases) {
+        cpicksc.ILAYF = c.ilayf;
+        auto at = [](double p) { return static_cast<int>(p * wsize.WSIZE / 100.0); };
+        screen->events.push_back({EV_RELEASE, 1, at(94), at(23.5)});  // beyond the last box
+        key('k');
+        screen->events.push_back({EV_RELEASE, 1, at(c.px), at(c.py)});
+        click(1.5, 0.5);
+        click(-1.0, 0.5);
+        PickList list;
+        int ichoice = 0;
+        vinq03(list, ichoice);
+        EXPECT_EQ(ichoice, c.ichoice) << c.px;
+        EXPECT_EQ(list(1), 1);
+        EXPECT_EQ(list(2), 2);
+        EXPECT_TRUE(screen->events.empty());
+    }
 }
 
 }  // namespace
