@@ -142,5 +142,58 @@ TEST(GeneratorWindow, IjAlonePicksTheEndsOfTheLineInTheDrawing) {
     EXPECT_EQ(again.file("output.grid"), r.file("output.grid")) << show(again);
 }
 
+// Menu mode: the same BOUNDARY session typed and clicked in the window.
+TEST(GeneratorWindow, MenuModePicksTheLineAndItsLogReplaysWithoutX) {
+    XServer server;
+    KAVREN_START_X(server);
+    Project p;
+    p.config = "MODE=MENU\nDISPLAY=COLOR\nCUSTOM=0\nEND\n";
+    p.files["decks/job.com"] = kSquareDeck;
+    p.environment["DISPLAY"] = server.display();
+    Session s(p, 120);
+    const std::string id = testing::wait_for_window(server.display(), "Tessark");
+    ASSERT_FALSE(id.empty()) << show(s.run());
+    const std::string& display = server.display();
+    auto type = [&](const std::string& text) {
+        testing::run_tool({"xdotool", "mousemove", "--window", id, "300", "300"}, display);
+        testing::run_tool({"xdotool", "type", "--delay", "20", text}, display);
+        testing::run_tool({"xdotool", "key", "Return"}, display);
+    };
+    auto logged = [&](const std::string& text) {
+        return s.wait_for([&] { return contains_text(s.run().file("decks/job.out"), text); });
+    };
+    type("job");
+    ASSERT_TRUE(s.wait_for_output("END OF INPUT FILE")) << show(s.run());
+    type("boundary");
+    ASSERT_TRUE(logged("BOUNDARY")) << show(s.run());
+    type("boundary=1");
+    ASSERT_TRUE(logged("BOUNDARY,1")) << show(s.run());
+    type("ij");
+    click(display, id, 93, 315);
+    ASSERT_TRUE(s.wait_for([&] {
+        return shows(display, id, 91, 317, Colour{255, 0, 0});
+    })) << show(s.run());
+    click(display, id, 357, 319);
+    ASSERT_TRUE(logged("IJ,1,1,3,1")) << show(s.run());
+    ASSERT_TRUE(s.wait_for([&] {
+        return shows(display, id, 91, 317, kBlack) && shows(display, id, 225, 317, kBlack) &&
+               shows(display, id, 359, 317, kBlack);
+    })) << show(s.run());
+    for (const std::string& line : kRest) type(line);
+    ASSERT_TRUE(s.wait_for([&] { return s.run().exists("output.grid"); })) << show(s.run());
+    type("quit");
+    const auto r = s.finish();
+    EXPECT_EQ(r.status, 0) << show(r);
+    ASSERT_FALSE(r.file("output.grid").empty()) << show(r);
+
+    Project replay;
+    replay.config = "MODE=COMMAND\nDISPLAY=COLOR\nCUSTOM=0\nEND\n";
+    replay.files["decks/job.com"] = r.file("decks/job.out") + "QUIT\n";
+    replay.input = "job\n";
+    const auto again = run_kavren(replay);
+    EXPECT_EQ(again.status, 0) << show(again);
+    EXPECT_EQ(again.file("output.grid"), r.file("output.grid")) << show(again);
+}
+
 }  // namespace
 }  // namespace kavren::e2e
