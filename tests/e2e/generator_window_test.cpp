@@ -88,6 +88,18 @@ TEST(GeneratorWindow, BoundaryRedrawsMarkTheLinesTypedAtTheKeyboard) {
     EXPECT_EQ(blind.file("output.grid"), r.file("output.grid"));
 }
 
+// The command log of a session, replayed as a command-mode deck without X,
+// writes the same grid file.
+void expect_replay_gives_the_same_grid(const RunResult& r) {
+    Project replay;
+    replay.config = "MODE=COMMAND\nDISPLAY=COLOR\nCUSTOM=0\nEND\n";
+    replay.files["decks/job.com"] = r.file("decks/job.out") + "QUIT\n";
+    replay.input = "job\n";
+    const auto again = run_kavren(replay);
+    EXPECT_EQ(again.status, 0) << show(again);
+    EXPECT_EQ(again.file("output.grid"), r.file("output.grid")) << show(again);
+}
+
 // Clicks button 1 at pixel (x, y) of the window.
 void click(const std::string& display, const std::string& id, int x, int y) {
     testing::run_tool(
@@ -126,20 +138,12 @@ TEST(GeneratorWindow, IjAlonePicksTheEndsOfTheLineInTheDrawing) {
     for (int x : {91, 225, 359}) EXPECT_EQ(image.at(x, 317), kBlack) << x;
 
     // The rest completes the mesh; the log replays it as a deck without X.
-    for (const std::string& line :
-         {"BOUNDARY=2,IJ=3,1,3,3", "BOUNDARY=3,IJ=1,3,3,3", "BOUNDARY=4,IJ=1,1,1,3", "END", "END"})
-        s.write(line);
+    for (const std::string& line : kRest) s.write(line);
     s.write("QUIT");
     const auto r = s.finish();
     EXPECT_EQ(r.status, 0) << show(r);
     ASSERT_FALSE(r.file("output.grid").empty()) << show(r);
-    Project replay;
-    replay.config = "MODE=COMMAND\nDISPLAY=COLOR\nCUSTOM=0\nEND\n";
-    replay.files["decks/job.com"] = r.file("decks/job.out") + "QUIT\n";
-    replay.input = "job\n";
-    const auto again = run_kavren(replay);
-    EXPECT_EQ(again.status, 0) << show(again);
-    EXPECT_EQ(again.file("output.grid"), r.file("output.grid")) << show(again);
+    expect_replay_gives_the_same_grid(r);
 }
 
 // Menu mode: the same BOUNDARY session typed and clicked in the window.
@@ -186,13 +190,7 @@ TEST(GeneratorWindow, MenuModePicksTheLineAndItsLogReplaysWithoutX) {
     EXPECT_EQ(r.status, 0) << show(r);
     ASSERT_FALSE(r.file("output.grid").empty()) << show(r);
 
-    Project replay;
-    replay.config = "MODE=COMMAND\nDISPLAY=COLOR\nCUSTOM=0\nEND\n";
-    replay.files["decks/job.com"] = r.file("decks/job.out") + "QUIT\n";
-    replay.input = "job\n";
-    const auto again = run_kavren(replay);
-    EXPECT_EQ(again.status, 0) << show(again);
-    EXPECT_EQ(again.file("output.grid"), r.file("output.grid")) << show(again);
+    expect_replay_gives_the_same_grid(r);
 }
 
 }  // namespace
