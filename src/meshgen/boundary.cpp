@@ -9,8 +9,10 @@
 #include "control/level.hpp"
 #include "control/messages.hpp"
 #include "control/reader.hpp"
+#include "graphics/screen.hpp"
+#include "meshgen/drawings.hpp"
+#include "meshgen/node_pick.hpp"
 #include "meshgen/sort.hpp"
-#include "meshgen/stubs.hpp"
 #include "meshgen/tables.hpp"
 #include "records/geometry.hpp"
 #include "records/io.hpp"
@@ -76,25 +78,43 @@ bool choose_boundary(int ipos, int& b) {
     return true;
 }
 
-// IJ=IMIN,JMIN,IMAX,JMAX: appends a boundary line of number b.
-void boundary_line(int ipos, int b) {
-    if (ipos > iodati.NFIELD) {
-        // Picking the ends with the mouse needs the window layer.
+// The ends of IJ alone, picked as two nodes of the drawing on the screen.
+// Only at the keyboard with the window open: from a file the picks would
+// wait for ever, and without a window there is nothing to pick on.
+bool picked_ends(int v[4]) {
+    if (cinout.LUIN != cinout.LUKBD || !screen_is_open()) {
         refuse(36, "*** IJ WITHOUT BOUNDS: PICKING WITH THE MOUSE IS NOT AVAILABLE ***");
-        return;
+        return false;
     }
-    int v[4];
+    int i1 = 0, i2 = 0, j1 = 0, j2 = 0;
+    vinq04(i1, i2, j1, j2);
+    // A pick that found no node has been reported.
+    if (i1 == 0 || i2 == 0) return false;
+    v[0] = i1, v[1] = j1, v[2] = i2, v[3] = j2;
+    return true;
+}
+
+// The four numbers after IJ.
+bool typed_ends(int ipos, int v[4]) {
     for (int i = 0; i < 4; ++i) {
         if (!is_number(ipos + i)) {
             refuse(36, "*** IMIN,JMIN,IMAX,JMAX NOT INTEGERS ***");
-            return;
+            return false;
         }
         v[i] = ifix(iodata.FVALUE(ipos + i));
         if (v[i] < 1 || v[i] > MAXGRID) {
             refuse(36, "*** IMIN,JMIN,IMAX,JMAX OUTSIDE THE GRID 1..100 ***");
-            return;
+            return false;
         }
     }
+    return true;
+}
+
+// IJ=IMIN,JMIN,IMAX,JMAX, or IJ alone with the ends picked: appends a
+// boundary line of number b and journals it with its bounds.
+void boundary_line(int ipos, int b) {
+    int v[4];
+    if (!(ipos > iodati.NFIELD ? picked_ends(v) : typed_ends(ipos, v))) return;
     int imin = std::min(v[0], v[2]), imax = std::max(v[0], v[2]);
     int jmin = std::min(v[1], v[3]), jmax = std::max(v[1], v[3]);
     if (imin != imax && jmin != jmax) {
@@ -132,6 +152,26 @@ void settle_curved_tags() {
         }
         cgeomtyp.IBCURV(b) = std::max(code, 0);
     }
+}
+
+// A record of BOUNDARY= and IJ: a new current boundary b, a new line of b,
+// or both.
+void boundary_record(int& b) {
+    int nocc = 0, ipos = 0;
+    findop("BOUNDARY", nocc, ipos);
+    const bool chosen = nocc > 0;
+    if (chosen) {
+        if (!choose_boundary(ipos, b)) return;
+    } else if (b == 0) {
+        refuse(35, "*** BOUNDARY NUMBER UNDEFINED ***");
+        return;
+    }
+    findop("IJ", nocc, ipos);
+    if (nocc == 0) {
+        if (!chosen) refuse(37, "*** OPTION \"IJ\" IS MISSING ***");
+        return;
+    }
+    boundary_line(ipos, b);
 }
 
 }  // namespace
@@ -172,20 +212,8 @@ bool bcons() {
             return LevelStep::next;
         }
         if (ierr == 1) return LevelStep::next;
-        findop("BOUNDARY", nocc, ipos);
-        const bool chosen = nocc > 0;
-        if (chosen) {
-            if (!choose_boundary(ipos, b)) return LevelStep::next;
-        } else if (b == 0) {
-            refuse(35, "*** BOUNDARY NUMBER UNDEFINED ***");
-            return LevelStep::next;
-        }
-        findop("IJ", nocc, ipos);
-        if (nocc == 0) {
-            if (!chosen) refuse(37, "*** OPTION \"IJ\" IS MISSING ***");
-            return LevelStep::next;
-        }
-        boundary_line(ipos, b);
+        boundary_record(b);
+        // The drawing follows every line typed, accepted or refused.
         graphm(1);
         return LevelStep::next;
     });
@@ -339,6 +367,10 @@ void frefac(int& ierr) {
     }
 }
 
+// Compacts the node numbers to those the elements use; the slots of the
+// node table follow, so that the drawings and look-ups made before the
+// hand-over see the new numbers: a merged node's slots take its kept node's
+// new number, an unused node's slots carry none.
 void adjust() {
     const int nn = ccon.NNODG;
     std::vector<int> renumber(static_cast<std::size_t>(nn) + 1, 0);
@@ -363,6 +395,18 @@ void adjust() {
         if (ccon2.NPELEM(e) == 4)
             for (int l = 5; l <= 9; ++l) celem.NICK(l, e) = 0;
     }
+    std::vector<int> kept(static_cast<std::size_t>(nn) + 1, 0);
+    for (int p = 1; p <= locals.NPAIR; ++p) {
+        const int merged = locals.IPAIR(1, p), into = locals.IPAIR(2, p);
+        if (merged >= 1 && merged <= nn) kept[static_cast<std::size_t>(merged)] = into;
+    }
+    for (int r = 1; r <= MAXREG; ++r)
+        for (int s = cnodet.IHEAD(r), k = 0; s != 0 && k < MAXGNOD; s = cnodet.NEXTG(s), ++k) {
+            int n = cnodet.NODG(s);
+            if (n < 1 || n > nn) continue;
+            if (kept[static_cast<std::size_t>(n)] != 0) n = kept[static_cast<std::size_t>(n)];
+            cnodet.NODG(s) = n >= 1 && n <= nn ? renumber[static_cast<std::size_t>(n)] : 0;
+        }
 }
 
 //// SETS level ////

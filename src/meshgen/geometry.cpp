@@ -9,7 +9,7 @@
 #include "meshgen/handover.hpp"
 #include "meshgen/mesh_level.hpp"
 #include "meshgen/nodes.hpp"
-#include "meshgen/stubs.hpp"
+#include "meshgen/drawings.hpp"
 #include "meshgen/tables.hpp"
 #include "records/control.hpp"
 #include "records/geometry.hpp"

@@ -11,7 +11,7 @@
 #include "meshgen/connect.hpp"
 #include "meshgen/curves.hpp"
 #include "meshgen/node_tools.hpp"
-#include "meshgen/stubs.hpp"
+#include "meshgen/drawings.hpp"
 #include "meshgen/tables.hpp"
 #include "records/control.hpp"
 #include "records/geometry.hpp"

@@ -297,6 +297,14 @@ void addset(int iel) {
     csetf.ISHIGH = std::max(csetf.ISHIGH, csetf.ISFREE);
 }
 
+bool set_holds(int iset, int iel) {
+    if (iset < 1 || iset > MAXSET || iel < 1) return false;
+    // Each list ends in one empty entry holding 0, which never matches.
+    for (int e = csetf.ISFRST(iset), n = 0; e != 0 && n < SET_POOL; e = csetf.ISNEXT(e), ++n)
+        if (csetf.ISELEM(e) == iel) return true;
+    return false;
+}
+
 void addprof(int iel, int iside) {
     int p = cprofi.IPCUR;
     if (p < 1 || p > MAXPROF || cprofi.IPFRST(p) == 0 || free_profile_entries() < 1) return;

@@ -28,6 +28,8 @@ void fprof(int ipos, int& mode);
 // Appends an element (and side) to the current set or profile.
 void addset(int iel);
 void addprof(int iel, int iside);
+// True when the list of set iset holds generated element iel.
+bool set_holds(int iset, int iel);
 // Free pool entries of the set and profile lists.
 int free_set_entries();
 int free_profile_entries();

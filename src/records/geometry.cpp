@@ -6,6 +6,7 @@ namespace kavren {
 Cgeost cgeost;
 Cmshst cmshst;
 Locals locals;
+Cgendr cgendr;
 Shp shp;
 
 }  // namespace kavren

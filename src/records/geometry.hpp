@@ -26,6 +26,17 @@ struct Locals {
     Arr2<int, 2, MAXGNOD> IPAIR;      // pair p: (merged node, kept node)
     int NPAIR = 0;                    // pairs found
 };
+// What one generator drawing keeps for the run.
+struct GenDrawKept {
+    int IDRAWN = 0;  // 100 once it has drawn; before that ZOOM is ignored
+    int IZOOM = 0;   // 1 while a zoom window is in force
+    double XMIN = 0.0, YMIN = 0.0, XMAX = 0.0, YMAX = 0.0;  // the window shown
+    int LABEL = 0;  // node grid only: 0 no labels, 1 (I, J), 2 region index
+};
+struct Cgendr {
+    GenDrawKept MESH;   // the element mesh (graphm)
+    GenDrawKept NODES;  // the node grid (graphn)
+};
 // Shape functions of the node grid map.
 struct Shp {
     Arr1<double, 10> SHP;
@@ -38,6 +49,7 @@ constexpr int LUGRID = 71;
 extern Cgeost cgeost;
 extern Cmshst cmshst;
 extern Locals locals;
+extern Cgendr cgendr;
 extern Shp shp;
 
 }  // namespace kavren

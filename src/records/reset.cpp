@@ -54,7 +54,7 @@ void reset_run() {
           cside);
     fresh(cnodet, ccon, ccon2, idfc, elemij, cregio, csetf, cprofi, cbcons, cbcons1, cbcons2,
           celem0, cgeomtyp, x1, noeud, tb06b, tg04b);
-    fresh(cgeost, cmshst, locals, shp);
+    fresh(cgeost, cmshst, locals, cgendr, shp);
     // fem.hpp: the current-point records; the start-up tables stay.
     fresh(cmelem, cbelem, celsize1, celsize2, cboint, csymtr);
     // The solver, the estimator, the driver, the save file and the debug switches.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../support/pgm.hpp"
+#include "ghostscript.hpp"
 #include "runner.hpp"
 #include "square_deck.hpp"
 
@@ -37,15 +38,6 @@ int count(const Lines& lines, const std::string& line) {
 
 bool has(const Lines& lines, const std::string& line) {
     return count(lines, line) > 0;
-}
-
-// Runs Ghostscript on a PostScript text in a scratch directory of its own.
-RunResult ghostscript(const std::string& postscript, const std::string& device_args) {
-    Project p;
-    p.write_config = false;
-    p.files["plot.ps"] = postscript;
-    return run_program("/bin/sh", p, 60,
-                       {"-c", "gs -q -dSAFER -dBATCH -dNOPAUSE " + device_args + " plot.ps"});
 }
 
 // The PGM pixel under page point (x, y) of a 612 x 792 page rendered at 72 dpi.

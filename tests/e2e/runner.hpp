@@ -114,6 +114,11 @@ class Session {
 
     // Writes one line (a newline is added) to the program's standard input.
     void write(const std::string& line);
+    // Waits until done() holds, feeding the input and reading the streams in between; false
+    // when the time limit (or the end of the program) comes first.
+    bool wait_for(const std::function<bool()>& done, int timeout_seconds = 30) {
+        return wait_until(timeout_seconds, done);
+    }
     // Waits until standard output holds text; false when the time limit (or the end of the
     // program) comes first.
     bool wait_for_output(std::string_view text, int timeout_seconds = 30);

@@ -184,6 +184,46 @@ TEST_F(GeneratorTest, RegionsMeetingOnALineAreJoined) {
     }
 }
 
+// Every slot of the node table in use: (region, I, J, node).
+struct SlotEntry {
+    int region, i, j, node;
+};
+std::vector<SlotEntry> slots_in_use() {
+    std::vector<SlotEntry> out;
+    for (int r = 1; r <= MAXREG; ++r)
+        for (int s = cnodet.IHEAD(r); s != 0; s = cnodet.NEXTG(s))
+            out.push_back({r, cnodet.IG(s), cnodet.JG(s), cnodet.NODG(s)});
+    return out;
+}
+
+TEST_F(GeneratorTest, SlotsFollowTheCompactionOfJoinedRegions) {
+    // An orphan node first, so that the compaction moves every number.
+    geometry(std::string(kTwoRegions)
+                 .insert(std::string("GEOMETRY\nNODES\nPOINT\n").size(), "IJ=9,9,XY=7,7\n"));
+    ASSERT_EQ(errors(), "");
+    ASSERT_EQ(ccon.NNODG, 6);
+    const std::vector<SlotEntry> slots = slots_in_use();
+    ASSERT_EQ(slots.size(), 9u);
+    for (const SlotEntry& e : slots) {
+        if (e.i == 9) {
+            EXPECT_EQ(e.node, 0) << "the orphan's slot carries no node";
+            continue;
+        }
+        // Region ONE starts at x = 0, region TWO at x = 1.
+        ASSERT_GE(e.node, 1);
+        ASSERT_LE(e.node, 6);
+        EXPECT_EQ(cnodet.XGEN(e.node), (e.i - 1) + (e.region - 1)) << e.region << e.i << e.j;
+        EXPECT_EQ(cnodet.YGEN(e.node), e.j - 1) << e.region << e.i << e.j;
+    }
+    for (int n = 1; n <= 6; ++n) {
+        int i = 0, j = 0, r = 0, c = 0;
+        fnref(n, i, j, r, c);
+        ASSERT_NE(r, 0) << n;
+        EXPECT_EQ(cnodet.XGEN(n), (i - 1) + (r - 1)) << n;
+        EXPECT_EQ(cnodet.YGEN(n), j - 1) << n;
+    }
+}
+
 TEST_F(GeneratorTest, CompletionDropsNodesNoElementUses) {
     geometry(std::string("GEOMETRY\nNODES\nPOINT\nIJ=9,9,XY=5,5\nEND\n") + kSquareNodes +
              kSquareElements + kSquareBoundary + "END\n");
