@@ -16,13 +16,13 @@
 #include "hpmesh/primitives.hpp"
 #include "hpmesh/setup.hpp"
 #include "hpmesh/tree.hpp"
-#include "meshgen/item_reader.hpp"
 #include "records/control.hpp"
 #include "records/geometry.hpp"
 #include "records/io.hpp"
 #include "records/mesh.hpp"
 #include "records/meshgen.hpp"
 #include "support/format.hpp"
+#include "support/item_reader.hpp"
 #include "support/units.hpp"
 
 namespace kavren {

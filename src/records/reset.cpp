@@ -43,7 +43,7 @@ void reset_run() {
     // window.hpp: the plot scale, the screen driver and the PostScript writer.
     fresh(cscale, iscaler, lscale, iscale, viewport, credraw, clmap, xgmovs, wplotinf);
     // plot.hpp: the legend queue and what the plots keep between calls.
-    fresh(clegend, cgraph, cgrafs, cartco);
+    fresh(clegend, cgraph, cgrafs, cartco, cxyplot);
     // eval.hpp: the symbol tables, the store and what is known of it.
     fresh(b1, b2, b3, b3a, b4, b5, b6, calc1b, cvassn, ccompl, cstknw, cexpts);
     // The mesh database, the generator and the GEOMETRY state.
