@@ -4,10 +4,6 @@
 namespace kavren {
 
 // IN PROGRESS.
-void mapcnc(const double*, int, int) {}
-// IN PROGRESS.
-void mapcsd(const double*, int, int, const double*, const double*) {}
-// IN PROGRESS.
 void mapc3d(const double*, int, int) {}
 // IN PROGRESS.
 void mapc3dwr(const double*, int, int) {}
