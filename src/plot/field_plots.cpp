@@ -4,10 +4,6 @@
 namespace kavren {
 
 // IN PROGRESS.
-void mapc3d(const double*, int, int) {}
-// IN PROGRESS.
-void mapc3dwr(const double*, int, int) {}
-// IN PROGRESS.
 void mapvec(const double*, const double*) {}
 
 }  // namespace kavren

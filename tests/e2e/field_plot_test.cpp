@@ -76,7 +76,7 @@ void renders(const std::string& postscript) {
 }
 
 // The PostScript file without its header's file name and the stamp line.
-[[maybe_unused]] std::string without_name_and_stamp(const std::string& ps) {
+std::string without_name_and_stamp(const std::string& ps) {
     std::istringstream in(ps);
     std::string out, line;
     for (int n = 0; std::getline(in, line); ++n) {
@@ -206,15 +206,79 @@ TEST(FieldPlots, TwodimWithoutAUsableMeshWritesNoFile) {
         "STANDARD\nHEAT\nGEOMETRY\n"
         "NODES\nGRID\nPOINT=4,IJ=1,1,3,3\nXY,0,0,XY,1,0,XY,1,1,XY,0,1\nEND\nEND\n"
         "ELEMENT\nILOOP=2\nJLOOP=2\nLINEAR,1,1\nENDLOOPS\nEND\nEND\n"
-        "EXECUTE\nNDIMEN=2\nNRBREAKS=0\nTWODIM,LASER=N1\nQUIT\n";
+        "EXECUTE\nNDIMEN=2\nNRBREAKS=0\nTWODIM,LASER=N1\nTRIDIM,LASER=N2\nQUIT\n";
     p.input = "job\n";
     auto r = run_kavren(p);
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_EQ(count(r.lines("decks/job.err"),
                     " *** NO USABLE MESH: THE LAST GEOMETRY WAS NOT HANDED OVER ***"),
-              1)
+              2)
         << show(r);
     EXPECT_FALSE(r.exists("print/n1"));
+    EXPECT_FALSE(r.exists("print/n2"));
+}
+
+//// TRIDIM ////
+
+int fills(const Lines& ps, const std::string& gray) {
+    return count(ps, gray + " s");
+}
+
+TEST(FieldPlots, TridimRendersAndAViewFromAboveIsAdjusted) {
+    auto r = run_kavren(project("TRIDIM,LASER=T1\nTRIDIM,EYE=0,0,5,LASER=T2\n"
+                                "TRIDIM,EYE=1,1,1,LASER=T3\n"));
+    ASSERT_EQ(r.status, 0) << show(r);
+    const std::string t1 = r.file("print/t1");
+    renders(t1);
+    // Four elements at DIVISION 1: 16 facets, each filled white, and the frame.
+    EXPECT_EQ(fills(r.lines("print/t1"), "1.000"), 17) << t1;
+    EXPECT_NE(t1.find("(MAX=1.05"), std::string::npos);
+    const std::string t2 = r.file("print/t2"), t3 = r.file("print/t3");
+    ASSERT_FALSE(t2.empty());
+    EXPECT_EQ(without_name_and_stamp(t2), without_name_and_stamp(t3));
+}
+
+TEST(FieldPlots, TridimOptionsOfTheDriver) {
+    auto r = run_kavren(project("TRIDIM,RD\nTRIDIM,ZOO=0,0.6,0,1.1,LASER=Z1\n"
+                                "TRIDIM,ART\nELSET=MESH,LASER=T3\nTRIDIM,LASER=T4\nELSET=MESH\n"
+                                "TRIDIM,NOART,LASER=T5\n"));
+    ASSERT_EQ(r.status, 0) << show(r);
+    const Lines out = r.out_lines();
+    EXPECT_TRUE(contains_line(out, " 3D picture !!!")) << show(r);
+    EXPECT_EQ(starting(out, " ZOOMING WITH: ").size(), 1u) << show(r);
+    // The window keeps the column x < 0.5: values up to 0.55.
+    EXPECT_NE(r.file("print/z1").find("(MAX=0.55"), std::string::npos) << show(r);
+    EXPECT_EQ(fills(r.lines("print/z1"), "1.000"), 9);
+    renders(r.file("print/t3"));
+    EXPECT_FALSE(r.exists("print/t4"));  // the answer record was the current one
+    EXPECT_EQ(count(out, " SET ELSET=?"), 2) << show(r);
+    EXPECT_TRUE(r.exists("print/t5"));
+}
+
+TEST(FieldPlots, TridimOfAZeroSolutionWritesNoFile) {
+    Project p = project("");
+    std::string deck = p.files["decks/job.com"];
+    deck.replace(deck.find("SOLVE\n"), 6, "TRIDIM,LASER=T0\nSOLVE\n");
+    p.files["decks/job.com"] = deck;
+    auto r = run_kavren(p);
+    ASSERT_EQ(r.status, 0) << show(r);
+    EXPECT_FALSE(r.exists("print/t0"));
+}
+
+TEST(FieldPlots, TridimOfAThousandElementsAndTheFacetLimit) {
+    auto r = run_kavren(project(
+        "MESH\nREFINE,GLOBAL\nREFINE,GLOBAL\nREFINE,GLOBAL\nREFINE,GLOBAL\nEND\nSOLVE\n"
+        "TRIDIM,LASER=B1\nTRIDIM,DIVISION=2,LASER=B2\nTWODIM,LASER=B3\n"));
+    ASSERT_EQ(r.status, 0) << show(r);
+    // 1024 elements: 4096 facets, one fill each, and the frame's.
+    EXPECT_EQ(fills(r.lines("print/b1"), "1.000"), 4097);
+    const Lines out = r.out_lines();
+    const auto at = std::find(out.begin(), out.end(), " NO ROOM FOR STORAGE IN MAP3D");
+    ASSERT_NE(at, out.end()) << show(r);
+    ASSERT_NE(at + 1, out.end());
+    EXPECT_EQ(*(at + 1), " TRY WITH SMALLER DIVISION=..");
+    EXPECT_FALSE(r.exists("print/b2"));
+    EXPECT_TRUE(r.exists("print/b3"));  // the run goes on
 }
 
 }  // namespace
