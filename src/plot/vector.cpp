@@ -84,8 +84,7 @@ struct Sampled {
     int n = 0;
 };
 
-void sample(const VectorKept& k, int nel, const double* u1, const double* u2, int cap,
-            Sampled& s) {
+void sample(const VectorKept& k, int nel, const double* u1, const double* u2, int cap, Sampled& s) {
     int ndofe = 0;
     Arr1<int, 9> ndofl;
     double e1[MAX_ELFUN], e2[MAX_ELFUN];

@@ -2,7 +2,7 @@
 // settings of the contour maps, their outlines, bands and levels; the facets
 // of the surface pictures, their order and the options that move the mesh;
 // the sample counts, scales and outlines of the vector plot.
-#include "plot/field_plots.hpp"
+#include "records/field.hpp"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "plot/artcoord.hpp"
+#include "plot/field_plots.hpp"
 #include "plot/scales.hpp"
 #include "plot_fixture.hpp"
-#include "records/field.hpp"
 #include "records/meshgen.hpp"
 #include "records/plot.hpp"
 
@@ -79,7 +79,9 @@ class FieldTest : public PlotTest {
         art_select_set = nullptr;
         PlotTest::TearDown();
     }
-    double* u(int comp = 1) { return cunew.UNEW.data() + static_cast<long>(ICOLU_ROWS) * (comp - 1); }
+    double* u(int comp = 1) {
+        return cunew.UNEW.data() + static_cast<long>(ICOLU_ROWS) * (comp - 1);
+    }
     // Segments drawn in the plot area: the screen draws each as a closed
     // path, there and back.
     std::size_t segments() const { return clipped(Drawn::LINE).size() / 2; }
@@ -224,6 +226,23 @@ TEST_F(FieldTest, ValuesAboveTheUpperLimitPaintedByTheMapOnly) {
     EXPECT_EQ(cfield.MAPCNC.FMINL, cfield.MAPCNC.FMAXL);
 }
 
+TEST_F(FieldTest, MoreBandsThanCellsShareThePaletteOnTheScreenOnly) {
+    MeshBuilder b(1, 1);
+    ASSERT_EQ(b.build(), "");
+    fill_solution([](double x, double) { return x; });
+    record("TWODIM,LEVEL=20,MIN=0,MAX=1,LASER=B");
+    twodim();
+    EXPECT_EQ(claser.NGRAY, 20);
+    std::set<int> cells;
+    for (const Drawn& d : clipped(Drawn::FILL)) cells.insert(d.cell);
+    ASSERT_EQ(cells.size(), 17u);
+    EXPECT_EQ(*cells.rbegin() - *cells.begin(), 16);
+    // The file keeps 20 gray levels: band 19 of 20 at 1 - 18/19.
+    const std::string ps = file("print/b");
+    EXPECT_NE(ps.find("\n0.053 s\n"), std::string::npos);
+    EXPECT_NE(ps.find("\n0.000 s\n"), std::string::npos);
+}
+
 TEST_F(FieldTest, DisplacedMapOutlineScaleAndIntervals) {
     MeshBuilder b(2, 1);
     ASSERT_EQ(b.build(), "");
@@ -290,7 +309,8 @@ TEST_F(FieldTest, SurfaceFirstCallFacetsAndViewFromAbove) {
     EXPECT_EQ(k.XD, 1.0);
     EXPECT_EQ(k.ZD, 1.0);
     ASSERT_EQ(screen->drawn.size(), first.size());
-    for (std::size_t i = 0; i < first.size(); ++i) EXPECT_EQ(screen->drawn[i].points, first[i].points);
+    for (std::size_t i = 0; i < first.size(); ++i)
+        EXPECT_EQ(screen->drawn[i].points, first[i].points);
     // MIN and MAX move only the box.
     record("TRIDIM,MIN=-5,MAX=5");
     mapc3d(u(), ICOLU_ROWS, -1);
@@ -408,9 +428,12 @@ class VectorTest : public FieldTest {
 };
 
 TEST_F(VectorTest, SampleCountsFollowTheGeneration) {
-    const struct { int splits; std::size_t lines; } kCases[] = {
-        {0, 81 + 32},                                  // 9 x 9, 4 x 8 sides
-        {1, 4 * 25 + 4 * 16},                          // four sons of 5 x 5
+    const struct {
+        int splits;
+        std::size_t lines;
+    } kCases[] = {
+        {0, 81 + 32},                                          // 9 x 9, 4 x 8 sides
+        {1, 4 * 25 + 4 * 16},                                  // four sons of 5 x 5
         {3, 3 * 25 + 3 * 9 + 4 * 4 + 3 * 16 + 3 * 8 + 4 * 4},  // sons, grandsons, 2 x 2
     };
     for (const auto& c : kCases) {
