@@ -11,6 +11,7 @@
 #include "fem/tables.hpp"
 #include "meshgen/tables.hpp"
 #include "plot/artcoord.hpp"
+#include "plot/profile.hpp"
 #include "plot/scales.hpp"
 #include "records/control.hpp"
 #include "records/io.hpp"
@@ -198,6 +199,11 @@ void install_plot_seams() {
     art_select_set = [](int ipos) {
         int mode = LOOKUP_SELECT;
         fset(ipos, mode);
+    };
+    profile_select = [](int ipos) {
+        int mode = LOOKUP_SELECT;
+        fprof(ipos, mode);
+        return mode;
     };
 }
 

@@ -25,11 +25,6 @@ void mapc3dwr(double*, int, int) {
     not_yet("MAPC3DWR:", "THE PERSPECTIVE VIEW");
 }
 
-// STUB: the profile plot comes with the plots.
-void drprof(double*, int, int) {
-    not_yet("DRPROF:", "THE PROFILE PLOT");
-}
-
 // STUB: the error map comes with the plots.
 void diserr(double*) {
     not_yet("DISERR:", "THE ERROR MAP");

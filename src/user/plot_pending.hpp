@@ -8,8 +8,6 @@ namespace kavren {
 void mapcnc(double* u, int icolu, int icomp);
 // STUB: perspective view of component code icomp of u.
 void mapc3dwr(double* u, int icolu, int icomp);
-// STUB: profile of component code icomp of u along the current profile.
-void drprof(double* u, int icolu, int icomp);
 // STUB: map of a per-element error array (by slot).
 void diserr(double* err);
 
