@@ -6,10 +6,10 @@
 #include <cmath>
 
 #include "control/messages.hpp"
-#include "control/reader.hpp"
 #include "graphics/draw.hpp"
 #include "hpmesh/tree.hpp"
 #include "plot/band.hpp"
+#include "plot/field_detail.hpp"
 #include "plot/sample.hpp"
 #include "plot/scales.hpp"
 #include "records/io.hpp"
@@ -39,18 +39,8 @@ struct ProfileKept {
 };
 ProfileKept kept;
 
-// The field after word, 0 when the record does not hold it.
-int option(std::string_view word) {
-    int nocc = 0, ipos = 0;
-    findop(word, nocc, ipos);
-    return nocc > 0 ? std::max(ipos, 1) : 0;
-}
-
-bool number_at(int k, double& v) {
-    if (k < 1 || k > iodati.NFIELD || iodati.ITYPE(k) != FT_NUMBER) return false;
-    v = iodata.FVALUE(k);
-    return true;
-}
+using field::number_at;
+using field::option;
 
 // The options of one call.
 struct Options {

@@ -15,16 +15,6 @@ void not_yet(const char* routine, const char* what) {
 
 }  // namespace
 
-// STUB: the contour map comes with the plots.
-void mapcnc(double*, int, int) {
-    not_yet("MAPCNC:", "THE CONTOUR MAP");
-}
-
-// STUB: the perspective view comes with the plots.
-void mapc3dwr(double*, int, int) {
-    not_yet("MAPC3DWR:", "THE PERSPECTIVE VIEW");
-}
-
 // STUB: the error map comes with the plots.
 void diserr(double*) {
     not_yet("DISERR:", "THE ERROR MAP");

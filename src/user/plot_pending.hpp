@@ -1,13 +1,12 @@
-// STUB: removed when the plots land. The plots of the EXECUTE driver (contour
-// map, perspective view, profile, error map); this header gives way to theirs.
+// STUB: removed when the plots land. The error map of the EXECUTE driver;
+// this header gives way to its own. The contour map and the perspective view
+// are the field plots.
 #pragma once
+
+#include "plot/field_plots.hpp"
 
 namespace kavren {
 
-// STUB: contour map of component code icomp of the solution array u.
-void mapcnc(double* u, int icolu, int icomp);
-// STUB: perspective view of component code icomp of u.
-void mapc3dwr(double* u, int icolu, int icomp);
 // STUB: map of a per-element error array (by slot).
 void diserr(double* err);
 
