@@ -4,6 +4,7 @@
 
 #include "records/control.hpp"
 #include "records/debug.hpp"
+#include "records/deform.hpp"
 #include "records/dimen.hpp"
 #include "records/estimate.hpp"
 #include "records/estimator.hpp"
@@ -44,6 +45,7 @@ void reset_run() {
     fresh(cscale, iscaler, lscale, iscale, viewport, credraw, clmap, xgmovs, wplotinf);
     // plot.hpp: the legend queue and what the plots keep between calls.
     fresh(clegend, cgraph, cgrafs, cartco);
+    fresh(cdefor, cdefor2);
     // eval.hpp: the symbol tables, the store and what is known of it.
     fresh(b1, b2, b3, b3a, b4, b5, b6, calc1b, cvassn, ccompl, cstknw, cexpts);
     // The mesh database, the generator and the GEOMETRY state.
