@@ -9,8 +9,10 @@
 #include "control/reader.hpp"
 #include "eval/evaluator.hpp"
 #include "fem/tables.hpp"
+#include "meshgen/mesh_level.hpp"
 #include "meshgen/tables.hpp"
 #include "plot/artcoord.hpp"
+#include "plot/post.hpp"
 #include "plot/profile.hpp"
 #include "plot/scales.hpp"
 #include "records/control.hpp"
@@ -200,6 +202,7 @@ void install_plot_seams() {
         int mode = LOOKUP_SELECT;
         fset(ipos, mode);
     };
+    post_mesh_level = mesh;
     profile_select = [](int ipos) {
         int mode = LOOKUP_SELECT;
         fprof(ipos, mode);

@@ -5,10 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "postscript_checks.hpp"
 #include "runner.hpp"
 
 namespace kavren::e2e {
@@ -40,50 +40,15 @@ int count(const Lines& lines, const std::string& line) {
     return static_cast<int>(std::count(lines.begin(), lines.end(), line));
 }
 
-void renders(const RunResult& r, const std::string& rel) {
-    Project p;
-    p.write_config = false;
-    p.files["plot.ps"] = r.file(rel);
-    auto gs = run_program("/bin/sh", p, 60,
-                          {"-c", "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=nullpage plot.ps"});
-    EXPECT_EQ(gs.status, 0) << show(gs);
-    EXPECT_EQ(gs.out.find("Error:"), std::string::npos) << show(gs);
-    EXPECT_EQ(gs.err.find("Error:"), std::string::npos) << show(gs);
-}
-
-// The line segments "x1 y1 m x2 y2 d" of a PostScript file.
-struct Segment {
-    double x1, y1, x2, y2;
-};
-std::vector<Segment> segments(const std::string& ps) {
-    std::vector<Segment> v;
-    std::istringstream in(ps);
-    std::vector<std::string> t;
-    for (std::string w; in >> w;) t.push_back(w);
-    for (std::size_t i = 0; i + 5 < t.size(); ++i)
-        if (t[i + 2] == "m" && t[i + 5] == "d") try {
-                v.push_back({std::stod(t[i]), std::stod(t[i + 1]), std::stod(t[i + 3]),
-                             std::stod(t[i + 4])});
-            } catch (...) {
-            }
-    return v;
-}
-
 TEST(Profile, LineAlongARowOfElements) {
     auto r = run(row(4) + "PROFILE=BOT,LASER=R1\nQUIT\n");
     ASSERT_EQ(r.status, 0) << show(r);
     const std::string ps = r.file("print/r1");
     ASSERT_FALSE(ps.empty()) << show(r);
     EXPECT_NE(ps.find("(PROFILE=BOT"), std::string::npos) << ps;
-    renders(r, "print/r1");
+    renders(ps);
     // Data segments are neither along the page's axes; ticks are across one.
-    std::vector<Segment> data, ticks;
-    for (const Segment& s : segments(ps)) {
-        if (s.x1 != s.x2 && s.y1 != s.y2)
-            data.push_back(s);
-        else
-            ticks.push_back(s);
-    }
+    const std::vector<Segment> data = slanted(segments(ps));
     // 4 pieces of 16 segments, all on one straight line.
     ASSERT_EQ(data.size(), 64u) << ps;
     const Segment& a = data.front();
@@ -93,6 +58,24 @@ TEST(Profile, LineAlongARowOfElements) {
         EXPECT_NEAR((s.x1 - a.x1) * dy - (s.y1 - a.y1) * dx, 0.0, 0.2 * std::hypot(dx, dy));
         EXPECT_NEAR((s.x2 - a.x1) * dy - (s.y2 - a.y1) * dx, 0.0, 0.2 * std::hypot(dx, dy));
     }
+    // A tick from the arc-length axis (the longest line along the page) at
+    // the end of every piece.
+    double axis = 0.0, longest = 0.0;
+    for (const Segment& t : segments(ps))
+        if (t.x1 == t.x2 && std::abs(t.y2 - t.y1) > longest) {
+            longest = std::abs(t.y2 - t.y1);
+            axis = t.x1;
+        }
+    int ticks = 0;
+    for (const Segment& t : segments(ps)) {
+        if (t.y1 != t.y2 || t.x1 != axis || t.x2 >= t.x1) continue;
+        for (const Segment& s : data)
+            if (s.y2 == t.y1) {
+                ++ticks;
+                break;
+            }
+    }
+    EXPECT_EQ(ticks, 4) << ps;
     EXPECT_EQ(errors(r), Lines{"   ***** RUN COMPLETED SUCCESSFULLY *****"}) << r.file("decks/job.err");
 }
 
@@ -105,8 +88,8 @@ TEST(Profile, ZoomWindowSmoothingAndRefusals) {
     EXPECT_NE(r.out.find("\n TOTAL LENGTH =  4.\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\n ZOOMING WITH:  0.25 0.5\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("SMOOTHING ..."), std::string::npos) << r.out;
-    renders(r, "print/z");
-    renders(r, "print/s");
+    renders(r.file("print/z"));
+    renders(r.file("print/s"));
     EXPECT_FALSE(r.exists("print/n"));
     EXPECT_EQ(count(errors(r), "  SMOOTHING FACTOR MUST BE POSITIVE"), 1)
         << r.file("decks/job.err");
@@ -124,7 +107,7 @@ TEST(Profile, NoProfileAndAProfileTooLongForTheStore) {
     EXPECT_FALSE(l.exists("print/l"));
     EXPECT_EQ(count(errors(l), "  PROFILE TOO LONG FOR PLOT STORE"), 1)
         << l.file("decks/job.err");
-    renders(l, "print/m");
+    renders(l.file("print/m"));
 }
 
 }  // namespace
