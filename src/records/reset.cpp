@@ -4,6 +4,7 @@
 
 #include "records/control.hpp"
 #include "records/debug.hpp"
+#include "records/deform.hpp"
 #include "records/dimen.hpp"
 #include "records/estimate.hpp"
 #include "records/estimator.hpp"
@@ -47,6 +48,7 @@ void reset_run() {
     fresh(clegend, cgraph, cgrafs, cartco, cxyplot);
     // field.hpp: what the field plots keep; the facet store.
     fresh(cfield, cworksp);
+    fresh(cdefor, cdefor2);
     // eval.hpp: the symbol tables, the store and what is known of it.
     fresh(b1, b2, b3, b3a, b4, b5, b6, calc1b, cvassn, ccompl, cstknw, cexpts);
     // The mesh database, the generator and the GEOMETRY state.

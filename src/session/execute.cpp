@@ -17,6 +17,7 @@
 #include "hpmesh/tree.hpp"
 #include "meshgen/handover.hpp"
 #include "meshgen/mesh_level.hpp"
+#include "plot/profile.hpp"
 #include "records/control.hpp"
 #include "records/debug.hpp"
 #include "records/execute.hpp"
@@ -181,7 +182,7 @@ void perform(int action) {
             mapcnc(unew, rows, -1);
             break;
         case ACT_PROFILE:
-            drprof(unew, rows, -1);
+            if (check_usable_mesh() == 0) drprof(unew, rows, -1);
             break;
         case ACT_MESH:
             if (check_usable_mesh() == 0) meshwr(uold, unew, rows);

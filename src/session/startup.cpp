@@ -9,8 +9,11 @@
 #include "control/reader.hpp"
 #include "eval/evaluator.hpp"
 #include "fem/tables.hpp"
+#include "meshgen/mesh_level.hpp"
 #include "meshgen/tables.hpp"
 #include "plot/artcoord.hpp"
+#include "plot/post.hpp"
+#include "plot/profile.hpp"
 #include "plot/scales.hpp"
 #include "records/control.hpp"
 #include "records/io.hpp"
@@ -198,6 +201,12 @@ void install_plot_seams() {
     art_select_set = [](int ipos) {
         int mode = LOOKUP_SELECT;
         fset(ipos, mode);
+    };
+    post_mesh_level = mesh;
+    profile_select = [](int ipos) {
+        int mode = LOOKUP_SELECT;
+        fprof(ipos, mode);
+        return mode;
     };
 }
 

@@ -15,11 +15,6 @@ void not_yet(const char* routine, const char* what) {
 
 }  // namespace
 
-// STUB: the profile plot comes with the plots.
-void drprof(double*, int, int) {
-    not_yet("DRPROF:", "THE PROFILE PLOT");
-}
-
 // STUB: the error map comes with the plots.
 void diserr(double*) {
     not_yet("DISERR:", "THE ERROR MAP");
