@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "control/messages.hpp"
-#include "control/reader.hpp"
 #include "graphics/draw.hpp"
 #include "graphics/screen.hpp"
 #include "hpmesh/spline.hpp"
+#include "plot/field_detail.hpp"
 #include "plot/scales.hpp"
 #include "records/io.hpp"
 #include "records/plot.hpp"
@@ -36,18 +36,13 @@ struct Options {
     bool noscale = false;
 };
 
-// The field after word, 0 when the record does not hold it.
-int option(std::string_view word) {
-    int nocc = 0, ipos = 0;
-    findop(word, nocc, ipos);
-    return nocc > 0 ? std::max(ipos, 1) : 0;
-}
+using field::option;
 
 // The truncated number after word when the record holds one within lo..hi.
 void int_option(std::string_view word, int lo, int hi, int& value) {
-    const int k = option(word);
-    if (k < 1 || k > iodati.NFIELD || iodati.ITYPE(k) != FT_NUMBER) return;
-    const int n = ifix(iodata.FVALUE(k));
+    double v = 0.0;
+    if (!field::number_at(option(word), v)) return;
+    const int n = ifix(v);
     if (n >= lo && n <= hi) value = n;
 }
 

@@ -12,7 +12,6 @@
 #include "plot/scales.hpp"
 #include "plot_fixture.hpp"
 #include "records/plot.hpp"
-#include "xserver.hpp"
 
 namespace kavren::testing {
 namespace {
@@ -63,17 +62,6 @@ class DrplotTest : public PlotTest {
                 ++lines;
             }
         }
-    }
-    // Ghostscript reads print/<name> to its end without error.
-    void expect_valid_postscript(const std::string& name) {
-        const std::string path = (dir / "print" / name).string();
-        ASSERT_TRUE(std::filesystem::exists(path)) << path;
-        units::flush_all();
-        const ToolRun r = run_tool(
-            {"gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=nullpage", path}, "", 60);
-        EXPECT_EQ(r.status, 0) << r.out << r.err;
-        EXPECT_EQ(r.out.find("Error"), std::string::npos) << r.out;
-        EXPECT_EQ(r.err.find("Error"), std::string::npos) << r.err;
     }
     bool print_empty() const { return std::filesystem::is_empty(dir / "print"); }
 };

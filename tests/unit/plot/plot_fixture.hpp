@@ -1,9 +1,10 @@
 // A fixture for the plot toolkit: the scratch project of the mesh suites
 // with the evaluator set up, the terminal written to term.txt, an empty
 // keyboard (so that waits return at once), the recording screen backend and
-// one equation.
+// one equation; and Ghostscript's verdict on a PostScript file.
 #pragma once
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -14,6 +15,7 @@
 #include "recording_backend.hpp"
 #include "records/mesh.hpp"
 #include "records/window.hpp"
+#include "xserver.hpp"
 
 namespace kavren::testing {
 
@@ -38,6 +40,17 @@ class PlotTest : public AdaptTest {
         claser.ISCRN = 1;
         opwind();
         screen->drawn.clear();
+    }
+    // Ghostscript reads print/<name> to its end without error.
+    void expect_valid_postscript(const std::string& name) {
+        const std::string path = (dir / "print" / name).string();
+        ASSERT_TRUE(std::filesystem::exists(path)) << path;
+        units::flush_all();
+        const ToolRun r = run_tool(
+            {"gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=nullpage", path}, "", 60);
+        EXPECT_EQ(r.status, 0) << r.out << r.err;
+        EXPECT_EQ(r.out.find("Error"), std::string::npos) << r.out;
+        EXPECT_EQ(r.err.find("Error"), std::string::npos) << r.err;
     }
 };
 
