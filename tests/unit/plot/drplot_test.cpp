@@ -92,7 +92,7 @@ TEST_F(DrplotTest, TwoPointsGiveOneLineOverAxesWidenedToReadableSteps) {
     EXPECT_EQ(n, 2);
     EXPECT_NEAR(lo, 1.2, 1e-6);
     EXPECT_NEAR(hi, 3.1, 1e-6);
-    expect_valid_postscript("xy1");
+    expect_valid_postscript({"xy1"});
 }
 
 struct CountCase {
@@ -102,27 +102,29 @@ struct CountCase {
     int segments;
 };
 
-TEST_F(DrplotTest, EachKindOfCurveDrawsItsSegments) {
-    const CountCase cases[] = {
-        {"polyline", "", "1\n0\n3\n0 1 0\n0 1 2\n", 2},
-        {"three squares", "", "1\n1\n3\n0 1 0\n0 1 2\n", 12},
-        {"one point, lines", "", "1\n0\n1\n5\n5\n", 0},
-        {"one point, markers", "", "1\n1\n1\n5\n5\n", 0},
-        {"spline of four points", ",BSPLINE", "1\n1\n4\n0 1 0 1\n0 1 2 3\n", 12},
-        {"spline of two points", ",BSPLINE,FACTOR=2", "1\n0\n2\n0 4\n0 3\n", 4},
-    };
-    for (const CountCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        screen->drawn.clear();
-        record(std::string("DRPLOT,NOSCALE,LASER=CNT") + c.options);
-        data(c.file);
-        drplot();
-        // Every segment is drawn there and back on the screen.
-        const std::vector<Drawn> lines = inner_lines();
-        EXPECT_EQ(static_cast<int>(lines.size()), 2 * c.segments);
-        expect_valid_postscript("cnt");
-    }
+class DrplotCountTest : public DrplotTest, public ::testing::WithParamInterface<CountCase> {};
+
+TEST_P(DrplotCountTest, EachKindOfCurveDrawsItsSegments) {
+    const CountCase& c = GetParam();
+    record(std::string("DRPLOT,NOSCALE,LASER=CNT") + c.options);
+    data(c.file);
+    drplot();
+    // Every segment is drawn there and back on the screen.
+    const std::vector<Drawn> lines = inner_lines();
+    EXPECT_EQ(static_cast<int>(lines.size()), 2 * c.segments);
+    expect_valid_postscript({"cnt"});
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Curves, DrplotCountTest,
+    ::testing::Values(
+        CountCase{"polyline", "", "1\n0\n3\n0 1 0\n0 1 2\n", 2},
+        CountCase{"three_squares", "", "1\n1\n3\n0 1 0\n0 1 2\n", 12},
+        CountCase{"one_point_lines", "", "1\n0\n1\n5\n5\n", 0},
+        CountCase{"one_point_markers", "", "1\n1\n1\n5\n5\n", 0},
+        CountCase{"spline_of_four_points", ",BSPLINE", "1\n1\n4\n0 1 0 1\n0 1 2 3\n", 12},
+        CountCase{"spline_of_two_points", ",BSPLINE,FACTOR=2", "1\n0\n2\n0 4\n0 3\n", 4}),
+    [](const ::testing::TestParamInfo<CountCase>& info) { return std::string(info.param.name); });
 
 TEST_F(DrplotTest, MarkersAreSquaresOfAHundredthOfTheFrame) {
     record("DRPLOT,NOSCALE");
@@ -177,7 +179,7 @@ TEST_F(DrplotTest, TwoCurvesShareOneFrameAndTheProgramWaitsAfterEach) {
     EXPECT_EQ(n, 2);
     EXPECT_EQ(lo, -2.0);
     EXPECT_EQ(hi, 7.0);
-    expect_valid_postscript("two");
+    expect_valid_postscript({"two"});
 }
 
 struct RefusalCase {

@@ -6,7 +6,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "../adapt/adapt_fixture.hpp"
 #include "graphics/draw.hpp"
@@ -41,13 +43,18 @@ class PlotTest : public AdaptTest {
         opwind();
         screen->drawn.clear();
     }
-    // Ghostscript reads print/<name> to its end without error.
-    void expect_valid_postscript(const std::string& name) {
-        const std::string path = (dir / "print" / name).string();
-        ASSERT_TRUE(std::filesystem::exists(path)) << path;
+    // Ghostscript reads the files print/<name> to their ends without error
+    // (one run for all of them).
+    void expect_valid_postscript(std::initializer_list<std::string> names) {
+        std::vector<std::string> argv = {"gs",      "-q",        "-dSAFER",
+                                         "-dBATCH", "-dNOPAUSE", "-sDEVICE=nullpage"};
+        for (const std::string& name : names) {
+            const std::string path = (dir / "print" / name).string();
+            ASSERT_TRUE(std::filesystem::exists(path)) << path;
+            argv.push_back(path);
+        }
         units::flush_all();
-        const ToolRun r = run_tool(
-            {"gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=nullpage", path}, "", 60);
+        const ToolRun r = run_tool(argv, "", 60);
         EXPECT_EQ(r.status, 0) << r.out << r.err;
         EXPECT_EQ(r.out.find("Error"), std::string::npos) << r.out;
         EXPECT_EQ(r.err.find("Error"), std::string::npos) << r.err;

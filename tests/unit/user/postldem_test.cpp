@@ -98,8 +98,7 @@ TEST_F(PostldemTest, SwitchExchangesTheSolutionsAndASecondSwitchRestoresThem) {
 
 TEST_F(PostldemTest, ThePlotKindIsKeptForTheRecordsAfterIt) {
     run("POSTLDEM\nTWODIM,LASER=P1\nLASER=P2\nEND\n");
-    expect_valid_postscript("p1");
-    expect_valid_postscript("p2");
+    expect_valid_postscript({"p1", "p2"});
     // The same contour map twice, but for the file name in the first line.
     std::string p1 = file("print/p1"), p2 = file("print/p2");
     p1.erase(0, p1.find('\n'));
@@ -111,10 +110,7 @@ TEST_F(PostldemTest, ThePlotKindIsKeptForTheRecordsAfterIt) {
 TEST_F(PostldemTest, EachPlotKeywordWritesItsPlot) {
     std::ofstream(dir / "data/xyplot") << "1\n0\n3\n1 2 0\n0 1 2\n";
     run("POSTLDEM\nTRIDIM,LASER=T\nVECTOR,LASER=V\nDRPLOT,LASER=X\nCOMP,1,TWODIM,LASER=C\nEND\n");
-    for (const char* name : {"t", "v", "x", "c"}) {
-        SCOPED_TRACE(name);
-        expect_valid_postscript(name);
-    }
+    expect_valid_postscript({"t", "v", "x", "c"});
     // COMP sets the title of the next plot.
     EXPECT_NE(file("print/c").find("COMPONENT 1"), std::string::npos);
 }
