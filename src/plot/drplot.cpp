@@ -217,7 +217,13 @@ void drplot() {
             for (int k = 1; k <= np; ++k) widen(cxyplot.XY(c, k, 2), cxyplot.XY(c, k, 1));
         }
     }
-    const double ylow = ymin, yhigh = ymax;
+    // The legend gives the range of the ordinates of the file.
+    double ylow = kFar, yhigh = -kFar;
+    for (int c = 1; c <= cxyplot.NC; ++c)
+        for (int k = 1; k <= cxyplot.NP(c); ++k) {
+            ylow = std::min(ylow, cxyplot.XY(c, k, 1));
+            yhigh = std::max(yhigh, cxyplot.XY(c, k, 1));
+        }
 
     // The frame: a zero-width range about its centre, then readable steps.
     widen_range(xmin, xmax);

@@ -156,6 +156,13 @@ TEST_F(DrplotTest, SplineRunsFromTheFirstPointToTheLastAndIgnoresMarkers) {
     // Consecutive segments join.
     for (std::size_t i = 2; i < lines.size(); i += 2)
         EXPECT_EQ(lines[i].points[0], lines[i - 2].points[1]) << i;
+    // The legend gives the range of the ordinates of the file, not of the curve.
+    double lo = 0.0, hi = 0.0;
+    int n = 0;
+    legend_range(lo, hi, n);
+    EXPECT_EQ(n, 2);
+    EXPECT_EQ(lo, 0.0);
+    EXPECT_EQ(hi, 3.0);
 }
 
 TEST_F(DrplotTest, TwoCurvesShareOneFrameAndTheProgramWaitsAfterEach) {
