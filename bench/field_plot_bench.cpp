@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_project.hpp"
 #include "control/reader.hpp"
 #include "hpmesh/refine.hpp"
 #include "hpmesh/tree.hpp"
@@ -33,38 +34,10 @@ const char* const kDeck =
     "BOUNDARY\nBOUNDARY=1,IJ=1,1,5,1\nIJ=5,1,5,5\nIJ=1,5,5,5\nIJ=1,1,1,5\nEND\nEND\n"
     "TWODIM,LASER=BENCH\nTRIDIM,LASER=BENCH\n";
 
-struct Scratch {
-    std::filesystem::path old_cwd = std::filesystem::current_path();
-    std::filesystem::path dir;
-    Scratch() {
-        dir = std::filesystem::temp_directory_path() /
-              ("kavren-field-bench-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(dir);
-        for (const char* d : {"decks", "data", "print", "DECKS"})
-            std::filesystem::create_directories(dir / d);
-        std::ofstream(dir / "config.sys") << kConfig;
-        std::ofstream(dir / "decks/bench.com") << kDeck;
-        std::filesystem::current_path(dir);
-    }
-    ~Scratch() {
-        units::close_all();
-        std::filesystem::current_path(old_cwd);
-        std::filesystem::remove_all(dir);
-    }
-};
-
 // The 16 elements of the deck refined globally `times` times; the record
 // after the geometry is read and made current.
 void setup(int times) {
-    units::open_text(units::STDOUT_UNIT, "listing.txt", units::Open::create);
-    inithp();
-    iodati.NFIELD = 1;
-    iodati.ITYPE(1) = FT_WORD;
-    iodatc.FWORD(1) = "BENCH";
-    ctitle.LTITLE = 0;
-    opfil();
-    ceqsys.NREQNS = 1;
-    ceqsys.MXEQNS = 2;
+    bench_project();
     int ierr = 0;
     ffldin(cinout.LUIN, cinout.LUOUT, 21, ierr);  // the GEOMETRY record
     int first = 0;
@@ -83,7 +56,7 @@ void setup(int times) {
 }
 
 void BM_twodim_4096(benchmark::State& state) {
-    Scratch scratch;
+    BenchScratch scratch("field", kConfig, kDeck);
     setup(4);
     int ierr = 0;
     ffldin(cinout.LUIN, cinout.LUOUT, 0, ierr);  // TWODIM,LASER=BENCH
@@ -94,7 +67,7 @@ void BM_twodim_4096(benchmark::State& state) {
 }
 
 void BM_tridim_1024(benchmark::State& state) {
-    Scratch scratch;
+    BenchScratch scratch("field", kConfig, kDeck);
     setup(3);
     int ierr = 0;
     ffldin(cinout.LUIN, cinout.LUOUT, 0, ierr);  // TWODIM,LASER=BENCH

@@ -339,10 +339,7 @@ void contour_map(Call& c) {
     say(c, "MAPCNC 6...");
 
     clipoff();
-    flegen("MIN=", k.FMIN);
-    flegen("MAX=", k.FMAX);
-    set_legend_line();
-    legend();
+    field::range_legend(k.FMIN, k.FMAX);
     station(c, "MAPCNC 7...");
     say(c, "MAPCNC 7...");
     endpl();

@@ -332,10 +332,7 @@ void surface(Call& c) {
         }
     }
     for (int f = 1; f <= 6; ++f) view(1, f, bx, by, bz, bu, bv, k.XD, k.YD, k.ZD);
-    flegen("MIN=", fmin);
-    flegen("MAX=", fmax);
-    set_legend_line();
-    legend();
+    field::range_legend(fmin, fmax);
     endpl();
 }
 
