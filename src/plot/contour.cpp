@@ -267,7 +267,10 @@ void contour_map(Call& c) {
     ContourKept& k = *c.kept;
     read_options(c);
     if (plot_refused(c.icomp)) return;
-    if (!c.displaced && k.IROUT != 100) initdbg("MAPCNC", k.IROUT, k.IDBG);
+    if (!c.displaced && k.IDBG == 0) {
+        int registered = 0;  // the map counts as run only once it has drawn
+        initdbg("MAPCNC", registered, k.IDBG);
+    }
     station(c, "MAPCNC 1...");
 
     Sampled s;
