@@ -456,6 +456,25 @@ TEST_F(FieldTest, DriverSurfaceStretchWindowAndPictureByLevel) {
         }
 }
 
+TEST_F(FieldTest, DriverSurfaceDebugStations) {
+    MeshBuilder b(2, 1);
+    ASSERT_EQ(b.build(), "");
+    fill_solution([](double x, double) { return x; });
+    cdbg1.NRBREAKS = 1;
+    cdbg1.LPRNAME(1) = Word8("MAPC3D");
+    cdbg.IDBGSW(13) = 1;
+    // Three stations hold in the breakpoint dialog; the last one does not.
+    deck("TRIDIM\nG\nG\nG\n");
+    read();
+    const std::size_t m = mark();
+    mapc3dwr(u(), ICOLU_ROWS, -1);
+    const std::string said = since(m);
+    for (const char* s : {"AFTER ZEROTH LOOP...", "AFTER FIRST LOOP...", "AFTER SECOND LOOP..."})
+        EXPECT_NE(said.find(s), std::string::npos) << s << said;
+    // The facet count; a fourth dialog would have met the end of the deck.
+    EXPECT_NE(said.find(" MAPC3D   : KUKU            = 8\n"), std::string::npos) << said;
+}
+
 //// vector plot ////
 
 class VectorTest : public FieldTest {
