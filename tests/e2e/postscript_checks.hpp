@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -94,6 +95,33 @@ inline std::vector<Segment> slanted(const std::vector<Segment>& all) {
     std::vector<Segment> v;
     for (const Segment& s : all)
         if (s.x1 != s.x2 && s.y1 != s.y2) v.push_back(s);
+    return v;
+}
+
+// The closed outlines "x y n x y d ... x y c" of a file, in page points.
+using PagePoint = std::array<double, 2>;
+inline std::vector<std::vector<PagePoint>> outlines(const std::string& ps) {
+    std::istringstream in(ps);
+    std::vector<std::string> t;
+    for (std::string w; in >> w;) t.push_back(w);
+    std::vector<std::vector<PagePoint>> v;
+    std::vector<PagePoint>* open = nullptr;
+    for (std::size_t i = 2; i < t.size(); ++i) {
+        const std::string& w = t[i];
+        if (w != "n" && w != "d" && w != "c") continue;
+        std::istringstream a(t[i - 2]), b(t[i - 1]);
+        PagePoint p{};
+        if (!(a >> p[0]) || !(b >> p[1])) {
+            open = nullptr;
+            continue;
+        }
+        if (w == "n") {
+            open = &v.emplace_back();
+        }
+        if (open == nullptr) continue;
+        open->push_back(p);
+        if (w == "c") open = nullptr;
+    }
     return v;
 }
 
