@@ -212,28 +212,6 @@ bool in_frame(int nel) {
 
 //// drawing pass ////
 
-// The screen cell of band l of n: the 18-colour palette spread over the bands.
-int band_cell(int l, int n) {
-    if (n <= 17) return l;
-    return 1 + ((l - 1) * 16) / (n - 1);
-}
-
-// Band l of n filled: screen cell by band_cell, file gray level l of n.
-void fill_band(int np, const double* pxy, int l, int n) {
-    const int cell = band_cell(l, n);
-    if (cell == l) {
-        mfill(np, pxy, l);
-        return;
-    }
-    const int screen = claser.ISCRN, laser = claser.ILASER;
-    claser.ILASER = 0;
-    mfill(np, pxy, cell);
-    claser.ILASER = laser;
-    claser.ISCRN = 0;
-    mfill(np, pxy, l);
-    claser.ISCRN = screen;
-}
-
 void draw_element(const Call& c, int nel, const double* lev, Sampled& s) {
     const ContourKept& k = *c.kept;
     Arr1<int, 8> neig;
@@ -254,7 +232,7 @@ void draw_element(const Call& c, int nel, const double* lev, Sampled& s) {
             for (int l = 1; l <= c.nlevel; ++l) {
                 quadr1(x4, y4, f4, lev[l - 1], lev[l], np, pxy, nseg, seg);
                 if (k.IFCOL == 1) {
-                    if (np > 0) fill_band(np, pxy, l, c.nlevel);
+                    if (np > 0) band_colour(l, c.nlevel, [&](int col) { mfill(np, pxy, col); });
                 } else {
                     for (int t = 0; t < nseg; ++t) {
                         int icol = 0;
@@ -265,7 +243,8 @@ void draw_element(const Call& c, int nel, const double* lev, Sampled& s) {
             if (!c.displaced) {
                 // Values above the upper limit take the colour of the top band.
                 quadr1(x4, y4, f4, lev[c.nlevel - 1], k.FMAX, np, pxy, nseg, seg);
-                if (k.IFCOL == 1 && np > 0) fill_band(np, pxy, c.nlevel, c.nlevel);
+                if (k.IFCOL == 1 && np > 0)
+                    band_colour(c.nlevel, c.nlevel, [&](int col) { mfill(np, pxy, col); });
             }
             // Cell sides on the element boundary: i = 1 (side 4), i = n (side 2),
             // j = 1 (side 1), j = n (side 3).

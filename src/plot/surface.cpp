@@ -137,8 +137,7 @@ bool element_points(const Call& c, int n, NodePoints& p) {
     }
     if (!c.zoo) return true;
     constexpr double e = 1.0000000031710769e-30;
-    return p(1, 1) >= c.x1 - e && p(1, 2) <= c.x2 + e && p(2, 1) >= c.y1 - e &&
-           p(2, 3) <= c.y2 + e;
+    return p(1, 1) >= c.x1 - e && p(1, 2) <= c.x2 + e && p(2, 1) >= c.y1 - e && p(2, 3) <= c.y2 + e;
 }
 
 //// the picture ////
@@ -203,8 +202,7 @@ void surface(Call& c) {
     int taken = 0, n = 0;
     each_taken([&](int nel) {
         element_station(c, nel);
-        usfnxy(nel, c.u, c.icolu, k.NSUBEL, c.icomp, 0, 0, s.xnodl, s.x, s.y, s.f, SAMPLE_LD,
-               s.n);
+        usfnxy(nel, c.u, c.icolu, k.NSUBEL, c.icomp, 0, 0, s.xnodl, s.x, s.y, s.f, SAMPLE_LD, s.n);
         element_station(c, nel);
         NodePoints p = s.xnodl;
         if (!element_points(c, ++n, p)) return;

@@ -12,27 +12,27 @@ constexpr int MAX_FACETS = 5000;  // facets of one surface picture (elements tim
 
 // What one contour map keeps between calls; every value 0 before the first.
 struct ContourKept {
-    int IROUT = 0;                     // 100 once the map has run
-    int IDBG = 0;                      // its index in the breakpoint list
-    int IFCOL = 0;                     // 1 bands filled, 0 contour lines
-    int NSUBEL = 0;                    // sampling level 0..5
-    double FMINL = 0.0, FMAXL = 0.0;   // limits of the scale
-    double FMIN = 0.0, FMAX = 0.0;     // value range of the last range pass
-    int IMESH = 0;                     // 1 every element outlined
-    int IRESET = 0;                    // 1 the limits follow the data at each range pass
-    double SCALE = 0.0;                // deformation scale (displaced map only)
-    int IRED = 0;                      // Gauss-count reduction from the last probe
+    int IROUT = 0;                    // 100 once the map has run
+    int IDBG = 0;                     // its index in the breakpoint list
+    int IFCOL = 0;                    // 1 bands filled, 0 contour lines
+    int NSUBEL = 0;                   // sampling level 0..5
+    double FMINL = 0.0, FMAXL = 0.0;  // limits of the scale
+    double FMIN = 0.0, FMAX = 0.0;    // value range of the last range pass
+    int IMESH = 0;                    // 1 every element outlined
+    int IRESET = 0;                   // 1 the limits follow the data at each range pass
+    double SCALE = 0.0;               // deformation scale (displaced map only)
+    int IRED = 0;                     // Gauss-count reduction from the last probe
 };
 
 // What one surface picture keeps between calls; every value 0 before the first.
 struct SurfaceKept {
-    int IROUT = 0;                    // 100 once the picture has run
-    int IDBG = 0, IDBG4 = 0;          // breakpoint indices (the EXECUTE driver's picture)
-    int NSUBEL = 0;                   // sampling level 0..5
-    int NFILL = 0;                    // 1 facets filled before they are outlined
+    int IROUT = 0;                        // 100 once the picture has run
+    int IDBG = 0, IDBG4 = 0;              // breakpoint indices (the EXECUTE driver's picture)
+    int NSUBEL = 0;                       // sampling level 0..5
+    int NFILL = 0;                        // 1 facets filled before they are outlined
     double XD = 0.0, YD = 0.0, ZD = 0.0;  // direction towards the viewer
-    double FMINL = 0.0, FMAXL = 0.0;  // value axis of the box
-    int IRESET = 0;                   // 1 the value axis follows the data at each call
+    double FMINL = 0.0, FMAXL = 0.0;      // value axis of the box
+    int IRESET = 0;                       // 1 the value axis follows the data at each call
     // The EXECUTE driver's picture only.
     int MULT = 0;       // 1 the stretch is on
     double FACT = 0.0;  // stretch factor

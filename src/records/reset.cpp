@@ -11,6 +11,7 @@
 #include "records/eval.hpp"
 #include "records/execute.hpp"
 #include "records/fem.hpp"
+#include "records/field.hpp"
 #include "records/frontal.hpp"
 #include "records/geometry.hpp"
 #include "records/io.hpp"
@@ -46,6 +47,8 @@ void reset_run() {
     // plot.hpp: the legend queue and what the plots keep between calls.
     fresh(clegend, cgraph, cgrafs, cartco);
     fresh(cdefor, cdefor2);
+    // field.hpp: what the field plots keep; the facet store.
+    fresh(cfield, cworksp);
     // eval.hpp: the symbol tables, the store and what is known of it.
     fresh(b1, b2, b3, b3a, b4, b5, b6, calc1b, cvassn, ccompl, cstknw, cexpts);
     // The mesh database, the generator and the GEOMETRY state.

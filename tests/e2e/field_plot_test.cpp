@@ -147,8 +147,8 @@ TEST(FieldPlots, TwodimMonoDrawsVerticalContourLinesOnly) {
             const double y1 = std::stod(t[i + 1]), y2 = std::stod(t[i + 4]);
             const double x1 = std::stod(t[i]), x2 = std::stod(t[i + 3]);
             // Not on the mesh outline (world x = 0 or 1, y = 0 or 1).
-            const bool outline = (std::abs(y1 - y2) < 0.05 && (std::abs(y1 - 104.2) < 0.2 ||
-                                                                std::abs(y1 - 445.8) < 0.2)) ||
+            const bool outline = (std::abs(y1 - y2) < 0.05 &&
+                                  (std::abs(y1 - 104.2) < 0.2 || std::abs(y1 - 445.8) < 0.2)) ||
                                  (std::abs(x1 - x2) < 0.05 &&
                                   (std::abs(x1 - 53.8) < 0.2 || std::abs(x1 - 395.4) < 0.2));
             if (outline) continue;
@@ -161,8 +161,9 @@ TEST(FieldPlots, TwodimMonoDrawsVerticalContourLinesOnly) {
 }
 
 TEST(FieldPlots, TwodimLimitsGivenKeptRoundedAndReset) {
-    auto r = run_kavren(project("TWODIM,MIN=0,MAX=2\nTWODIM\nTWODIM,RESET\n"
-                                "TWODIM,LEVEL=5,MIN=0,MAX=1\nTWODIM,LEVEL=300\n"));
+    auto r =
+        run_kavren(project("TWODIM,MIN=0,MAX=2\nTWODIM\nTWODIM,RESET\n"
+                           "TWODIM,LEVEL=5,MIN=0,MAX=1\nTWODIM,LEVEL=300\n"));
     ASSERT_EQ(r.status, 0) << show(r);
     const Lines fn = starting(r.out_lines(), " FN=");
     ASSERT_EQ(fn.size(), 5u) << show(r);
@@ -225,8 +226,9 @@ int fills(const Lines& ps, const std::string& gray) {
 }
 
 TEST(FieldPlots, TridimRendersAndAViewFromAboveIsAdjusted) {
-    auto r = run_kavren(project("TRIDIM,LASER=T1\nTRIDIM,EYE=0,0,5,LASER=T2\n"
-                                "TRIDIM,EYE=1,1,1,LASER=T3\n"));
+    auto r =
+        run_kavren(project("TRIDIM,LASER=T1\nTRIDIM,EYE=0,0,5,LASER=T2\n"
+                           "TRIDIM,EYE=1,1,1,LASER=T3\n"));
     ASSERT_EQ(r.status, 0) << show(r);
     const std::string t1 = r.file("print/t1");
     renders(t1);
@@ -239,9 +241,10 @@ TEST(FieldPlots, TridimRendersAndAViewFromAboveIsAdjusted) {
 }
 
 TEST(FieldPlots, TridimOptionsOfTheDriver) {
-    auto r = run_kavren(project("TRIDIM,RD\nTRIDIM,ZOO=0,0.6,0,1.1,LASER=Z1\n"
-                                "TRIDIM,ART\nELSET=MESH,LASER=T3\nTRIDIM,LASER=T4\nELSET=MESH\n"
-                                "TRIDIM,NOART,LASER=T5\n"));
+    auto r =
+        run_kavren(project("TRIDIM,RD\nTRIDIM,ZOO=0,0.6,0,1.1,LASER=Z1\n"
+                           "TRIDIM,ART\nELSET=MESH,LASER=T3\nTRIDIM,LASER=T4\nELSET=MESH\n"
+                           "TRIDIM,NOART,LASER=T5\n"));
     ASSERT_EQ(r.status, 0) << show(r);
     const Lines out = r.out_lines();
     EXPECT_TRUE(contains_line(out, " 3D picture !!!")) << show(r);
@@ -266,9 +269,9 @@ TEST(FieldPlots, TridimOfAZeroSolutionWritesNoFile) {
 }
 
 TEST(FieldPlots, TridimOfAThousandElementsAndTheFacetLimit) {
-    auto r = run_kavren(project(
-        "MESH\nREFINE,GLOBAL\nREFINE,GLOBAL\nREFINE,GLOBAL\nREFINE,GLOBAL\nEND\nSOLVE\n"
-        "TRIDIM,LASER=B1\nTRIDIM,DIVISION=2,LASER=B2\nTWODIM,LASER=B3\n"));
+    auto r = run_kavren(
+        project("MESH\nREFINE,GLOBAL\nREFINE,GLOBAL\nREFINE,GLOBAL\nREFINE,GLOBAL\nEND\nSOLVE\n"
+                "TRIDIM,LASER=B1\nTRIDIM,DIVISION=2,LASER=B2\nTWODIM,LASER=B3\n"));
     ASSERT_EQ(r.status, 0) << show(r);
     // 1024 elements: 4096 facets, one fill each, and the frame's.
     EXPECT_EQ(fills(r.lines("print/b1"), "1.000"), 4097);

@@ -116,6 +116,15 @@ TEST(Post, DisplacementTitlesAndAKeptComponent) {
     renders(r.file("print/eb"));
 }
 
+TEST(Post, VectorPlotTitle) {
+    auto r = run(square("ELASTICITY", 2, "(X+0.05)") +
+                 "POST\nSOLUTION\nTWODIM,VECTOR\nLASER=W1\nEND\nEND\nEND\nQUIT\n");
+    ASSERT_EQ(r.status, 0) << show(r);
+    const std::string ps = r.file("print/w1");
+    EXPECT_TRUE(has(ps, "(VELOCITY VECTORS)")) << ps;
+    renders(ps);
+}
+
 TEST(Post, TwoVisitsOfTheTridimLevel) {
     auto r = run(square("HEAT", 2, "(X+0.05)") +
                  "POST\nSOLUTION\nTRIDIM\nEYE=0,0,5,LASER=T1\nEND\nTRIDIM\nEYE=1,1,1,LASER=T2\n"
