@@ -17,6 +17,7 @@
 #include "records/io.hpp"
 #include "records/mesh.hpp"
 #include "records/plot.hpp"
+#include "records/post.hpp"
 #include "records/meshgen.hpp"
 #include "records/preso.hpp"
 #include "records/problem.hpp"
@@ -46,7 +47,7 @@ void reset_run() {
     fresh(cscale, iscaler, lscale, iscale, viewport, credraw, clmap, xgmovs, wplotinf);
     // plot.hpp: the legend queue and what the plots keep between calls.
     fresh(clegend, cgraph, cgrafs, cartco);
-    fresh(cdefor, cdefor2);
+    fresh(cdefor, cdefor2, cpost, cdrprof);
     // field.hpp: what the field plots keep; the facet store.
     fresh(cfield, cworksp);
     // eval.hpp: the symbol tables, the store and what is known of it.
