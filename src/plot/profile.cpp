@@ -68,7 +68,10 @@ bool read_options(Options& o) {
             cdrprof.NUMPNT = 17;
         }
     }
-    if (const int p = option("PROFILE"); p != 0 && profile_select != nullptr) profile_select(p);
+    // A bare PROFILE (the driver's action word at the end of its record)
+    // keeps the current profile.
+    if (const int p = option("PROFILE"); p != 0 && p <= iodati.NFIELD && profile_select != nullptr)
+        profile_select(p);
     if (cprofi.IPCUR < 1 || cprofi.IPCUR > MAXPROF || cprofi.IPFRST(cprofi.IPCUR) == 0 ||
         cprofi.IPNEXT(cprofi.IPFRST(cprofi.IPCUR)) == 0) {
         ffldou(135, MSG_ERROR, "** NO CURRENT PROFILE **");

@@ -36,6 +36,10 @@ RunResult run(const std::string& deck) {
     return run_kavren(p);
 }
 
+bool has_text(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
 int count(const Lines& lines, const std::string& line) {
     return static_cast<int>(std::count(lines.begin(), lines.end(), line));
 }
@@ -77,6 +81,23 @@ TEST(Profile, LineAlongARowOfElements) {
     }
     EXPECT_EQ(ticks, 4) << ps;
     EXPECT_EQ(errors(r), Lines{"   ***** RUN COMPLETED SUCCESSFULLY *****"}) << r.file("decks/job.err");
+}
+
+TEST(Profile, FlippedAxesKeepTheLine) {
+    auto r = run(row(4) + "PROFILE=BOT,FLIP-XY,LASER=F\nQUIT\n");
+    ASSERT_EQ(r.status, 0) << show(r);
+    const std::string ps = r.file("print/f");
+    renders(ps);
+    const std::vector<Segment> data = slanted(segments(ps));
+    ASSERT_EQ(data.size(), 64u) << ps;
+    const Segment& a = data.front();
+    const Segment& b = data.back();
+    const double dx = b.x2 - a.x1, dy = b.y2 - a.y1;
+    for (const Segment& s : data)
+        EXPECT_NEAR((s.x2 - a.x1) * dy - (s.y2 - a.y1) * dx, 0.0, 0.2 * std::hypot(dx, dy));
+    // The arc length now runs across the page (the picture's y, turned).
+    EXPECT_GT(std::abs(dx), 0.0);
+    EXPECT_TRUE(has_text(ps, "(PROFILE=BOT"));
 }
 
 TEST(Profile, ZoomWindowSmoothingAndRefusals) {
