@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -123,6 +124,21 @@ inline std::vector<std::vector<PagePoint>> outlines(const std::string& ps) {
         if (w == "c") open = nullptr;
     }
     return v;
+}
+
+// The segments lie on one straight line on the page (within the 0.1 point
+// the file writes); returns the line's direction from the first point to
+// the last.
+inline PagePoint on_one_line(const std::vector<Segment>& data) {
+    if (data.empty()) return {0.0, 0.0};
+    const Segment& a = data.front();
+    const Segment& b = data.back();
+    const double dx = b.x2 - a.x1, dy = b.y2 - a.y1, tol = 0.2 * std::hypot(dx, dy);
+    for (const Segment& s : data) {
+        EXPECT_NEAR((s.x1 - a.x1) * dy - (s.y1 - a.y1) * dx, 0.0, tol);
+        EXPECT_NEAR((s.x2 - a.x1) * dy - (s.y2 - a.y1) * dx, 0.0, tol);
+    }
+    return {dx, dy};
 }
 
 }  // namespace kavren::e2e
