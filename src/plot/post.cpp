@@ -21,6 +21,7 @@
 #include "records/control.hpp"
 #include "records/io.hpp"
 #include "records/mesh.hpp"
+#include "records/post.hpp"
 #include "support/convert.hpp"
 
 namespace kavren {
@@ -47,11 +48,6 @@ constexpr int HELP_NOT_CURRENT = 165;
 
 // Plot kinds of a SOLUTION or STRESSES record.
 enum Kind { NONE = 0, TWODIM = 1, TRIDIM = 2, PROFILE = 3, VECTOR = 4, DISPLACED = 5 };
-
-// The component code of POST SOLUTION, kept for the run, and the name of
-// the evaluator variable it names (blank for a solution component).
-int post_code = -1;
-Word8 post_name;
 
 bool displacement_problem() {
     if (cmode.IPROBG == 1) return true;
@@ -92,7 +88,7 @@ bool own_title() {
 
 // The automatic title of a SOLUTION plot of code icomp.
 std::string solution_title(int icomp) {
-    if (icomp >= 1 && icomp <= 99) return post_name.trimmed();
+    if (icomp >= 1 && icomp <= 99) return cpost.VNAME.trimmed();
     static constexpr const char* kOther[4] = {"FIRST COMPONENT", "SECOND COMPONENT",
                                               "THIRD COMPONENT", "FORTH COMPONENT"};
     static constexpr const char* kDisplacement[4] = {"X DISPLACEMENTS", "Y DISPLACEMENTS", "", ""};
@@ -107,23 +103,23 @@ void read_component() {
     double v = 0.0;
     if (number_at(ipos, v)) {
         const int n = ifix(v);
-        post_name = Word8();
+        cpost.VNAME = Word8();
         if (n >= 1 && n <= ceqsys.NREQNS) {
-            post_code = -n;
+            cpost.ICOMP = -n;
         } else {
             unknown_component();
-            post_code = -1;
+            cpost.ICOMP = -1;
         }
     } else if (iodati.ITYPE(ipos) == FT_WORD) {
         const int k = ifcompo(iodatc.FWORD(ipos).trimmed());
         // Index 100 and beyond would read as a user-function code.
         if (k >= 1 && k < 100) {
-            post_code = k;
-            post_name = iodatc.FWORD(ipos);
+            cpost.ICOMP = k;
+            cpost.VNAME = iodatc.FWORD(ipos);
         } else {
             unknown_component();
-            post_code = -1;
-            post_name = Word8();
+            cpost.ICOMP = -1;
+            cpost.VNAME = Word8();
         }
     }
 }
@@ -160,16 +156,16 @@ void postsol(double* uold, double* unew, int icolu) {
     const CommandLevel level{.menu = MENU_SOLUTION, .help_topic = MENU_SOLUTION};
     level_loop(level, [&](int ierr) {
         read_component();
-        if (!own_title()) ctitle.CTITLE = Line80(solution_title(post_code));
+        if (!own_title()) ctitle.CTITLE = Line80(solution_title(cpost.ICOMP));
         const bool oldsol = !displacement_problem() && option("OLDSOL") != 0;
         const Kind kind = plot_kind(false);
         if (kind == VECTOR) title_at(1, "VELOCITY VECTORS");
         if (option("USER") != 0) {
             // A variable code has no user-function code of its own.
-            if (post_code >= 1 && post_code <= 99)
+            if (cpost.ICOMP >= 1 && cpost.ICOMP <= 99)
                 unknown_component();
             else
-                post_code -= 100;
+                cpost.ICOMP -= 100;
         }
         if (kind == NONE) {
             // What the record set still goes to the log, so that it replays.
@@ -182,7 +178,7 @@ void postsol(double* uold, double* unew, int icolu) {
             return LevelStep::next;
         }
         double* u = oldsol ? uold : unew;
-        const int code = post_code;
+        const int code = cpost.ICOMP;
         const int menu = kind == VECTOR ? MENU_VECTOR : (4 * oldsol + kind - 1) % 4 + MENU_TWODIM;
         plot_level(menu, [&] {
             switch (kind) {

@@ -14,6 +14,7 @@
 #include "plot/scales.hpp"
 #include "records/io.hpp"
 #include "records/meshgen.hpp"
+#include "records/post.hpp"
 #include "records/window.hpp"
 #include "support/convert.hpp"
 #include "support/format.hpp"
@@ -29,15 +30,6 @@ constexpr int kWalkPoints = 500;    // their points
 constexpr double kZooSlack = 1.0000000031710769e-30;
 constexpr double kTickPart = 50.0;
 
-// What drprof keeps from one call to the next.
-struct ProfileKept {
-    int IROUT = 0;
-    int NLEVELX = 13, NLEVELY = 13;
-    int NUMPNT = 17;
-    // Found value range, one pair for each orientation.
-    double YMINL[2] = {1e10, 1e10}, YMAXL[2] = {-1e10, -1e10};
-};
-ProfileKept kept;
 
 using field::number_at;
 using field::option;
@@ -57,26 +49,29 @@ struct Options {
 bool read_options(Options& o) {
     o.flip = option("FLIP-XY") != 0;
     o.reset = option("NO-RESET") == 0;
-    const bool first = kept.IROUT != 100;
+    const bool first = cdrprof.IROUT != 100;
     double v = 0.0;
     const int levelx = option("LEVELX"), levely = option("LEVELY"), point = option("POINT");
     if (first || o.reset) {
-        if (levelx == 0) kept.NLEVELX = 13;
-        if (levely == 0) kept.NLEVELY = 13;
-        if (point == 0) kept.NUMPNT = 17;
+        if (levelx == 0) cdrprof.NLEVELX = 13;
+        if (levely == 0) cdrprof.NLEVELY = 13;
+        if (point == 0) cdrprof.NUMPNT = 17;
     }
-    if (number_at(levelx, v)) kept.NLEVELX = ifix(v);
-    if (number_at(levely, v)) kept.NLEVELY = ifix(v);
+    if (number_at(levelx, v)) cdrprof.NLEVELX = ifix(v);
+    if (number_at(levely, v)) cdrprof.NLEVELY = ifix(v);
     if (point != 0) {
         const int n = number_at(point, v) ? ifix(v) : 0;
         if (n >= 1 && n <= 5) {
-            kept.NUMPNT = (1 << n) + 1;
+            cdrprof.NUMPNT = (1 << n) + 1;
         } else {
             ffldou(0, MSG_LIST, " POINT value invalid, set to 4");
-            kept.NUMPNT = 17;
+            cdrprof.NUMPNT = 17;
         }
     }
-    if (const int p = option("PROFILE"); p != 0 && profile_select != nullptr) profile_select(p);
+    // A bare PROFILE (the driver's action word at the end of its record)
+    // keeps the current profile.
+    if (const int p = option("PROFILE"); p != 0 && p <= iodati.NFIELD && profile_select != nullptr)
+        profile_select(p);
     if (cprofi.IPCUR < 1 || cprofi.IPCUR > MAXPROF || cprofi.IPFRST(cprofi.IPCUR) == 0 ||
         cprofi.IPNEXT(cprofi.IPFRST(cprofi.IPCUR)) == 0) {
         ffldou(135, MSG_ERROR, "** NO CURRENT PROFILE **");
@@ -87,8 +82,8 @@ bool read_options(Options& o) {
     o.has_max = number_at(imax, o.vmax);
     const int f = o.flip ? 1 : 0;
     if (first || o.reset) {
-        if (imin == 0) kept.YMINL[f] = 1e10;
-        if (imax == 0) kept.YMAXL[f] = -1e10;
+        if (imin == 0) cdrprof.YMINL[f] = 1e10;
+        if (imax == 0) cdrprof.YMAXL[f] = -1e10;
     }
     if (const int z = option("ZOO"); z != 0) {
         o.zoo = true;
@@ -139,7 +134,7 @@ struct Sampled {
 // point and its value. False when a search failed.
 template <typename Fn>
 bool each_point(const double* u, int icolu, int icomp, Sampled& s, Fn fn) {
-    const int code = profile_walk(kept.NUMPNT, [&](int nel, int npt, const double* xieta) {
+    const int code = profile_walk(cdrprof.NUMPNT, [&](int nel, int npt, const double* xieta) {
         const int nsub = sampling_level(npt);
         NodePoints xnodl;
         int n = 0;
@@ -226,12 +221,12 @@ void drprof(double* u, int icolu, int icomp) {
     if (plot_refused(icomp)) return;
     Options o;
     if (!read_options(o)) return;
-    kept.IROUT = 100;
+    cdrprof.IROUT = 100;
     const int f = o.flip ? 1 : 0;
 
     // The stores are checked before anything is drawn.
     int points = 0, pieces = 0;
-    if (profile_walk(kept.NUMPNT, [&](int, int npt, const double*) {
+    if (profile_walk(cdrprof.NUMPNT, [&](int, int npt, const double*) {
             points += npt;
             ++pieces;
         }) != SEARCH_DONE)
@@ -254,8 +249,8 @@ void drprof(double* u, int icolu, int icomp) {
 
     double arc = 0.0, dzoo = 0.0;
     int kp = 0, nel = 0;
-    double& lo = kept.YMINL[f];
-    double& hi = kept.YMAXL[f];
+    double& lo = cdrprof.YMINL[f];
+    double& hi = cdrprof.YMAXL[f];
     if (!each_point(u, icolu, icomp, s, [&](bool first, int npt, double d, double v) {
             if (first) {
                 st.elsize[nel] = 0.0;
@@ -288,16 +283,16 @@ void drprof(double* u, int icolu, int icomp) {
     double& xmax = o.flip ? vhi : ahi;
     double& ymin = o.flip ? alo : vlo;
     double& ymax = o.flip ? ahi : vhi;
-    opscal(ymin, ymax, kept.NLEVELY);
-    opscal(xmin, xmax, kept.NLEVELX);
+    opscal(ymin, ymax, cdrprof.NLEVELY);
+    opscal(xmin, xmax, cdrprof.NLEVELX);
     double tick = 0.0;
     if (!o.flip) {
-        const double step = (xmax - xmin) / kept.NLEVELX;
-        kept.NLEVELX = static_cast<int>((xmax - xmin) / step + 0.10000000149011612);
+        const double step = (xmax - xmin) / cdrprof.NLEVELX;
+        cdrprof.NLEVELX = static_cast<int>((xmax - xmin) / step + 0.10000000149011612);
         tick = ymin + (ymax - ymin) / kTickPart;
     } else {
-        const double step = (ymax - ymin) / kept.NLEVELY;
-        kept.NLEVELY = static_cast<int>(ymax / step + 0.10000000149011612);
+        const double step = (ymax - ymin) / cdrprof.NLEVELY;
+        cdrprof.NLEVELY = static_cast<int>(ymax / step + 0.10000000149011612);
         ymin = 0.0;
         tick = xmin + (xmax - xmin) / kTickPart;
     }
@@ -308,7 +303,7 @@ void drprof(double* u, int icolu, int icomp) {
     cscale.LAYOUT = 3;
     start1();
     claser.NGRAY = 8;
-    if (!o.noscale) xdrsca(std::max(kept.NLEVELX, 1), std::max(kept.NLEVELY, 1));
+    if (!o.noscale) xdrsca(std::max(cdrprof.NLEVELX, 1), std::max(cdrprof.NLEVELY, 1));
     mdrtit();
 
     auto draw = [&](double a1, double v1, double a2, double v2) {

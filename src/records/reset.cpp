@@ -17,6 +17,7 @@
 #include "records/io.hpp"
 #include "records/mesh.hpp"
 #include "records/plot.hpp"
+#include "records/post.hpp"
 #include "records/meshgen.hpp"
 #include "records/preso.hpp"
 #include "records/problem.hpp"
@@ -46,9 +47,9 @@ void reset_run() {
     fresh(cscale, iscaler, lscale, iscale, viewport, credraw, clmap, xgmovs, wplotinf);
     // plot.hpp: the legend queue and what the plots keep between calls.
     fresh(clegend, cgraph, cgrafs, cartco, cxyplot);
+    fresh(cdefor, cdefor2, cpost, cdrprof);
     // field.hpp: what the field plots keep; the facet store.
     fresh(cfield, cworksp);
-    fresh(cdefor, cdefor2);
     // eval.hpp: the symbol tables, the store and what is known of it.
     fresh(b1, b2, b3, b3a, b4, b5, b6, calc1b, cvassn, ccompl, cstknw, cexpts);
     // The mesh database, the generator and the GEOMETRY state.

@@ -18,16 +18,17 @@ namespace {
 using Lines = std::vector<std::string>;
 
 // The unit square in n x n 4-node elements of the problem (HEAT or
-// ELASTICITY), Dirichlet on every side, the profiles TOP (side 3 of the top
-// row, left to right), TOPR (the same, right to left) and RIGHT (side 2 of
-// the right column); the exact solution omega; solved unless not.
+// ELASTICITY), Dirichlet on every side (elements 1, 2 the left column from
+// the bottom, 3, 4 the right), the profiles TOP (side 3 of the top row, left
+// to right), TOPR (the same, right to left) and RIGHT (side 2 of the right
+// column); the exact solution omega; solved unless not.
 std::string square(const std::string& problem, int n, const std::string& omega,
                    bool solve = true) {
     const std::string m = std::to_string(n + 1), e = std::to_string(n);
     std::string sets;
     if (n == 2)
-        sets = "SETS\nPROFILE=TOP\nADD,3,SIDE=3,LOOP=2\nPROFILE=TOPR\nADD,4,SIDE=-3\n"
-               "ADD,3,SIDE=-3\nPROFILE=RIGHT\nADD,2,SIDE=2,LOOP=2,STEP=2\nEND\n";
+        sets = "SETS\nPROFILE=TOP\nADD,2,SIDE=3,LOOP=2,STEP=2\nPROFILE=TOPR\nADD,4,SIDE=-3\n"
+               "ADD,2,SIDE=-3\nPROFILE=RIGHT\nADD,3,SIDE=2,LOOP=2\nEND\n";
     return "STANDARD\n" + problem + "\nGEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1," + m + "," + m +
            "\nXY,0,0,XY,1,0,XY,1,1,XY,0,1\nEND\nEND\nELEMENT\nILOOP=" + e + "\nJLOOP=" + e +
            "\nLINEAR,1,1\nENDLOOPS\nEND\nBOUNDARY\nBOUNDARY=1,IJ=1,1," + m + ",1\nIJ=" + m +
@@ -115,6 +116,15 @@ TEST(Post, DisplacementTitlesAndAKeptComponent) {
     renders(r.file("print/eb"));
 }
 
+TEST(Post, VectorPlotTitle) {
+    auto r = run(square("ELASTICITY", 2, "(X+0.05)") +
+                 "POST\nSOLUTION\nTWODIM,VECTOR\nLASER=W1\nEND\nEND\nEND\nQUIT\n");
+    ASSERT_EQ(r.status, 0) << show(r);
+    const std::string ps = r.file("print/w1");
+    EXPECT_TRUE(has(ps, "(VELOCITY VECTORS)")) << ps;
+    renders(ps);
+}
+
 TEST(Post, TwoVisitsOfTheTridimLevel) {
     auto r = run(square("HEAT", 2, "(X+0.05)") +
                  "POST\nSOLUTION\nTRIDIM\nEYE=0,0,5,LASER=T1\nEND\nTRIDIM\nEYE=1,1,1,LASER=T2\n"
@@ -143,16 +153,32 @@ TEST(Post, StressesTitleUserFunctionAndL2) {
     EXPECT_EQ(count(log, "            LASER=X1"), 1) << r.file("decks/job.out");
 }
 
-// The four corners of the outline drawn last with "n ... d ... c": page points.
-std::vector<std::array<double, 2>> last_outline(const std::string& ps) {
-    std::vector<std::array<double, 2>> p;
-    const std::size_t at = ps.rfind(" n ");
-    if (at == std::string::npos) return p;
-    std::istringstream in(ps.substr(ps.rfind('\n', at) + 1));
-    std::vector<std::string> t;
-    for (std::string w; in >> w && w != "c";) t.push_back(w);
-    for (std::size_t i = 0; i + 2 < t.size(); i += 3) p.push_back({std::stod(t[i]), std::stod(t[i + 1])});
-    return p;
+// The map of world points onto the page that takes world (0, 0) to a and
+// (0, 1) to b, with the picture turned as the plots turn it (world x up the
+// page): a similarity.
+struct PageMap {
+    PagePoint a, b;
+    PagePoint operator()(double x, double y) const {
+        const double ux = b[0] - a[0], uy = b[1] - a[1];  // world (0, 1)
+        return {a[0] + y * ux + x * uy, a[1] + y * uy - x * ux};
+    }
+};
+
+// Page points are written to 0.1: the map from two of them is a few tenths off.
+void near_point(const PagePoint& p, const PagePoint& q) {
+    EXPECT_NEAR(p[0], q[0], 0.5);
+    EXPECT_NEAR(p[1], q[1], 0.5);
+}
+
+// The outline of the unit square displaced by (x, x): the parallelogram
+// (0,0), (2,1), (2,2), (0,1); the map of world onto the page it gives.
+PageMap parallelogram(const std::vector<PagePoint>& o) {
+    EXPECT_EQ(o.size(), 4u);
+    if (o.size() != 4u) return {};
+    const PageMap m{o[0], o[3]};
+    near_point(o[1], m(2, 1));
+    near_point(o[2], m(2, 2));
+    return m;
 }
 
 TEST(Post, DisplacAtThePostLevel) {
@@ -160,12 +186,69 @@ TEST(Post, DisplacAtThePostLevel) {
                  "POST\nDISPLAC\nSCALE=1,MESH=OFF,LASER=D1\nLASER=D2\nMESH=ON,LASER=D3\nEND\nEND\n"
                  "QUIT\n");
     ASSERT_EQ(r.status, 0) << show(r);
-    const std::string d1 = r.file("print/d1");
+    const std::string d1 = r.file("print/d1"), d3 = r.file("print/d3");
     EXPECT_TRUE(has(d1, "(DISPLACEMENTS)")) << d1;
     EXPECT_TRUE(has(d1, "(D.O.F= 4")) << d1;
     EXPECT_EQ(without_name_and_stamp(d1), without_name_and_stamp(r.file("print/d2")));
     renders(d1);
-    renders(r.file("print/d3"));
+    renders(d3);
+    // u = (x, x): the square drawn as a parallelogram (the two frame boxes first).
+    const auto o1 = outlines(d1);
+    ASSERT_EQ(o1.size(), 3u) << d1;
+    const PageMap m = parallelogram(o1[2]);
+    testing::Pgm image;
+    ASSERT_TRUE(render_page(d1, image));
+    auto at = [&](double x, double y, const testing::Pgm& im) {
+        const PagePoint p = m(x, y);
+        return darkest_near(im, p[0], p[1]);
+    };
+    EXPECT_LT(at(1, 0.5, image), 128);
+    EXPECT_LT(at(1, 1.5, image), 128);
+    EXPECT_EQ(at(1, 1, image), 255);
+    EXPECT_EQ(at(0.5, 0, image), 255);
+    // MESH ON adds the unit square.
+    const auto o3 = outlines(d3);
+    ASSERT_EQ(o3.size(), 4u) << d3;
+    ASSERT_EQ(o3[3].size(), 4u);
+    near_point(o3[3][0], m(0, 0));
+    near_point(o3[3][1], m(1, 0));
+    near_point(o3[3][2], m(1, 1));
+    ASSERT_TRUE(render_page(d3, image));
+    EXPECT_LT(at(0.5, 0, image), 128);
+}
+
+TEST(Post, StressesOnTheDisplacedMesh) {
+    auto r = run(square("ELASTICITY", 1, "X") +
+                 "POST\nSTRESSES\nDISPLAC\nSCALE=100,LASER=S1\nEND\nEND\nEND\nQUIT\n");
+    ASSERT_EQ(r.status, 0) << show(r);
+    const std::string s1 = r.file("print/s1");
+    EXPECT_TRUE(has(s1, "MEAN STRESSES AND DISPLACEMENTS")) << s1;
+    renders(s1);
+    // The corners of the drawn cells, the sheared quadrilaterals (boxes of
+    // the frame and the scale are upright): the turned picture has world x up
+    // the page and world y to the left.
+    std::vector<PagePoint> pts;
+    for (const auto& o : outlines(s1))
+        if (o.size() == 4u && o[1][0] != o[0][0] && o[1][1] != o[0][1])
+            pts.insert(pts.end(), o.begin(), o.end());
+    ASSERT_FALSE(pts.empty()) << s1;
+    auto corner = [&](bool top, bool left) {
+        PagePoint best = pts.front();
+        for (const PagePoint& p : pts) {
+            const double dy = top ? p[1] - best[1] : best[1] - p[1];
+            const double dx = left ? best[0] - p[0] : p[0] - best[0];
+            if (dy > 0.05 || (std::abs(dy) <= 0.05 && dx > 0)) best = p;
+        }
+        return best;
+    };
+    const PageMap m = parallelogram({corner(false, false), corner(true, false),
+                                     corner(true, true), corner(false, true)});
+    testing::Pgm image;
+    ASSERT_TRUE(render_page(s1, image));
+    for (const PagePoint& w : {PagePoint{1, 0.5}, PagePoint{1, 1.5}}) {
+        const PagePoint p = m(w[0], w[1]);
+        EXPECT_LT(darkest_near(image, p[0], p[1]), 128) << w[0] << " " << w[1];
+    }
 }
 
 TEST(Post, MeshAndError) {
@@ -177,6 +260,41 @@ TEST(Post, MeshAndError) {
     const Lines log = r.lines("decks/job.out");
     EXPECT_EQ(count(log, "      ERROR"), 1) << r.file("decks/job.out");
     EXPECT_EQ(count(log, "      SOLUTION"), 1) << r.file("decks/job.out");
+}
+
+//// profiles from POST ////
+
+// The data segments of a profile plot lie on one straight line on the page;
+// returns the sign of the page's x change along it as the arc length (up the
+// page) grows: -1 when the value grows with the arc length, 1 when it falls.
+int straight_profile(const std::string& ps, std::size_t segments_expected) {
+    const std::vector<Segment> data = slanted(segments(ps));
+    EXPECT_EQ(data.size(), segments_expected) << ps;
+    // The arc length grows up the page along every segment.
+    for (const Segment& s : data) EXPECT_GT(s.y2, s.y1) << ps;
+    return on_one_line(data)[0] < 0 ? -1 : 1;
+}
+
+TEST(Post, ProfilesAlongSidesBeforeAndAfterARefinement) {
+    auto r = run(square("HEAT", 2, "(X+0.05)") +
+                 "POST\nSOLUTION\nCOMPONENT=X,PROFILE\nPROFILE=TOP,LASER=A1\n"
+                 "PROFILE=TOPR,LASER=A2\nPROFILE=RIGHT,LASER=A3\nEND\nEND\n"
+                 "MESH\nREFINE,2\nEND\nSOLUTION\nPROFILE\nPROFILE=TOP,LASER=B1\n"
+                 "PROFILE=TOPR,LASER=B2\nEND\nEND\nEND\nQUIT\n");
+    ASSERT_EQ(r.status, 0) << show(r);
+    // Two pieces of 16 segments; after the refinement the left piece is two
+    // of 8.
+    EXPECT_EQ(straight_profile(r.file("print/a1"), 32), -1);
+    EXPECT_EQ(straight_profile(r.file("print/a2"), 32), 1);
+    EXPECT_EQ(straight_profile(r.file("print/b1"), 32), -1);
+    EXPECT_EQ(straight_profile(r.file("print/b2"), 32), 1);
+    EXPECT_TRUE(has(r.file("print/a1"), "(X)"));
+    EXPECT_TRUE(has(r.file("print/a2"), "(PROFILE=TOPR"));
+    const std::string a3 = r.file("print/a3");
+    EXPECT_TRUE(has(a3, "(MIN= 1")) << a3;
+    EXPECT_TRUE(has(a3, "(MAX= 1")) << a3;
+    renders(a3);
+    renders(r.file("print/b1"));
 }
 
 //// option lists ////

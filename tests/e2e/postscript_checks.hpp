@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -95,6 +97,48 @@ inline std::vector<Segment> slanted(const std::vector<Segment>& all) {
     for (const Segment& s : all)
         if (s.x1 != s.x2 && s.y1 != s.y2) v.push_back(s);
     return v;
+}
+
+// The closed outlines "x y n x y d ... x y c" of a file, in page points.
+using PagePoint = std::array<double, 2>;
+inline std::vector<std::vector<PagePoint>> outlines(const std::string& ps) {
+    std::istringstream in(ps);
+    std::vector<std::string> t;
+    for (std::string w; in >> w;) t.push_back(w);
+    std::vector<std::vector<PagePoint>> v;
+    std::vector<PagePoint>* open = nullptr;
+    for (std::size_t i = 2; i < t.size(); ++i) {
+        const std::string& w = t[i];
+        if (w != "n" && w != "d" && w != "c") continue;
+        std::istringstream a(t[i - 2]), b(t[i - 1]);
+        PagePoint p{};
+        if (!(a >> p[0]) || !(b >> p[1])) {
+            open = nullptr;
+            continue;
+        }
+        if (w == "n") {
+            open = &v.emplace_back();
+        }
+        if (open == nullptr) continue;
+        open->push_back(p);
+        if (w == "c") open = nullptr;
+    }
+    return v;
+}
+
+// The segments lie on one straight line on the page (within the 0.1 point
+// the file writes); returns the line's direction from the first point to
+// the last.
+inline PagePoint on_one_line(const std::vector<Segment>& data) {
+    if (data.empty()) return {0.0, 0.0};
+    const Segment& a = data.front();
+    const Segment& b = data.back();
+    const double dx = b.x2 - a.x1, dy = b.y2 - a.y1, tol = 0.2 * std::hypot(dx, dy);
+    for (const Segment& s : data) {
+        EXPECT_NEAR((s.x1 - a.x1) * dy - (s.y1 - a.y1) * dx, 0.0, tol);
+        EXPECT_NEAR((s.x2 - a.x1) * dy - (s.y2 - a.y1) * dx, 0.0, tol);
+    }
+    return {dx, dy};
 }
 
 }  // namespace kavren::e2e

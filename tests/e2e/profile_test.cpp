@@ -36,6 +36,10 @@ RunResult run(const std::string& deck) {
     return run_kavren(p);
 }
 
+bool has_text(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
 int count(const Lines& lines, const std::string& line) {
     return static_cast<int>(std::count(lines.begin(), lines.end(), line));
 }
@@ -49,15 +53,11 @@ TEST(Profile, LineAlongARowOfElements) {
     renders(ps);
     // Data segments are neither along the page's axes; ticks are across one.
     const std::vector<Segment> data = slanted(segments(ps));
-    // 4 pieces of 16 segments, all on one straight line.
+    // 4 pieces of 16 segments, all on one straight line, the arc length up
+    // the page.
     ASSERT_EQ(data.size(), 64u) << ps;
-    const Segment& a = data.front();
-    const Segment& b = data.back();
-    const double dx = b.x2 - a.x1, dy = b.y2 - a.y1;
-    for (const Segment& s : data) {
-        EXPECT_NEAR((s.x1 - a.x1) * dy - (s.y1 - a.y1) * dx, 0.0, 0.2 * std::hypot(dx, dy));
-        EXPECT_NEAR((s.x2 - a.x1) * dy - (s.y2 - a.y1) * dx, 0.0, 0.2 * std::hypot(dx, dy));
-    }
+    on_one_line(data);
+    for (const Segment& s : data) EXPECT_GT(s.y2, s.y1);
     // A tick from the arc-length axis (the longest line along the page) at
     // the end of every piece.
     double axis = 0.0, longest = 0.0;
@@ -77,6 +77,20 @@ TEST(Profile, LineAlongARowOfElements) {
     }
     EXPECT_EQ(ticks, 4) << ps;
     EXPECT_EQ(errors(r), Lines{"   ***** RUN COMPLETED SUCCESSFULLY *****"}) << r.file("decks/job.err");
+}
+
+TEST(Profile, FlippedAxesKeepTheLine) {
+    auto r = run(row(4) + "PROFILE=BOT,FLIP-XY,LASER=F\nQUIT\n");
+    ASSERT_EQ(r.status, 0) << show(r);
+    const std::string ps = r.file("print/f");
+    renders(ps);
+    const std::vector<Segment> data = slanted(segments(ps));
+    ASSERT_EQ(data.size(), 64u) << ps;
+    on_one_line(data);
+    // The arc length now runs across the page (the picture's y, turned):
+    // every segment one way across.
+    for (const Segment& s : data) EXPECT_LT(s.x2, s.x1);
+    EXPECT_TRUE(has_text(ps, "(PROFILE=BOT"));
 }
 
 TEST(Profile, ZoomWindowSmoothingAndRefusals) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <vector>
@@ -12,6 +13,8 @@
 #include "plot/sample.hpp"
 #include "plot_fixture.hpp"
 #include "records/meshgen.hpp"
+#include "records/post.hpp"
+#include "records/window.hpp"
 
 namespace kavren::testing {
 namespace {
@@ -192,6 +195,66 @@ TEST_F(ProfileWalkTest, PointCountsHalveWithEachLevelAcrossTheSide) {
     EXPECT_EQ(pieces[0].size(), 9u);
     EXPECT_EQ(pieces[1].size(), 5u);
     EXPECT_EQ(pieces[2].size(), 5u);
+}
+
+//// the plot's value range ////
+
+class DrprofTest : public ProfileWalkTest {
+  protected:
+    void SetUp() override {
+        ProfileWalkTest::SetUp();
+        cdrprof = Cdrprof{};
+        cinout.LUIN = cinout.LUKBD;
+    }
+    void record(const std::string& text) {
+        deck(text + "\n");
+        read();
+        cinout.LUIN = cinout.LUKBD;
+    }
+    // Profile p: side 1 of element nel.
+    void side_one(int p, int nel) {
+        cprofi.NPROF = std::max(cprofi.NPROF, p);
+        cprofi.IPFRST(p) = 2 * p - 1;
+        cprofi.IPELEM(2 * p - 1) = nel;
+        cprofi.IPSIDE(2 * p - 1) = 1;
+        cprofi.IPNEXT(2 * p - 1) = 2 * p;
+        cprofi.IPNEXT(2 * p) = 0;
+    }
+};
+
+TEST_F(DrprofTest, FoundRangeCarriesUnderNoResetAndWhileMinIsGiven) {
+    MeshBuilder b(2, 1);
+    ASSERT_EQ(b.build(), "");
+    fill_solution([](double x, double) { return x; });
+    cprofi = Cprofi{};
+    side_one(1, 1);  // x in [0, 1]
+    side_one(2, 2);  // x in [1, 2]
+    cprofi.IPCUR = 1;
+    record("POINT=2");
+    drprof(cunew.UNEW.data(), ICOLU_ROWS, -1);
+    EXPECT_EQ(cdrprof.NUMPNT, 5);
+    EXPECT_NEAR(cdrprof.YMINL[0], 0.0, 1e-12);
+    EXPECT_NEAR(cdrprof.YMAXL[0], 1.0, 1e-12);
+    // NO-RESET: the second profile's values join the range, MIN is ignored.
+    cprofi.IPCUR = 2;
+    record("NO-RESET,MIN=1.5");
+    drprof(cunew.UNEW.data(), ICOLU_ROWS, -1);
+    EXPECT_EQ(cdrprof.NUMPNT, 5);
+    EXPECT_NEAR(cdrprof.YMINL[0], 0.0, 1e-12);
+    EXPECT_NEAR(cdrprof.YMAXL[0], 2.0, 1e-12);
+    EXPECT_LE(cxmin.YMIN, 0.0);
+    // MIN given: the found minimum stays, the frame starts at MIN.
+    record("MIN=1.5");
+    drprof(cunew.UNEW.data(), ICOLU_ROWS, -1);
+    EXPECT_EQ(cdrprof.NUMPNT, 17);
+    EXPECT_NEAR(cdrprof.YMINL[0], 0.0, 1e-12);
+    EXPECT_NEAR(cdrprof.YMAXL[0], 2.0, 1e-12);
+    EXPECT_GT(cxmin.YMIN, 1.0);
+    // Neither: this profile's range alone.
+    record("LEVELX=4");
+    drprof(cunew.UNEW.data(), ICOLU_ROWS, -1);
+    EXPECT_NEAR(cdrprof.YMINL[0], 1.0, 1e-12);
+    EXPECT_NEAR(cdrprof.YMAXL[0], 2.0, 1e-12);
 }
 
 }  // namespace
