@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -435,7 +436,8 @@ void add_record(bool profiles) {
             return;
         }
         side = ifix(iodata.FVALUE(ipos));
-        if (side < 1 || side > 4) {
+        // A negative side is walked from its end to its start.
+        if (side == 0 || std::abs(side) > 4) {
             refuse_sets(61, " J  IS NOT A SIDE 1..4 AFTER \"SIDE\"");
             return;
         }

@@ -11,7 +11,6 @@
 #include "control/reader.hpp"
 #include "control/utility.hpp"
 #include "hpmesh/spline.hpp"
-#include "meshgen/item_reader.hpp"
 #include "meshgen/node_tools.hpp"
 #include "meshgen/nodes.hpp"
 #include "meshgen/tables.hpp"
@@ -19,6 +18,7 @@
 #include "records/io.hpp"
 #include "records/meshgen.hpp"
 #include "support/format.hpp"
+#include "support/item_reader.hpp"
 #include "support/units.hpp"
 
 namespace kavren {

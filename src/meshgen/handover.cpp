@@ -16,13 +16,13 @@
 #include "hpmesh/primitives.hpp"
 #include "hpmesh/setup.hpp"
 #include "hpmesh/tree.hpp"
-#include "meshgen/item_reader.hpp"
 #include "records/control.hpp"
 #include "records/geometry.hpp"
 #include "records/io.hpp"
 #include "records/mesh.hpp"
 #include "records/meshgen.hpp"
 #include "support/format.hpp"
+#include "support/item_reader.hpp"
 #include "support/units.hpp"
 
 namespace kavren {
@@ -212,8 +212,9 @@ void renumber_generated(int e, int r) {
     shift_four(
         r, [e](int k) { return idfc.NEIGG(k, e); }, [e](int k, int v) { idfc.NEIGG(k, e) = v; });
     for (int p = 1; p <= PROF_POOL; ++p)
-        if (cprofi.IPELEM(p) == e && cprofi.IPSIDE(p) >= 1 && cprofi.IPSIDE(p) <= 4)
-            cprofi.IPSIDE(p) = shifted_side(cprofi.IPSIDE(p), r);
+        if (const int s = cprofi.IPSIDE(p); cprofi.IPELEM(p) == e && s != 0 && std::abs(s) <= 4)
+            // A negative side is walked the other way round: its sign stays.
+            cprofi.IPSIDE(p) = s > 0 ? shifted_side(s, r) : -shifted_side(-s, r);
 }
 
 }  // namespace

@@ -164,11 +164,12 @@ void mdrsca(const double* lev, int n, int icolf) {
     else
         mdrbox(0, 18, 15, 93, 1);
     for (int i = 1; i <= n; ++i) {
-        const int c = icolf == 1 ? i : 1;
-        if (wide)
-            mdrbox((i - 1) * w + 12, 22, i * w + 12, 25, c);
-        else
-            mdrbox(11, (i - 1) * w + 25, 15, i * w + 25, c);
+        band_colour(icolf == 1 ? i : 1, icolf == 1 ? n : 1, [&](int c) {
+            if (wide)
+                mdrbox((i - 1) * w + 12, 22, i * w + 12, 25, c);
+            else
+                mdrbox(11, (i - 1) * w + 25, 15, i * w + 25, c);
+        });
     }
     int k = 0;
     const double fac = scale_factor(lev[0], lev[n], true, k);
@@ -303,6 +304,11 @@ void mdrtit() {
 }
 
 //// what every plot shares ////
+
+int band_cell(int l, int n) {
+    if (n <= 17) return l;
+    return 1 + ((l - 1) * 16) / (n - 1);
+}
 
 void widen_frame(double lo, double hi, double& fmin, double& fmax) {
     constexpr double kFrame = 1.100000023841858;

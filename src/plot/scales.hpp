@@ -60,6 +60,15 @@ void nothing_to_draw();
 // The "SET=" legend line when the current set is not the whole mesh.
 void set_legend_line();
 
+// The screen cell of band l of n: beyond 17 bands the bands share the 17
+// cells of the palette, band l taking cell 1 + ((l-1)*16)/(n-1).
+int band_cell(int l, int n);
+// Draws in colour l of n bands: draw(l) on both devices, or, when the band's
+// screen cell is another, draw(cell) on the screen alone and draw(l) in the
+// file alone (the file's gray level stays l of n).
+template <typename Draw>
+void band_colour(int l, int n, Draw draw);
+
 // Calls fn(nel) for each active element of the current set, in tree order.
 template <typename Fn>
 void each_taken(Fn fn);

@@ -4,8 +4,25 @@
 #include "hpmesh/tree.hpp"
 #include "records/mesh.hpp"
 #include "records/meshgen.hpp"
+#include "records/window.hpp"
 
 namespace kavren {
+
+template <typename Draw>
+void band_colour(int l, int n, Draw draw) {
+    const int cell = band_cell(l, n);
+    if (cell == l) {
+        draw(l);
+        return;
+    }
+    const int screen = claser.ISCRN, laser = claser.ILASER;
+    claser.ILASER = 0;
+    draw(cell);
+    claser.ILASER = laser;
+    claser.ISCRN = 0;
+    draw(l);
+    claser.ISCRN = screen;
+}
 
 template <typename Fn>
 void each_taken(Fn fn) {

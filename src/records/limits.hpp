@@ -130,4 +130,9 @@ constexpr int LEVEL_TABLE = 301;   // level values: what opscal can make of 259 
 constexpr int ART_ELEMENTS = 1500; // elements of a picture by refinement level
 constexpr int ART_NODES = 1500;    // vertex nodes of a picture by refinement level
 
+// The x-y plot.
+constexpr int MAX_XY_CURVES = 5;     // curves of one plot
+constexpr int MAX_XY_POINTS = 1000;  // points of one curve
+constexpr int MAX_XY_FACTOR = 100;   // spline segments per point interval
+
 }  // namespace kavren

@@ -7,5 +7,6 @@ Clegend clegend;
 Cgraph cgraph;
 Cgrafs cgrafs;
 Cartco cartco;
+Cxyplot cxyplot;
 
 }  // namespace kavren

@@ -55,9 +55,24 @@ struct Cartco {
     }
 };
 
+// The x-y plot's curve store, filled from the file "data/xyplot" (unit
+// LUXY) at each call: each curve's marker switch and point count, y and x of
+// its points, and the point and coefficient columns of the spline being drawn
+// (x in entries 1..100, y in 101..200).
+constexpr int LUXY = 27;
+struct Cxyplot {
+    int NC = 0;                                        // curves
+    Arr1<int, MAX_XY_CURVES> IMARK;                    // 0 lines, else square markers
+    Arr1<int, MAX_XY_CURVES> NP;                       // points of each curve
+    Arr3<double, MAX_XY_CURVES, MAX_XY_POINTS, 2> XY;  // (c, k, 1) y, (c, k, 2) x
+    Arr1<double, 2 * MAXSPLPT> PTS;                    // spline points
+    Arr1<double, 2 * MAXSPLPT> COEF;                   // spline coefficients
+};
+
 extern Clegend clegend;
 extern Cgraph cgraph;
 extern Cgrafs cgrafs;
 extern Cartco cartco;
+extern Cxyplot cxyplot;
 
 }  // namespace kavren

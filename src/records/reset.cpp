@@ -4,6 +4,7 @@
 
 #include "records/control.hpp"
 #include "records/debug.hpp"
+#include "records/deform.hpp"
 #include "records/dimen.hpp"
 #include "records/errmap.hpp"
 #include "records/estimate.hpp"
@@ -11,11 +12,13 @@
 #include "records/eval.hpp"
 #include "records/execute.hpp"
 #include "records/fem.hpp"
+#include "records/field.hpp"
 #include "records/frontal.hpp"
 #include "records/geometry.hpp"
 #include "records/io.hpp"
 #include "records/mesh.hpp"
 #include "records/plot.hpp"
+#include "records/post.hpp"
 #include "records/meshgen.hpp"
 #include "records/preso.hpp"
 #include "records/problem.hpp"
@@ -44,7 +47,10 @@ void reset_run() {
     // window.hpp: the plot scale, the screen driver and the PostScript writer.
     fresh(cscale, iscaler, lscale, iscale, cpicksc, viewport, credraw, clmap, xgmovs, wplotinf);
     // plot.hpp: the legend queue and what the plots keep between calls.
-    fresh(clegend, cgraph, cgrafs, cartco);
+    fresh(clegend, cgraph, cgrafs, cartco, cxyplot);
+    fresh(cdefor, cdefor2, cpost, cdrprof);
+    // field.hpp: what the field plots keep; the facet store.
+    fresh(cfield, cworksp);
     // errmap.hpp: what the error maps keep.
     fresh(cdiserr, cestdisp, cestdisr, cerrhist);
     // eval.hpp: the symbol tables, the store and what is known of it.

@@ -18,6 +18,8 @@
 #include "meshgen/handover.hpp"
 #include "meshgen/mesh_level.hpp"
 #include "plot/errmap.hpp"
+#include "plot/field_plots.hpp"
+#include "plot/profile.hpp"
 #include "records/control.hpp"
 #include "records/debug.hpp"
 #include "records/execute.hpp"
@@ -25,7 +27,6 @@
 #include "records/mesh.hpp"
 #include "support/convert.hpp"
 #include "support/format.hpp"
-#include "user/plot_pending.hpp"
 
 namespace kavren {
 
@@ -218,7 +219,7 @@ void perform(int action) {
             mapcnc(unew, rows, -1);
             break;
         case ACT_PROFILE:
-            drprof(unew, rows, -1);
+            if (check_usable_mesh() == 0) drprof(unew, rows, -1);
             break;
         case ACT_MESH:
             if (check_usable_mesh() == 0) meshwr(uold, unew, rows);

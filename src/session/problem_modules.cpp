@@ -22,6 +22,7 @@
 #include "plot/post.hpp"
 #include "records/control.hpp"
 #include "records/io.hpp"
+#include "records/mesh.hpp"
 #include "records/meshgen.hpp"
 #include "records/problem.hpp"
 #include "session/dump.hpp"
@@ -391,7 +392,7 @@ void process() {
             echo();
             adapt();
         } else if (chkfld("POST", 1)) {
-            post();
+            post(cuold.UOLD.data(), cunew.UNEW.data(), icolu.ICOLU);
         } else if (cmode.IMENU == 0 || !chkfld("DEFAULT", 1)) {
             // Menu mode passes over DEFAULT.
             unknown_word(ierr, 0, "*** UNKNOWN OPTION ***", process_list);

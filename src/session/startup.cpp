@@ -12,8 +12,11 @@
 #include "graphics/draw.hpp"
 #include "graphics/menu_window.hpp"
 #include "graphics/screen.hpp"
+#include "meshgen/mesh_level.hpp"
 #include "meshgen/tables.hpp"
 #include "plot/artcoord.hpp"
+#include "plot/post.hpp"
+#include "plot/profile.hpp"
 #include "plot/scales.hpp"
 #include "records/control.hpp"
 #include "records/io.hpp"
@@ -219,6 +222,12 @@ void install_plot_seams() {
         mdrtit();
         clegend.NLEG = credraw.NLEG0;
         legend();
+    };
+    post_mesh_level = mesh;
+    profile_select = [](int ipos) {
+        int mode = LOOKUP_SELECT;
+        fprof(ipos, mode);
+        return mode;
     };
 }
 

@@ -110,6 +110,21 @@ TEST_F(SplineTest, OrderTwoIsThePolyline) {
     }
 }
 
+TEST_F(SplineTest, TwoPointsOfOrderTwoGiveTheSegmentWithItsMidpointAtHalfTheLength) {
+    const SplineColumns pts = columns({{1, 2}, {4, -2}});
+    SplineColumns coef;
+    double tlen = 0.0;
+    ASSERT_EQ(prepare(2, 2, tlen, pts, coef), 0);
+    EXPECT_DOUBLE_EQ(tlen, 5.0);
+    double x = 0.0, y = 0.0;
+    bspline(2, 2, tlen / 2.0, x, y, coef);
+    EXPECT_NEAR(x, 2.5, 1e-12);
+    EXPECT_NEAR(y, 0.0, 1e-12);
+    bspline(2, 2, tlen, x, y, coef);
+    EXPECT_NEAR(x, 4.0, 1e-12);
+    EXPECT_NEAR(y, -2.0, 1e-12);
+}
+
 TEST_F(SplineTest, FourPointsOfOrderThreeHaveOneInteriorKnotAtTheThirdParameter) {
     const SplineColumns pts = columns({{0, 0}, {1, 0}, {2, 1}, {2, 3}});
     SplineColumns coef;

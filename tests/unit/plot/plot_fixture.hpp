@@ -1,11 +1,14 @@
 // A fixture for the plot toolkit: the scratch project of the mesh suites
 // with the evaluator set up, the terminal written to term.txt, an empty
 // keyboard (so that waits return at once), the recording screen backend and
-// one equation.
+// one equation; and Ghostscript's verdict on a PostScript file.
 #pragma once
 
+#include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "../adapt/adapt_fixture.hpp"
 #include "graphics/draw.hpp"
@@ -14,6 +17,7 @@
 #include "recording_backend.hpp"
 #include "records/mesh.hpp"
 #include "records/window.hpp"
+#include "xserver.hpp"
 
 namespace kavren::testing {
 
@@ -38,6 +42,22 @@ class PlotTest : public AdaptTest {
         claser.ISCRN = 1;
         opwind();
         screen->drawn.clear();
+    }
+    // Ghostscript reads the files print/<name> to their ends without error
+    // (one run for all of them).
+    void expect_valid_postscript(std::initializer_list<std::string> names) {
+        std::vector<std::string> argv = {"gs",      "-q",        "-dSAFER",
+                                         "-dBATCH", "-dNOPAUSE", "-sDEVICE=nullpage"};
+        for (const std::string& name : names) {
+            const std::string path = (dir / "print" / name).string();
+            ASSERT_TRUE(std::filesystem::exists(path)) << path;
+            argv.push_back(path);
+        }
+        units::flush_all();
+        const ToolRun r = run_tool(argv, "", 60);
+        EXPECT_EQ(r.status, 0) << r.out << r.err;
+        EXPECT_EQ(r.out.find("Error"), std::string::npos) << r.out;
+        EXPECT_EQ(r.err.find("Error"), std::string::npos) << r.err;
     }
 };
 

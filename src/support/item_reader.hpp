@@ -1,5 +1,5 @@
 // Free-format items of a small text file read whole: the initial-mesh file
-// of FILE= and the point file of ARC FILE=.
+// of FILE=, the point file of ARC FILE= and the curves of the x-y plot.
 #pragma once
 
 #include <cerrno>
