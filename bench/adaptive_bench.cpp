@@ -43,6 +43,7 @@
 
 #include "adapt/adapthp.hpp"
 #include "adapt/errexact.hpp"
+#include "bench_project.hpp"
 #include "control/reader.hpp"
 #include "eval/evaluator.hpp"
 #include "fem/shape.hpp"
@@ -110,40 +111,10 @@ double cpu_seconds() {
     return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
 }
 
-// A scratch working directory for one run, left again at the end.
-struct Scratch {
-    std::filesystem::path old_cwd = std::filesystem::current_path();
-    std::filesystem::path dir;
-    Scratch() {
-        dir = std::filesystem::temp_directory_path() /
-              ("kavren-adaptive-bench-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(dir);
-        for (const char* d : {"decks", "data", "print", "DECKS"})
-            std::filesystem::create_directories(dir / d);
-        std::ofstream(dir / "config.sys") << kConfig;
-        std::ofstream(dir / "decks/bench.com") << kDeck;
-        std::filesystem::current_path(dir);
-    }
-    ~Scratch() {
-        units::close_all();
-        std::filesystem::current_path(old_cwd);
-        std::filesystem::remove_all(dir);
-    }
-};
-
 // Start-up, the project BENCH, the HEAT problem and its GEOMETRY, the exact
 // solution, and the driver's answers NDIMEN=2, NRBREAKS=0.
 void set_up() {
-    cmenu = Cmenu();
-    units::open_text(units::STDOUT_UNIT, "listing.txt", units::Open::create);
-    inithp();
-    iodati.NFIELD = 1;
-    iodati.ITYPE(1) = FT_WORD;
-    iodatc.FWORD(1) = "BENCH";
-    ctitle.LTITLE = 0;
-    opfil();
-    ceqsys.NREQNS = 1;
-    ceqsys.MXEQNS = 2;
+    bench_project();
     csymet.ISYMET = 2;
     cmode.ICUSTM = 0;
     cmode.IPROB = 2;
@@ -256,7 +227,7 @@ double printed_h1() {
 
 void BM_LShapeAdaptive(benchmark::State& state, const char* schedule) {
     for (auto _ : state) {
-        Scratch scratch;
+        BenchScratch scratch("adaptive", kConfig, kDeck);
         set_up();
         double spent = 0.0;  // CPU time of the steps, the true error apart
         std::printf("schedule %s\n%5s %6s %8s %14s %14s %10s\n", schedule, "step", "action",

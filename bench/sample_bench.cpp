@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench_project.hpp"
 #include "control/reader.hpp"
 #include "hpmesh/enrich.hpp"
 #include "hpmesh/tree.hpp"
@@ -30,37 +31,9 @@ const char* const kDeck =
     "ELEMENT\nILOOP=4\nJLOOP=4\nLINEAR,1,1\nENDLOOPS\nEND\n"
     "BOUNDARY\nBOUNDARY=1,IJ=1,1,5,1\nIJ=5,1,5,5\nIJ=1,5,5,5\nIJ=1,1,1,5\nEND\nEND\n";
 
-struct Scratch {
-    std::filesystem::path old_cwd = std::filesystem::current_path();
-    std::filesystem::path dir;
-    Scratch() {
-        dir = std::filesystem::temp_directory_path() /
-              ("kavren-sample-bench-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(dir);
-        for (const char* d : {"decks", "data", "print", "DECKS"})
-            std::filesystem::create_directories(dir / d);
-        std::ofstream(dir / "config.sys") << kConfig;
-        std::ofstream(dir / "decks/bench.com") << kDeck;
-        std::filesystem::current_path(dir);
-    }
-    ~Scratch() {
-        units::close_all();
-        std::filesystem::current_path(old_cwd);
-        std::filesystem::remove_all(dir);
-    }
-};
-
 void BM_usfnxy_order8(benchmark::State& state) {
-    Scratch scratch;
-    units::open_text(units::STDOUT_UNIT, "listing.txt", units::Open::create);
-    inithp();
-    iodati.NFIELD = 1;
-    iodati.ITYPE(1) = FT_WORD;
-    iodatc.FWORD(1) = "BENCH";
-    ctitle.LTITLE = 0;
-    opfil();
-    ceqsys.NREQNS = 1;
-    ceqsys.MXEQNS = 2;
+    BenchScratch scratch("sample", kConfig, kDeck);
+    bench_project();
     int ierr = 0;
     ffldin(cinout.LUIN, cinout.LUOUT, 21, ierr);  // the GEOMETRY record
     int first = 0;

@@ -267,7 +267,10 @@ void contour_map(Call& c) {
     ContourKept& k = *c.kept;
     read_options(c);
     if (plot_refused(c.icomp)) return;
-    if (!c.displaced && k.IROUT != 100) initdbg("MAPCNC", k.IROUT, k.IDBG);
+    if (!c.displaced && k.IDBG == 0) {
+        int registered = 0;  // the map counts as run only once it has drawn
+        initdbg("MAPCNC", registered, k.IDBG);
+    }
     station(c, "MAPCNC 1...");
 
     Sampled s;
@@ -339,10 +342,7 @@ void contour_map(Call& c) {
     say(c, "MAPCNC 6...");
 
     clipoff();
-    flegen("MIN=", k.FMIN);
-    flegen("MAX=", k.FMAX);
-    set_legend_line();
-    legend();
+    field::range_legend(k.FMIN, k.FMAX);
     station(c, "MAPCNC 7...");
     say(c, "MAPCNC 7...");
     endpl();

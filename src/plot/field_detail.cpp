@@ -6,6 +6,7 @@
 #include "control/reader.hpp"
 #include "hpmesh/tree.hpp"
 #include "plot/artcoord.hpp"
+#include "plot/scales.hpp"
 #include "records/debug.hpp"
 #include "records/io.hpp"
 #include "records/meshgen.hpp"
@@ -38,6 +39,13 @@ void select_set() {
 
 void range_message(int ihelp, double fmin, double fmax) {
     ffldou(ihelp, MSG_LIST, fmt::line("(A5,E12.4,A6,E12.4)", {"MIN= ", fmin, " MAX= ", fmax}));
+}
+
+void range_legend(double fmin, double fmax) {
+    flegen("MIN=", fmin);
+    flegen("MAX=", fmax);
+    set_legend_line();
+    legend();
 }
 
 int generation(int nel) {

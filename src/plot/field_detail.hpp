@@ -35,6 +35,8 @@ struct Box {
 };
 // The message "MIN= ... MAX= ..." of a plot, kind 5 under topic ihelp.
 void range_message(int ihelp, double fmin, double fmax);
+// The legend of a field plot: "MIN=", "MAX=", the set line; then legend.
+void range_legend(double fmin, double fmax);
 // The refinement generation of active element nel: its larger directional level.
 int generation(int nel);
 // The intervals a side of an element of generation g at sampling level nsubel,

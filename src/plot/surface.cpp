@@ -186,8 +186,8 @@ void surface(Call& c) {
     SurfaceKept& k = *c.kept;
     read_options(c);
     if (plot_refused(c.icomp)) return;
-    if (c.wr && k.IROUT != 100) {
-        int irout = 0;
+    if (c.wr && k.IDBG == 0) {
+        int irout = 0;  // the picture counts as run only once it has drawn
         initdbg("MAPC3D", irout, k.IDBG);
         initdbg("MAPC3D4", irout, k.IDBG4);
     }
@@ -332,10 +332,7 @@ void surface(Call& c) {
         }
     }
     for (int f = 1; f <= 6; ++f) view(1, f, bx, by, bz, bu, bv, k.XD, k.YD, k.ZD);
-    flegen("MIN=", fmin);
-    flegen("MAX=", fmax);
-    set_legend_line();
-    legend();
+    field::range_legend(fmin, fmax);
     endpl();
 }
 

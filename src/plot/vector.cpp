@@ -225,10 +225,7 @@ void mapvec(const double* u1, const double* u2) {
         if (drawn(nel)) draw_element(k, nel, u1, u2, s);
     });
     clipoff();
-    flegen("MIN=", k.VMIN);
-    flegen("MAX=", k.VMAX);
-    set_legend_line();
-    legend();
+    field::range_legend(k.VMIN, k.VMAX);
     endpl();
 }
 

@@ -16,6 +16,7 @@
 #include "plot/field_plots.hpp"
 #include "plot/scales.hpp"
 #include "plot_fixture.hpp"
+#include "records/debug.hpp"
 #include "records/meshgen.hpp"
 #include "records/plot.hpp"
 
@@ -122,6 +123,44 @@ TEST_F(FieldTest, ContourFirstCallKeepsItsStartValues) {
     record("TWODIM,GRID=OFF,ELSET=PART");
     twodim();
     EXPECT_EQ(segments(), 3u * 8u);
+}
+
+TEST_F(FieldTest, ContourDebugStationsAndAnEmptyFirstCall) {
+    MeshBuilder b(2, 1);
+    ASSERT_EQ(b.build(), "");
+    fill_solution([](double x, double) { return x; });
+    // An empty set on the first call draws nothing and leaves it a first call.
+    only_set({0});  // no element
+    record("TWODIM,ELSET=NONE");
+    twodim();
+    EXPECT_TRUE(screen->drawn.empty());
+    EXPECT_NE(cfield.MAPCNC.IROUT, 100);
+    cdbg1.NRBREAKS = 1;
+    cdbg1.LPRNAME(1) = Word8("MAPCNC");
+    cdbg = Cdbg();
+    cfield = Cfield();
+    cdbg.IDBGSW(13) = 1;
+    // Each station holds in the breakpoint dialog: G goes on.
+    deck("TWODIM\nG\nG\nG\nG\nG\nG\nG\n");
+    read();
+    const std::size_t m = mark();
+    twodim();
+    const std::string said = since(m);
+    auto count = [&](const std::string& line) {
+        int n = 0;
+        for (std::size_t at = said.find(line); at != std::string::npos;
+             at = said.find(line, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count(" MAPCNC 1...\n"), 2) << said;
+    EXPECT_EQ(count(" MAPCNC 2...\n"), 1) << said;
+    EXPECT_EQ(count(" MAPCNC 41...\n"), 1) << said;
+    EXPECT_EQ(count("IFCASE"), 7) << said;
+    EXPECT_EQ(count(" MAPCNC 7...\n"), 2) << said;
+    // The limits from the data, now that it has drawn.
+    EXPECT_EQ(cfield.MAPCNC.IRESET, 1);
+    EXPECT_GE(cfield.MAPCNC.FMAXL, 2.0);
 }
 
 TEST_F(FieldTest, ContourLimitsGivenAreKeptUntilReset) {
@@ -415,6 +454,25 @@ TEST_F(FieldTest, DriverSurfaceStretchWindowAndPictureByLevel) {
             EXPECT_GE(cworksp.FACET(v, m), 0.0);
             EXPECT_LE(cworksp.FACET(v, m), 1.0);
         }
+}
+
+TEST_F(FieldTest, DriverSurfaceDebugStations) {
+    MeshBuilder b(2, 1);
+    ASSERT_EQ(b.build(), "");
+    fill_solution([](double x, double) { return x; });
+    cdbg1.NRBREAKS = 1;
+    cdbg1.LPRNAME(1) = Word8("MAPC3D");
+    cdbg.IDBGSW(13) = 1;
+    // Three stations hold in the breakpoint dialog; the last one does not.
+    deck("TRIDIM\nG\nG\nG\n");
+    read();
+    const std::size_t m = mark();
+    mapc3dwr(u(), ICOLU_ROWS, -1);
+    const std::string said = since(m);
+    for (const char* s : {"AFTER ZEROTH LOOP...", "AFTER FIRST LOOP...", "AFTER SECOND LOOP..."})
+        EXPECT_NE(said.find(s), std::string::npos) << s << said;
+    // The facet count; a fourth dialog would have met the end of the deck.
+    EXPECT_NE(said.find(" MAPC3D   : KUKU            = 8\n"), std::string::npos) << said;
 }
 
 //// vector plot ////
