@@ -28,20 +28,13 @@ namespace kavren {
 namespace {
 
 const char* const kConfig = "MODE=COMMAND\nDISPLAY=COLOR\nCUSTOM=0\nEND\n";
-const char* const kDeck =
-    "GEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1,5,5\nXY,0,0,XY,1,0,XY,1,1,XY,0,1\nEND\nEND\n"
-    "ELEMENT\nILOOP=4\nJLOOP=4\nLINEAR,1,1\nENDLOOPS\nEND\n"
-    "BOUNDARY\nBOUNDARY=1,IJ=1,1,5,1\nIJ=5,1,5,5\nIJ=1,5,5,5\nIJ=1,1,1,5\nEND\nEND\n"
-    "TWODIM,LASER=BENCH\nTRIDIM,LASER=BENCH\n";
+const std::string kDeck = kUnitSquareGeometry + "TWODIM,LASER=BENCH\nTRIDIM,LASER=BENCH\n";
 
 // The 16 elements of the deck refined globally `times` times; the record
 // after the geometry is read and made current.
 void setup(int times) {
     bench_project();
-    int ierr = 0;
-    ffldin(cinout.LUIN, cinout.LUOUT, 21, ierr);  // the GEOMETRY record
-    int first = 0;
-    setgeom(first);
+    bench_geometry();
     for (int t = 0; t < times; ++t) {
         std::vector<int> active;
         int nel = 0;

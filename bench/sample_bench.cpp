@@ -26,18 +26,12 @@ namespace kavren {
 namespace {
 
 const char* const kConfig = "MODE=COMMAND\nDISPLAY=MONO\nCUSTOM=0\nEND\n";
-const char* const kDeck =
-    "GEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1,5,5\nXY,0,0,XY,1,0,XY,1,1,XY,0,1\nEND\nEND\n"
-    "ELEMENT\nILOOP=4\nJLOOP=4\nLINEAR,1,1\nENDLOOPS\nEND\n"
-    "BOUNDARY\nBOUNDARY=1,IJ=1,1,5,1\nIJ=5,1,5,5\nIJ=1,5,5,5\nIJ=1,1,1,5\nEND\nEND\n";
+const std::string kDeck = kUnitSquareGeometry;
 
 void BM_usfnxy_order8(benchmark::State& state) {
     BenchScratch scratch("sample", kConfig, kDeck);
     bench_project();
-    int ierr = 0;
-    ffldin(cinout.LUIN, cinout.LUOUT, 21, ierr);  // the GEOMETRY record
-    int first = 0;
-    setgeom(first);
+    bench_geometry();
     const int nrelem = cdata.NRELEM;
     int nel = 0;
     for (int i = 0; i < nrelem; ++i) {

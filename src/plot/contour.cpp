@@ -17,6 +17,7 @@
 #include "plot/band.hpp"
 #include "plot/field_detail.hpp"
 #include "plot/field_plots.hpp"
+#include "plot/options.hpp"
 #include "plot/scales.hpp"
 #include "records/control.hpp"
 #include "records/field.hpp"
@@ -30,8 +31,6 @@ namespace kavren {
 namespace {
 
 using field::at;
-using field::number_at;
-using field::option;
 
 constexpr int MAX_DISPLACED_LEVELS = 50;  // bands of the displaced map
 
@@ -79,51 +78,51 @@ void read_options(Call& c) {
         k.IRED = 0;
         k.SCALE = double(0.01f);
     }
-    if (option("ZOOM") != 0 && !c.first) {
+    if (option_field("ZOOM") != 0 && !c.first) {
         int iflag = 0;
         getzoom(c.zxmin, c.zymin, c.zxmax, c.zymax, iflag);
         c.zoomed = iflag == 1;
     }
-    if (option("COLOR") != 0) k.IFCOL = 1;
-    if (option("MONO") != 0) k.IFCOL = 0;
+    if (option_field("COLOR") != 0) k.IFCOL = 1;
+    if (option_field("MONO") != 0) k.IFCOL = 0;
     double v = 0.0;
     if (c.displaced) {
-        if (const int ipos = option("SCALE"); ipos != 0) {
-            if (number_at(ipos, v))
+        if (const int ipos = option_field("SCALE"); ipos != 0) {
+            if (number_field(ipos, v))
                 k.SCALE *= v;
             else
                 k.SCALE = double(0.01f);
         }
     }
-    if (number_at(option("DIVISION"), v)) {
+    if (number_field(option_field("DIVISION"), v)) {
         const int n = ifix(v);
         k.NSUBEL = n >= 0 && n <= MAX_NSUBEL ? n : default_nsubel();
     }
     c.nlevel = 13;
-    if (number_at(option("LEVEL"), v)) {
+    if (number_field(option_field("LEVEL"), v)) {
         const int n = ifix(v);
         const int most = c.displaced ? MAX_DISPLACED_LEVELS : MAX_LEVELS;
         if (n >= 1 && n <= most) c.nlevel = n;
     }
-    if (number_at(option("MIN"), v)) {
+    if (number_field(option_field("MIN"), v)) {
         k.FMINL = v;
         c.has_min = true;
     }
-    if (number_at(option("MAX"), v)) {
+    if (number_field(option_field("MAX"), v)) {
         k.FMAXL = v;
         c.has_max = true;
     }
     c.automatic = !c.has_min && !c.has_max;
-    if (const int ipos = option(c.displaced ? "MESH" : "GRID"); ipos != 0) {
+    if (const int ipos = option_field(c.displaced ? "MESH" : "GRID"); ipos != 0) {
         if (field::word_at(ipos, "ON")) k.IMESH = 1;
         if (field::word_at(ipos, "OFF")) k.IMESH = 0;
     }
     field::select_set();
-    if (option("RESET") != 0) {
+    if (option_field("RESET") != 0) {
         c.zoomed = false;
         k.IRESET = 1;
     }
-    if (!c.displaced && option("NOSCALE") != 0) {
+    if (!c.displaced && option_field("NOSCALE") != 0) {
         c.noscale = true;
         write_terminal(fmt::list({"NOSCALE..."}));
     }
@@ -190,7 +189,7 @@ bool range_pass(Call& c, field::Box& box, Sampled& s) {
     if (taken == 0) return false;
     k.FMIN = fmin;
     k.FMAX = fmax;
-    if (option("NO-RESET") != 0) k.IRESET = 0;
+    if (option_field("NO-RESET") != 0) k.IRESET = 0;
     if (c.automatic && (k.IRESET == 1 || c.first)) {
         k.FMINL = fmin;
         k.FMAXL = fmax;

@@ -11,6 +11,7 @@
 #include "hpmesh/geometry.hpp"
 #include "hpmesh/tree.hpp"
 #include "plot/field_detail.hpp"
+#include "plot/options.hpp"
 #include "plot/scales.hpp"
 #include "records/deform.hpp"
 #include "records/io.hpp"
@@ -85,9 +86,9 @@ void graphd(const double* du, const double* dv) {
         k.IMESH = 1;
     }
     double v = 0.0;
-    if (field::number_at(field::option("SCALE"), v)) k.SCALE = v;
+    if (number_field(option_field("SCALE"), v)) k.SCALE = v;
     field::select_set();
-    if (const int m = field::option("MESH"); m != 0) {
+    if (const int m = option_field("MESH"); m != 0) {
         if (field::word_at(m, "ON")) k.IMESH = 1;
         if (field::word_at(m, "OFF")) k.IMESH = 0;
     }

@@ -12,7 +12,7 @@
 #include "graphics/draw.hpp"
 #include "graphics/screen.hpp"
 #include "hpmesh/spline.hpp"
-#include "plot/field_detail.hpp"
+#include "plot/options.hpp"
 #include "plot/scales.hpp"
 #include "records/io.hpp"
 #include "records/plot.hpp"
@@ -36,12 +36,10 @@ struct Options {
     bool noscale = false;
 };
 
-using field::option;
-
 // The truncated number after word when the record holds one within lo..hi.
 void int_option(std::string_view word, int lo, int hi, int& value) {
     double v = 0.0;
-    if (!field::number_at(option(word), v)) return;
+    if (!number_field(option_field(word), v)) return;
     const int n = ifix(v);
     if (n >= lo && n <= hi) value = n;
 }
@@ -50,9 +48,9 @@ Options read_options() {
     Options o;
     int_option("LEVELX", 1, MAX_LEVELS, o.levelx);
     int_option("LEVELY", 1, MAX_LEVELS, o.levely);
-    o.bspline = option("BSPLINE") != 0;
+    o.bspline = option_field("BSPLINE") != 0;
     int_option("FACTOR", 1, MAX_XY_FACTOR, o.factor);
-    o.noscale = option("NOSCALE") != 0;
+    o.noscale = option_field("NOSCALE") != 0;
     return o;
 }
 

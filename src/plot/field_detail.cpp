@@ -6,6 +6,7 @@
 #include "control/reader.hpp"
 #include "hpmesh/tree.hpp"
 #include "plot/artcoord.hpp"
+#include "plot/options.hpp"
 #include "plot/scales.hpp"
 #include "records/debug.hpp"
 #include "records/io.hpp"
@@ -14,18 +15,6 @@
 
 namespace kavren::field {
 
-int option(std::string_view word) {
-    int nocc = 0, ipos = 0;
-    findop(word, nocc, ipos);
-    return nocc > 0 ? std::max(ipos, 1) : 0;
-}
-
-bool number_at(int k, double& v) {
-    if (k < 1 || k > iodati.NFIELD || iodati.ITYPE(k) != FT_NUMBER) return false;
-    v = iodata.FVALUE(k);
-    return true;
-}
-
 bool word_at(int k, std::string_view w) {
     return k >= 1 && k <= iodati.NFIELD && iodati.ITYPE(k) == FT_WORD &&
            iodatc.FWORD(k).trimmed() == w;
@@ -33,7 +22,7 @@ bool word_at(int k, std::string_view w) {
 
 void select_set() {
     csetf.ISCUR = 1;
-    if (const int ipos = option("ELSET"); ipos != 0 && art_select_set != nullptr)
+    if (const int ipos = option_field("ELSET"); ipos != 0 && art_select_set != nullptr)
         art_select_set(ipos);
 }
 

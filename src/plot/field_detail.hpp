@@ -1,4 +1,4 @@
-// What the field plots share: options of the current record, the element set
+// What the field plots share: words of the current record, the element set
 // of one call, the extents of node points, and the debug station.
 #pragma once
 
@@ -9,10 +9,6 @@
 
 namespace kavren::field {
 
-// The field after word, 0 when the record does not hold it.
-int option(std::string_view word);
-// The number in field k; false (v untouched) when it holds none.
-bool number_at(int k, double& v);
 // The word in field k is w.
 bool word_at(int k, std::string_view w);
 // Set 1 (the whole mesh) current, then the set named by ELSET.

@@ -81,23 +81,13 @@ void read_options(Call& c, int& icomp) {
         icomp = 0;
     }
     if (!c.wr) return;
-    if (number_field(option_field("YMULT"), v)) {
-        k.MULT = 1;
-        k.FACT = v;
-    }
-    if (number_field(option_field("TG"), v)) k.TG = v;
-    if (option_field("ART") != 0) k.IART = 1;
-    if (option_field("NOART") != 0) k.IART = 0;
-    read_zoo(c.zoo);
+    read_driver_picture(k, c.zoo);
 }
 
 //// element points ////
 
 void stretch(const GraphKept& k, double& x, double& y) {
-    const double c = 1.0 / std::sqrt(1.0 + k.TG * k.TG), s = k.TG * c;
-    const double a = x * c + y * s, b = k.FACT * (y * c - x * s);
-    x = a * c - b * s;
-    y = b * c + a * s;
+    stretch_across(k.TG, k.FACT, x, y);
 }
 
 bool art_on(const Call& c) {

@@ -3,6 +3,7 @@
 #include "plot/options.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 #include "control/messages.hpp"
 #include "control/reader.hpp"
@@ -35,10 +36,16 @@ void read_zoo(ZooBox& z) {
     write_terminal(fmt::list({"ZOOMING WITH: ", z.x1, z.x2, z.y1, z.y2}));
 }
 
-bool zoo_keeps(const ZooBox& z, const NodePoints& p) {
+bool zoo_keeps(const ZooBox& z, const NodePoints& p, double e) {
     if (!z.on) return true;
-    constexpr double e = 1.000000013351432e-10;
     return p(1, 1) >= z.x1 - e && p(1, 2) <= z.x2 + e && p(2, 1) >= z.y1 - e && p(2, 3) <= z.y2 + e;
+}
+
+void stretch_across(double tg, double fact, double& x, double& y) {
+    const double c = 1.0 / std::sqrt(1.0 + tg * tg), s = tg * c;
+    const double a = x * c + y * s, b = fact * (y * c - x * s);
+    x = a * c - b * s;
+    y = b * c + a * s;
 }
 
 void art_points(int n, NodePoints& p) {

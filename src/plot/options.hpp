@@ -24,8 +24,27 @@ struct ZooBox {
 // the terminal.
 void read_zoo(ZooBox& z);
 // True when the box keeps the element of points p: vertex 1 at or above the
-// lower ends and vertices 2 (x) and 3 (y) at or below the upper ends.
-bool zoo_keeps(const ZooBox& z, const NodePoints& p);
+// lower ends and vertices 2 (x) and 3 (y) at or below the upper ends, within
+// tolerance e (the mesh drawing's; the surface picture passes its own).
+bool zoo_keeps(const ZooBox& z, const NodePoints& p, double e = 1.000000013351432e-10);
+
+// YMULT, TG, ART, NOART and ZOO of the EXECUTE driver's pictures: into the
+// picture's kept settings k (its MULT, FACT, TG and IART) and its ZOO box.
+template <class Kept>
+void read_driver_picture(Kept& k, ZooBox& z) {
+    double v = 0.0;
+    if (number_field(option_field("YMULT"), v)) {
+        k.MULT = 1;
+        k.FACT = v;
+    }
+    if (number_field(option_field("TG"), v)) k.TG = v;
+    if (option_field("ART") != 0) k.IART = 1;
+    if (option_field("NOART") != 0) k.IART = 0;
+    read_zoo(z);
+}
+
+// YMULT and TG: stretch (x, y) by fact across the direction of slope tg.
+void stretch_across(double tg, double fact, double& x, double& y);
 
 // The points of the n-th listed element of the picture by level: its corners
 // as vertices 1..4, the mid-side points and the centre.

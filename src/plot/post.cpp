@@ -14,8 +14,8 @@
 #include "control/reader.hpp"
 #include "eval/ifcompo.hpp"
 #include "plot/deform.hpp"
-#include "plot/field_detail.hpp"
 #include "plot/field_plots.hpp"
+#include "plot/options.hpp"
 #include "plot/profile.hpp"
 #include "plot/scales.hpp"
 #include "records/control.hpp"
@@ -29,9 +29,6 @@ namespace kavren {
 PostMeshLevel post_mesh_level = nullptr;
 
 namespace {
-
-using field::number_at;
-using field::option;
 
 // Menus of the levels.
 constexpr int MENU_POST_DISPLACEMENT = 43;
@@ -80,7 +77,7 @@ void title_at(int first, std::string_view text) {
 // TITLE with a word: that word as the title (its whole text when the reader
 // kept a longer one). True when the record named its own title.
 bool own_title() {
-    const int ipos = option("TITLE");
+    const int ipos = option_field("TITLE");
     if (ipos == 0 || ipos > iodati.NFIELD || iodati.ITYPE(ipos) != FT_WORD) return false;
     if (ctitle.LTITLE == 0) ctitle.CTITLE = Line80(iodatc.FWORD(ipos).trimmed());
     return true;
@@ -98,10 +95,10 @@ std::string solution_title(int icomp) {
 
 // COMPONENT of a SOLUTION record.
 void read_component() {
-    const int ipos = option("COMPONENT");
+    const int ipos = option_field("COMPONENT");
     if (ipos == 0 || ipos > iodati.NFIELD) return;
     double v = 0.0;
-    if (number_at(ipos, v)) {
+    if (number_field(ipos, v)) {
         const int n = ifix(v);
         cpost.VNAME = Word8();
         if (n >= 1 && n <= ceqsys.NREQNS) {
@@ -127,11 +124,11 @@ void read_component() {
 // The plot kind of the record: the last of the words present, in this order.
 Kind plot_kind(bool stresses) {
     Kind kind = NONE;
-    if (stresses && option("DISPLAC") != 0) kind = DISPLACED;
-    if (option("TWODIM") != 0) kind = TWODIM;
-    if (option("TRIDIM") != 0) kind = TRIDIM;
-    if (option("PROFILE") != 0) kind = PROFILE;
-    if (!stresses && option("VECTOR") != 0) kind = VECTOR;
+    if (stresses && option_field("DISPLAC") != 0) kind = DISPLACED;
+    if (option_field("TWODIM") != 0) kind = TWODIM;
+    if (option_field("TRIDIM") != 0) kind = TRIDIM;
+    if (option_field("PROFILE") != 0) kind = PROFILE;
+    if (!stresses && option_field("VECTOR") != 0) kind = VECTOR;
     return kind;
 }
 
@@ -157,10 +154,10 @@ void postsol(double* uold, double* unew, int icolu) {
     level_loop(level, [&](int ierr) {
         read_component();
         if (!own_title()) ctitle.CTITLE = Line80(solution_title(cpost.ICOMP));
-        const bool oldsol = !displacement_problem() && option("OLDSOL") != 0;
+        const bool oldsol = !displacement_problem() && option_field("OLDSOL") != 0;
         const Kind kind = plot_kind(false);
         if (kind == VECTOR) title_at(1, "VELOCITY VECTORS");
-        if (option("USER") != 0) {
+        if (option_field("USER") != 0) {
             // A variable code has no user-function code of its own.
             if (cpost.ICOMP >= 1 && cpost.ICOMP <= 99)
                 unknown_component();
@@ -169,7 +166,9 @@ void postsol(double* uold, double* unew, int icolu) {
         }
         if (kind == NONE) {
             // What the record set still goes to the log, so that it replays.
-            if (option("COMPONENT") != 0 || option("TITLE") != 0 || option("USER") != 0) echo();
+            if (option_field("COMPONENT") != 0 || option_field("TITLE") != 0 ||
+                option_field("USER") != 0)
+                echo();
             unknown_word(ierr, MENU_SOLUTION, "*** UNKNOWN OPTION ***", [] {
                 list({"VALID OPTIONS ARE", " ", " TWODIM   CONTOUR PLOT",
                       " TRIDIM   3 DIMENSIONAL PLOT", " PROFILE  PROFILE PLOT ",
@@ -217,19 +216,19 @@ void stresses(double* unew, int icolu) {
                        {"SIGMA-XY", -104, "SIGMA-XY STRESSES"}};
         int pick = 0;
         for (int i = 0; i < 4; ++i)
-            if (option(kStress[i].word) != 0) pick = i;
+            if (option_field(kStress[i].word) != 0) pick = i;
         const int code = kStress[pick].code;
         if (!own_title()) {
             ctitle.CTITLE = Line80();
             title_at(1, kStress[pick].title);
         }
-        if (option("L2") != 0) {
+        if (option_field("L2") != 0) {
             ffldou(0, MSG_ERROR, " L2-PROJECTION NOT AVAILABLE");
             return LevelStep::next;
         }
         flegen("POST PROCESS", NO_LEGEND_VALUE);
         const Kind kind = plot_kind(true);
-        if (option("DISPLAC") != 0) title_at(18, " AND DISPLACEMENTS");
+        if (option_field("DISPLAC") != 0) title_at(18, " AND DISPLACEMENTS");
         if (kind == NONE) {
             unknown_word(ierr, MENU_STRESSES, "*** UNKNOWN OPTION ***", [] {
                 list({"VALID OPTIONS ARE", " ", " TWODIM   CONTOUR PLOT",
@@ -237,8 +236,8 @@ void stresses(double* unew, int icolu) {
             });
             return LevelStep::next;
         }
-        static constexpr int kMenu[6] = {0, MENU_TWODIM, MENU_TRIDIM, MENU_PROFILE, 0,
-                                         MENU_STRESS_DISPLACED};
+        static constexpr int kMenu[6] = {0, MENU_TWODIM,          MENU_TRIDIM, MENU_PROFILE,
+                                         0, MENU_STRESS_DISPLACED};
         plot_level(kMenu[kind], [&] {
             switch (kind) {
                 case TWODIM:

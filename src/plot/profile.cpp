@@ -9,7 +9,7 @@
 #include "graphics/draw.hpp"
 #include "hpmesh/tree.hpp"
 #include "plot/band.hpp"
-#include "plot/field_detail.hpp"
+#include "plot/options.hpp"
 #include "plot/sample.hpp"
 #include "plot/scales.hpp"
 #include "records/io.hpp"
@@ -30,10 +30,6 @@ constexpr int kWalkPoints = 500;    // their points
 constexpr double kZooSlack = 1.0000000031710769e-30;
 constexpr double kTickPart = 50.0;
 
-
-using field::number_at;
-using field::option;
-
 // The options of one call.
 struct Options {
     bool flip = false, reset = true, noscale = false;
@@ -47,20 +43,21 @@ struct Options {
 
 // Reads the record; false when the plot is refused.
 bool read_options(Options& o) {
-    o.flip = option("FLIP-XY") != 0;
-    o.reset = option("NO-RESET") == 0;
+    o.flip = option_field("FLIP-XY") != 0;
+    o.reset = option_field("NO-RESET") == 0;
     const bool first = cdrprof.IROUT != 100;
     double v = 0.0;
-    const int levelx = option("LEVELX"), levely = option("LEVELY"), point = option("POINT");
+    const int levelx = option_field("LEVELX"), levely = option_field("LEVELY"),
+              point = option_field("POINT");
     if (first || o.reset) {
         if (levelx == 0) cdrprof.NLEVELX = 13;
         if (levely == 0) cdrprof.NLEVELY = 13;
         if (point == 0) cdrprof.NUMPNT = 17;
     }
-    if (number_at(levelx, v)) cdrprof.NLEVELX = ifix(v);
-    if (number_at(levely, v)) cdrprof.NLEVELY = ifix(v);
+    if (number_field(levelx, v)) cdrprof.NLEVELX = ifix(v);
+    if (number_field(levely, v)) cdrprof.NLEVELY = ifix(v);
     if (point != 0) {
-        const int n = number_at(point, v) ? ifix(v) : 0;
+        const int n = number_field(point, v) ? ifix(v) : 0;
         if (n >= 1 && n <= 5) {
             cdrprof.NUMPNT = (1 << n) + 1;
         } else {
@@ -70,29 +67,30 @@ bool read_options(Options& o) {
     }
     // A bare PROFILE (the driver's action word at the end of its record)
     // keeps the current profile.
-    if (const int p = option("PROFILE"); p != 0 && p <= iodati.NFIELD && profile_select != nullptr)
+    if (const int p = option_field("PROFILE");
+        p != 0 && p <= iodati.NFIELD && profile_select != nullptr)
         profile_select(p);
     if (cprofi.IPCUR < 1 || cprofi.IPCUR > MAXPROF || cprofi.IPFRST(cprofi.IPCUR) == 0 ||
         cprofi.IPNEXT(cprofi.IPFRST(cprofi.IPCUR)) == 0) {
         ffldou(135, MSG_ERROR, "** NO CURRENT PROFILE **");
         return false;
     }
-    const int imin = option("MIN"), imax = option("MAX");
-    o.has_min = number_at(imin, o.vmin);
-    o.has_max = number_at(imax, o.vmax);
+    const int imin = option_field("MIN"), imax = option_field("MAX");
+    o.has_min = number_field(imin, o.vmin);
+    o.has_max = number_field(imax, o.vmax);
     const int f = o.flip ? 1 : 0;
     if (first || o.reset) {
         if (imin == 0) cdrprof.YMINL[f] = 1e10;
         if (imax == 0) cdrprof.YMAXL[f] = -1e10;
     }
-    if (const int z = option("ZOO"); z != 0) {
+    if (const int z = option_field("ZOO"); z != 0) {
         o.zoo = true;
-        number_at(z, o.z1);
-        number_at(z + 1, o.z2);
+        number_field(z, o.z1);
+        number_field(z + 1, o.z2);
         write_terminal(fmt::list({"ZOOMING WITH: ", o.z1, o.z2}));
     }
-    if (const int s = option("SMOOTH"); s != 0) {
-        number_at(s, o.factor);
+    if (const int s = option_field("SMOOTH"); s != 0) {
+        number_field(s, o.factor);
         if (!(o.factor > 0.0)) {
             ffldou(0, MSG_ERROR, " SMOOTHING FACTOR MUST BE POSITIVE");
             return false;
@@ -100,7 +98,7 @@ bool read_options(Options& o) {
         o.smooth = true;
         write_terminal(fmt::list({"SMOOTHING ..."}));
     }
-    o.noscale = option("NOSCALE") != 0;
+    o.noscale = option_field("NOSCALE") != 0;
     return true;
 }
 

@@ -15,6 +15,7 @@
 #include "plot/band.hpp"
 #include "plot/field_detail.hpp"
 #include "plot/field_plots.hpp"
+#include "plot/options.hpp"
 #include "plot/scales.hpp"
 #include "records/debug.hpp"
 #include "records/field.hpp"
@@ -30,8 +31,6 @@ namespace kavren {
 namespace {
 
 using field::at;
-using field::number_at;
-using field::option;
 
 // One call of a surface picture.
 struct Call {
@@ -42,8 +41,7 @@ struct Call {
     bool first = false;
     bool automatic = true;
     bool has_min = false, has_max = false;
-    bool zoo = false;                                     // ZOO on this record
-    double x1 = -1e10, x2 = 1e10, y1 = -1e10, y2 = 1e10;  // its window
+    ZooBox zoo;  // ZOO on this record and its window
 };
 
 void read_options(Call& c) {
@@ -62,17 +60,17 @@ void read_options(Call& c) {
         k.IART = 0;
     }
     double v = 0.0;
-    if (number_at(option("DIVISION"), v)) {
+    if (number_field(option_field("DIVISION"), v)) {
         const int n = ifix(v);
         k.NSUBEL = n >= 0 && n <= MAX_NSUBEL ? n : 1;
     }
-    if (const int ipos = option("FILL"); ipos != 0) {
+    if (const int ipos = option_field("FILL"); ipos != 0) {
         if (field::word_at(ipos, "OFF")) k.NFILL = 0;
         if (field::word_at(ipos, "ON")) k.NFILL = 1;
     }
-    if (const int ipos = option("EYE"); ipos != 0) {
+    if (const int ipos = option_field("EYE"); ipos != 0) {
         double e[3] = {0.0, 0.0, 0.0};
-        for (int i = 0; i < 3; ++i) number_at(ipos + i, e[i]);
+        for (int i = 0; i < 3; ++i) number_field(ipos + i, e[i]);
         k.XD = e[0];
         k.YD = e[1];
         k.ZD = e[2];
@@ -81,42 +79,25 @@ void read_options(Call& c) {
         k.XD = k.YD = k.ZD = 1.0;
         ffldou(19, MSG_LIST, "VIEW POINT ADJUSTED");
     }
-    if (c.wr && option("RD") != 0) write_terminal(fmt::list({"3D picture !!!"}));
+    if (c.wr && option_field("RD") != 0) write_terminal(fmt::list({"3D picture !!!"}));
     field::select_set();
-    if (number_at(option("MIN"), v)) {
+    if (number_field(option_field("MIN"), v)) {
         k.FMINL = v;
         c.has_min = true;
     }
-    if (number_at(option("MAX"), v)) {
+    if (number_field(option_field("MAX"), v)) {
         k.FMAXL = v;
         c.has_max = true;
     }
     c.automatic = !c.has_min && !c.has_max;
     if (!c.wr) return;
-    if (number_at(option("YMULT"), v)) {
-        k.MULT = 1;
-        k.FACT = v;
-    }
-    if (number_at(option("TG"), v)) k.TG = v;
-    if (option("ART") != 0) k.IART = 1;
-    if (option("NOART") != 0) k.IART = 0;
-    if (const int ipos = option("ZOO"); ipos != 0) {
-        c.zoo = true;
-        number_at(ipos, c.x1);
-        number_at(ipos + 1, c.x2);
-        number_at(ipos + 2, c.y1);
-        number_at(ipos + 3, c.y2);
-        write_terminal(fmt::list({"ZOOMING WITH: ", c.x1, c.x2, c.y1, c.y2}));
-    }
+    read_driver_picture(k, c.zoo);
 }
 
 //// element points of the EXECUTE driver's picture ////
 
 void stretch(const SurfaceKept& k, double& x, double& y) {
-    const double cs = 1.0 / std::sqrt(1.0 + k.TG * k.TG), sn = k.TG * cs;
-    const double a = x * cs + y * sn, b = k.FACT * (y * cs - x * sn);
-    x = a * cs - b * sn;
-    y = b * cs + a * sn;
+    stretch_across(k.TG, k.FACT, x, y);
 }
 
 bool art_on(const Call& c) {
@@ -126,18 +107,8 @@ bool art_on(const Call& c) {
 // The 9 points element nel, the n-th taken, is drawn with: its own, or those
 // of its rectangle of the picture by level. False when ZOO leaves it out.
 bool element_points(const Call& c, int n, NodePoints& p) {
-    if (art_on(c) && n <= cartco.NEL0) {
-        static constexpr int kI[4] = {1, 2, 2, 1}, kJ[4] = {1, 1, 2, 2};
-        for (int v = 1; v <= 4; ++v)
-            for (int d = 1; d <= 2; ++d) p(d, v) = cartco.elxy(d, kI[v - 1], kJ[v - 1], n);
-        for (int d = 1; d <= 2; ++d) {
-            for (int v = 5; v <= 8; ++v) p(d, v) = (p(d, v - 4) + p(d, v % 4 + 1)) / 2.0;
-            p(d, 9) = (p(d, 1) + p(d, 2) + p(d, 3) + p(d, 4)) / 4.0;
-        }
-    }
-    if (!c.zoo) return true;
-    constexpr double e = 1.0000000031710769e-30;
-    return p(1, 1) >= c.x1 - e && p(1, 2) <= c.x2 + e && p(2, 1) >= c.y1 - e && p(2, 3) <= c.y2 + e;
+    if (art_on(c) && n <= cartco.NEL0) art_points(n, p);
+    return zoo_keeps(c.zoo, p, 1.0000000031710769e-30);
 }
 
 //// the picture ////
@@ -221,8 +192,8 @@ void surface(Call& c) {
         nothing_to_draw();
         return;
     }
-    if (option("RESET") != 0) k.IRESET = 1;
-    if (option("NO-RESET") != 0) k.IRESET = 0;
+    if (option_field("RESET") != 0) k.IRESET = 1;
+    if (option_field("NO-RESET") != 0) k.IRESET = 0;
     if (c.automatic && (k.IRESET == 1 || c.first)) {
         k.FMINL = fmin;
         k.FMAXL = fmax;

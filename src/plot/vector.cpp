@@ -13,6 +13,7 @@
 #include "plot/band.hpp"
 #include "plot/field_detail.hpp"
 #include "plot/field_plots.hpp"
+#include "plot/options.hpp"
 #include "plot/scales.hpp"
 #include "records/field.hpp"
 #include "records/mesh.hpp"
@@ -24,8 +25,6 @@ namespace kavren {
 namespace {
 
 using field::at;
-using field::number_at;
-using field::option;
 
 constexpr double START_SCALE = 0.10000000149011612;  // single-precision 0.1
 constexpr int RANGE_CAP = 16;                        // intervals a side in the range pass
@@ -45,18 +44,18 @@ bool read_options(VectorKept& k) {
         k.SCALE = START_SCALE;
     }
     bool automatic = first;
-    if (option("ZOOM") != 0 && !first) getzoom(k.XMIN, k.YMIN, k.XMAX, k.YMAX, k.IZOOM);
+    if (option_field("ZOOM") != 0 && !first) getzoom(k.XMIN, k.YMIN, k.XMAX, k.YMAX, k.IZOOM);
     double v = 0.0;
-    if (number_at(option("DIVISION"), v)) {
+    if (number_field(option_field("DIVISION"), v)) {
         const int n = ifix(v);
         k.NSUBEL = n >= 0 && n <= MAX_NSUBEL ? n : 3;
     }
-    if (const int ipos = option("MESH"); ipos != 0) {
+    if (const int ipos = option_field("MESH"); ipos != 0) {
         if (field::word_at(ipos, "ON")) k.IMESH = 1;
         if (field::word_at(ipos, "OFF")) k.IMESH = 0;
     }
-    if (const int ipos = option("SCALE"); ipos != 0) {
-        if (number_at(ipos, v)) {
+    if (const int ipos = option_field("SCALE"); ipos != 0) {
+        if (number_field(ipos, v)) {
             k.SCALE *= v;
             automatic = false;
         } else {
@@ -64,10 +63,10 @@ bool read_options(VectorKept& k) {
             automatic = true;
         }
     }
-    if (option("ARROW") != 0) k.IARROW = 1;
-    if (option("NORM") != 0) k.INORM = 1;
+    if (option_field("ARROW") != 0) k.IARROW = 1;
+    if (option_field("NORM") != 0) k.INORM = 1;
     field::select_set();
-    if (option("RESET") != 0) {
+    if (option_field("RESET") != 0) {
         k.IZOOM = 0;
         automatic = false;
     }

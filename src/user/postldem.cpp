@@ -12,8 +12,8 @@
 #include "hpmesh/setup.hpp"
 #include "meshgen/mesh_level.hpp"
 #include "plot/drplot.hpp"
-#include "plot/field_detail.hpp"
 #include "plot/field_plots.hpp"
+#include "plot/options.hpp"
 #include "plot/profile.hpp"
 #include "records/io.hpp"
 #include "support/convert.hpp"
@@ -22,9 +22,6 @@
 namespace kavren {
 
 namespace {
-
-using field::number_at;
-using field::option;
 
 constexpr int HELP_POSTLDEM = 25;
 
@@ -51,7 +48,7 @@ void write_prompt() {
 // The number after word, 0 when the record holds none.
 int number_after(std::string_view word) {
     double v = 0.0;
-    return number_at(option(word), v) ? ifix(v) : 0;
+    return number_field(option_field(word), v) ? ifix(v) : 0;
 }
 
 }  // namespace
@@ -95,14 +92,14 @@ void postldem(double* uold, double* unew, int icolu) {
             {"MESH", MESH},     {"VECTOR", VECTOR},    {"DUMPPROF", DUMPPROF},
             {"DRPLOT", DRPLOT}, {"PROFILE2", PROFILE2}};
         for (const auto& [word, kind] : kKinds)
-            if (option(word) != 0) ity = kind;
-        if (option("NEL") != 0) {
+            if (option_field(word) != 0) ity = kind;
+        if (option_field("NEL") != 0) {
             echo();
             write_terminal(fmt::list({"DISPLAY NEL = ", number_after("NEL")}));
             return LevelStep::next;
         }
         // OLDSOL, NEWSOL and NEWSOL-OLDSOL are accepted: every plot draws UNEW.
-        if (double v = 0.0; number_at(option("COMP"), v)) {
+        if (double v = 0.0; number_field(option_field("COMP"), v)) {
             comp = ifix(v);
             if (comp >= 1 && comp <= 4) ctitle.CTITLE = Line80("COMPONENT " + std::to_string(comp));
         }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "postscript_checks.hpp"
 #include "runner.hpp"
 
 namespace kavren::e2e {
@@ -39,36 +40,16 @@ const char* const kOmegaExp =
     "OMEGAXY=OMEGA\n%\n";
 const char* const kEnter = "EXECUTE\nNDIMEN=2\nNRBREAKS=0\n";
 
-Project colour_project(const std::string& deck) {
-    Project p;
-    p.config = "MODE=COMMAND\nDISPLAY=COLOR\nCUSTOM=0\nEND\n";
-    p.files["decks/job.com"] = deck;
-    p.input = "job\n";
-    return p;
-}
-
 // The exponential on a mesh, solved and measured, then the records.
 RunResult run_map(const std::string& mesh, const std::string& records) {
     return run_kavren(
-        colour_project(mesh + kOmegaExp + kEnter + "SOLVE\nERREST\n" + records + "QUIT\n"));
-}
-
-// Ghostscript on a PostScript text without output: its status and messages.
-RunResult ghostscript(const std::string& postscript) {
-    Project p;
-    p.write_config = false;
-    p.files["plot.ps"] = postscript;
-    return run_program("/bin/sh", p, 60,
-                       {"-c", "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=nullpage plot.ps"});
+        colour_job(mesh + kOmegaExp + kEnter + "SOLVE\nERREST\n" + records + "QUIT\n"));
 }
 
 void expect_renders(const RunResult& r, const std::string& rel) {
     const std::string text = r.file(rel);
     ASSERT_FALSE(text.empty()) << rel << "\n" << show(r);
-    auto gs = ghostscript(text);
-    EXPECT_EQ(gs.status, 0) << show(gs);
-    EXPECT_EQ(gs.out.find("Error:"), std::string::npos) << show(gs);
-    EXPECT_EQ(gs.err.find("Error:"), std::string::npos) << show(gs);
+    renders(text);
 }
 
 // The element fills of a map: the lines inside its clip.
@@ -211,9 +192,9 @@ TEST(ErrorMap, PictureByLevelLeavesTheMeshAsItWasAndRefusesWhatItCannotHold) {
     const std::string refine4 =
         "MESH\nREFINE,GLOBAL\nREFINE,GLOBAL\nREFINE,GLOBAL\nREFINE,GLOBAL\nEND\n";
     auto r = run_kavren(
-        colour_project(grid_deck(2, 2, 0, 0, 1, 1) + kOmegaExp + kEnter + refine4 +
-                       "SOLVE\nERREST\nDISERR=2,ART\nELSET=MESH,LASER=FINE\nSOLVE\nERREST\n"
-                       "MESH\nREFINE,GLOBAL\nEND\nDISERR=2,ART\nELSET=MESH,LASER=BIG\nQUIT\n"));
+        colour_job(grid_deck(2, 2, 0, 0, 1, 1) + kOmegaExp + kEnter + refine4 +
+                   "SOLVE\nERREST\nDISERR=2,ART\nELSET=MESH,LASER=FINE\nSOLVE\nERREST\n"
+                   "MESH\nREFINE,GLOBAL\nEND\nDISERR=2,ART\nELSET=MESH,LASER=BIG\nQUIT\n"));
     ASSERT_EQ(r.status, 0) << show(r);
     expect_renders(r, "print/fine");
     EXPECT_EQ(element_fills(r.lines("print/fine")).grays.size(), 1024u);
@@ -232,9 +213,9 @@ TEST(ErrorMap, PictureByLevelLeavesTheMeshAsItWasAndRefusesWhatItCannotHold) {
 }
 
 TEST(ErrorMap, ErrorsOfAnotherMeshAreMarkedNotCurrentAndStillDrawn) {
-    auto r = run_kavren(colour_project(grid_deck(2, 2, 0, 0, 1, 1) + kOmegaExp + kEnter +
-                                       "DISERR=2,LASER=NONE\nSOLVE\nERREST\nDISERR=2,LASER=NOW\n"
-                                       "ADAPTH\nDISERR=2,LASER=OLD\nQUIT\n"));
+    auto r = run_kavren(colour_job(grid_deck(2, 2, 0, 0, 1, 1) + kOmegaExp + kEnter +
+                                   "DISERR=2,LASER=NONE\nSOLVE\nERREST\nDISERR=2,LASER=NOW\n"
+                                   "ADAPTH\nDISERR=2,LASER=OLD\nQUIT\n"));
     ASSERT_EQ(r.status, 0) << show(r);
     const Lines err = errors(r);
     EXPECT_EQ(std::count(err.begin(), err.end(), " *** WARNING: ERRORS ARE NOT CURRENT ***"), 2)
@@ -245,7 +226,7 @@ TEST(ErrorMap, ErrorsOfAnotherMeshAreMarkedNotCurrentAndStillDrawn) {
 }
 
 TEST(ErrorMap, NoMapWithoutAHandedOverMesh) {
-    Project p = colour_project(
+    Project p = colour_job(
         "STANDARD\nHEAT\nGEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1,3,3\nXY,0,0,XY,1,0,XY,1,1,XY,0,1\n"
         "END\nEND\nELEMENT\nILOOP=2\nJLOOP=2\nLINEAR,1,1\nENDLOOPS\nEND\nEND\n" +
         std::string(kEnter) + "DISERR=2,LASER=NOMESH\nQUIT\n");
@@ -258,8 +239,8 @@ TEST(ErrorMap, NoMapWithoutAHandedOverMesh) {
 }
 
 TEST(ErrorMap, WithoutAUserNameTheBoxIsWrittenOnceAndTheMapsStillAre) {
-    Project p = colour_project(grid_deck(2, 2, 0, 0, 1, 1) + kOmegaExp + kEnter +
-                               "SOLVE\nERREST\nDISERR=1,LASER=ONE\nDISERR=3,LASER=THREE\nQUIT\n");
+    Project p = colour_job(grid_deck(2, 2, 0, 0, 1, 1) + kOmegaExp + kEnter +
+                           "SOLVE\nERREST\nDISERR=1,LASER=ONE\nDISERR=3,LASER=THREE\nQUIT\n");
     p.environment["UNAME"] = std::nullopt;
     auto r = run_kavren(p);
     ASSERT_EQ(r.status, 0) << show(r);

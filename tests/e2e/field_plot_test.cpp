@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../support/pgm.hpp"
+#include "postscript_checks.hpp"
 #include "runner.hpp"
 
 namespace kavren::e2e {
@@ -31,11 +32,7 @@ const char* const kSolved =
     "EXECUTE\nNDIMEN=2\nNRBREAKS=0\nSOLVE\n";
 
 Project project(const std::string& actions) {
-    Project p;
-    p.config = "MODE=COMMAND\nDISPLAY=COLOR\nCUSTOM=0\nEND\n";
-    p.files["decks/job.com"] = kSolved + actions + "QUIT\n";
-    p.input = "job\n";
-    return p;
+    return colour_job(kSolved + actions + "QUIT\n");
 }
 
 int count(const Lines& lines, const std::string& line) {
@@ -60,32 +57,6 @@ std::vector<double> numbers(const std::string& line) {
     return v;
 }
 
-RunResult ghostscript(const std::string& postscript, const std::string& device_args) {
-    Project p;
-    p.write_config = false;
-    p.files["plot.ps"] = postscript;
-    return run_program("/bin/sh", p, 60,
-                       {"-c", "gs -q -dSAFER -dBATCH -dNOPAUSE " + device_args + " plot.ps"});
-}
-
-void renders(const std::string& postscript) {
-    auto gs = ghostscript(postscript, "-sDEVICE=nullpage");
-    EXPECT_EQ(gs.status, 0) << show(gs);
-    EXPECT_EQ(gs.out.find("Error:"), std::string::npos) << show(gs);
-    EXPECT_EQ(gs.err.find("Error:"), std::string::npos) << show(gs);
-}
-
-// The PostScript file without its header's file name and the stamp line.
-std::string without_name_and_stamp(const std::string& ps) {
-    std::istringstream in(ps);
-    std::string out, line;
-    for (int n = 0; std::getline(in, line); ++n) {
-        if (n == 0 || line.find("-12-") != std::string::npos) continue;
-        out += line + "\n";
-    }
-    return out;
-}
-
 //// TWODIM ////
 
 TEST(FieldPlots, TwodimTerminalLinesLegendAndRenderedBands) {
@@ -106,12 +77,8 @@ TEST(FieldPlots, TwodimTerminalLinesLegendAndRenderedBands) {
     EXPECT_NE(ps.find("(MAX=1.05"), std::string::npos);
     renders(ps);
 
-    auto render = ghostscript(ps,
-                              "-sDEVICE=pgmraw -r72 -dDEVICEWIDTHPOINTS=612 "
-                              "-dDEVICEHEIGHTPOINTS=792 -dFIXEDMEDIA -sOutputFile=plot.pgm");
-    ASSERT_EQ(render.status, 0) << show(render);
     testing::Pgm image;
-    ASSERT_TRUE(testing::read_pgm(render.file("plot.pgm"), image)) << show(render);
+    ASSERT_TRUE(render_page(ps, image));
     // World (x, y) on the page: the picture is turned, x up the page; the
     // unit square spans 341.6 points each way.
     auto gray = [&](double x, double y) {

@@ -18,14 +18,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-Project colour_project(const std::string& deck) {
-    Project p;
-    p.config = "MODE=COMMAND\nDISPLAY=COLOR\nCUSTOM=0\nEND\n";
-    p.files["decks/job.com"] = deck;
-    p.input = "job\n";
-    return p;
-}
-
 // The texts a PostScript file shows, in order.
 Lines shown(const Lines& ps) {
     Lines out;
@@ -63,7 +55,7 @@ const std::string kSquare =
     "ELEMENT\nILOOP=2\nJLOOP=2\nLINEAR,1,1\nENDLOOPS\nEND\n";
 
 TEST(GeneratorDrawing, MixedMeshFillsEachKindAndNumbersItsElements) {
-    auto r = run_kavren(colour_project(kMixed + "PLOT\nELEMENT,LASER=GEN1\nQUIT\n"));
+    auto r = run_kavren(colour_job(kMixed + "PLOT\nELEMENT,LASER=GEN1\nQUIT\n"));
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_EQ(r.err, "") << show(r);
     expect_renders(r, "print/gen1");
@@ -95,9 +87,9 @@ TEST(GeneratorDrawing, MixedMeshFillsEachKindAndNumbersItsElements) {
 
 TEST(GeneratorDrawing, NodeGridKeepsItsLabelModeUntilAnotherIsAsked) {
     auto r = run_kavren(
-        colour_project("STANDARD\nHEAT\nGEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1,3,3\n"
-                       "XY,0,0,XY,1,0,XY,1,1,XY,0,1\nEND\nPLOT,IJ,LASER=NOD1\nPLOT,LASER=NOD2\n"
-                       "PLOT,REGION,LASER=NOD3\nQUIT\n"));
+        colour_job("STANDARD\nHEAT\nGEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1,3,3\n"
+                   "XY,0,0,XY,1,0,XY,1,1,XY,0,1\nEND\nPLOT,IJ,LASER=NOD1\nPLOT,LASER=NOD2\n"
+                   "PLOT,REGION,LASER=NOD3\nQUIT\n"));
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_EQ(r.err, "") << show(r);
     const Lines ij = {" 1,1", " 2,1", " 3,1", " 1,2", " 3,2", " 1,3", " 2,3", " 3,3"};
@@ -118,9 +110,9 @@ TEST(GeneratorDrawing, NodeGridKeepsItsLabelModeUntilAnotherIsAsked) {
 }
 
 TEST(GeneratorDrawing, LegendNamesTheBoundaryChosenLast) {
-    auto r = run_kavren(colour_project(kSquare + "PLOT\nLASER=B0\n"
-                                                 "BOUNDARY\nBOUNDARY=3\nPLOT\nLASER=B3\n"
-                                                 "BOUNDARY=WALL\nPLOT\nLASER=BW\nQUIT\n"));
+    auto r = run_kavren(colour_job(kSquare + "PLOT\nLASER=B0\n"
+                                             "BOUNDARY\nBOUNDARY=3\nPLOT\nLASER=B3\n"
+                                             "BOUNDARY=WALL\nPLOT\nLASER=BW\nQUIT\n"));
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_EQ(r.err, "") << show(r);
     auto boundary_lines = [&](const char* f) {
@@ -140,10 +132,10 @@ TEST(GeneratorDrawing, LegendNamesTheBoundaryChosenLast) {
 }
 
 TEST(GeneratorDrawing, ElementSetDrawsItsElementsOnlyForOneDrawing) {
-    auto r = run_kavren(colour_project(kMixed + "SETS\nELSET=LEFT\nADD,1\nEND\n"
-                                                "PLOT\nELSET=LEFT,ELEMENT,LASER=SET1\n"
-                                                "PLOT\nELEMENT,LASER=SET2\n"
-                                                "PLOT\nELSET=NOSUCH,ELEMENT,LASER=SET3\nQUIT\n"));
+    auto r = run_kavren(colour_job(kMixed + "SETS\nELSET=LEFT\nADD,1\nEND\n"
+                                            "PLOT\nELSET=LEFT,ELEMENT,LASER=SET1\n"
+                                            "PLOT\nELEMENT,LASER=SET2\n"
+                                            "PLOT\nELSET=NOSUCH,ELEMENT,LASER=SET3\nQUIT\n"));
     ASSERT_EQ(r.status, 0) << show(r);
     const Lines set1 = shown(r.lines("print/set1"));
     EXPECT_EQ(count(set1, "1"), 2) << r.file("print/set1");
@@ -180,13 +172,13 @@ double first_fill_width(const Lines& d) {
 }
 
 TEST(GeneratorDrawing, ZoomFromTheSecondDrawingUntilReset) {
-    auto plain = run_kavren(colour_project(kSquare + "PLOT\nLASER=Z0\nQUIT\n"));
+    auto plain = run_kavren(colour_job(kSquare + "PLOT\nLASER=Z0\nQUIT\n"));
     ASSERT_EQ(plain.status, 0) << show(plain);
-    auto r = run_kavren(colour_project(kSquare + "PLOT\nZOOM,0,0,0.5,0.5,LASER=Z1\n"
-                                                 "PLOT\nZOOM,0,0,0.5,0.5,LASER=Z2\n"
-                                                 "PLOT\nLASER=Z3\n"
-                                                 "PLOT\nRESET,LASER=Z4\n"
-                                                 "PLOT\nZOOM,0,0,1,LASER=Z5\nQUIT\n"));
+    auto r = run_kavren(colour_job(kSquare + "PLOT\nZOOM,0,0,0.5,0.5,LASER=Z1\n"
+                                             "PLOT\nZOOM,0,0,0.5,0.5,LASER=Z2\n"
+                                             "PLOT\nLASER=Z3\n"
+                                             "PLOT\nRESET,LASER=Z4\n"
+                                             "PLOT\nZOOM,0,0,1,LASER=Z5\nQUIT\n"));
     ASSERT_EQ(r.status, 0) << show(r);
     const Lines whole = drawing(plain, "print/z0");
     ASSERT_GT(first_fill_width(whole), 0.0) << plain.file("print/z0");
@@ -206,14 +198,14 @@ TEST(GeneratorDrawing, ZoomFromTheSecondDrawingUntilReset) {
 
 TEST(GeneratorDrawing, JoinedRegionsLabelTheirNodesOnceAfterTheCompletion) {
     auto run = run_kavren(
-        colour_project("STANDARD\nHEAT\nGEOMETRY\nNODES\n"
-                       "GRID\nPOINT=4,IJ=1,1,3,3,REGION=A\nXY,0,0,XY,1,0,XY,1,1,XY,0,1\nEND\n"
-                       "GRID\nPOINT=4,IJ=1,1,3,3,REGION=B\nXY,1,0,XY,2,0,XY,2,1,XY,1,1\nEND\nEND\n"
-                       "ELEMENT\nILOOP=2\nJLOOP=2\nLINEAR,1,1,REGION=A\nENDLOOPS\n"
-                       "ILOOP=2\nJLOOP=2\nLINEAR,1,1,REGION=B\nENDLOOPS\nEND\n"
-                       "BOUNDARY\nREGION=A\nBOUNDARY=1,IJ=1,1,3,1\nIJ=1,1,1,3\nIJ=1,3,3,3\n"
-                       "REGION=B\nIJ=1,1,3,1\nIJ=3,1,3,3\nIJ=1,3,3,3\nEND\n"
-                       "PLOT\nIJ,LASER=M2\nQUIT\n"));
+        colour_job("STANDARD\nHEAT\nGEOMETRY\nNODES\n"
+                   "GRID\nPOINT=4,IJ=1,1,3,3,REGION=A\nXY,0,0,XY,1,0,XY,1,1,XY,0,1\nEND\n"
+                   "GRID\nPOINT=4,IJ=1,1,3,3,REGION=B\nXY,1,0,XY,2,0,XY,2,1,XY,1,1\nEND\nEND\n"
+                   "ELEMENT\nILOOP=2\nJLOOP=2\nLINEAR,1,1,REGION=A\nENDLOOPS\n"
+                   "ILOOP=2\nJLOOP=2\nLINEAR,1,1,REGION=B\nENDLOOPS\nEND\n"
+                   "BOUNDARY\nREGION=A\nBOUNDARY=1,IJ=1,1,3,1\nIJ=1,1,1,3\nIJ=1,3,3,3\n"
+                   "REGION=B\nIJ=1,1,3,1\nIJ=3,1,3,3\nIJ=1,3,3,3\nEND\n"
+                   "PLOT\nIJ,LASER=M2\nQUIT\n"));
     const RunResult& r = run;
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_EQ(r.err, "") << show(r);
@@ -229,8 +221,8 @@ TEST(GeneratorDrawing, JoinedRegionsLabelTheirNodesOnceAfterTheCompletion) {
 
 TEST(GeneratorDrawing, NothingToDrawWritesNoFile) {
     auto r =
-        run_kavren(colour_project("STANDARD\nHEAT\nGEOMETRY\nNODES\nPLOT,LASER=NONE\n"
-                                  "POINT\nIJ=1,1,XY=3,4\nEND\nPLOT,LASER=ONE\nQUIT\n"));
+        run_kavren(colour_job("STANDARD\nHEAT\nGEOMETRY\nNODES\nPLOT,LASER=NONE\n"
+                              "POINT\nIJ=1,1,XY=3,4\nEND\nPLOT,LASER=ONE\nQUIT\n"));
     ASSERT_EQ(r.status, 0) << show(r);
     EXPECT_EQ(errors(r), Lines({" NOTHING TO DRAW", "   ***** RUN COMPLETED SUCCESSFULLY *****"}))
         << show(r);

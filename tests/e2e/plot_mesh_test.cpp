@@ -28,11 +28,7 @@ std::string square(bool nine_node) {
 }
 
 RunResult run(const std::string& deck) {
-    Project p;
-    p.config = "MODE=COMMAND\nDISPLAY=COLOR\nCUSTOM=0\nEND\n";
-    p.files["decks/job.com"] = deck;
-    p.input = "job\n";
-    return run_kavren(p);
+    return run_kavren(colour_job(deck));
 }
 
 int count(const Lines& lines, const std::string& line) {

@@ -22,27 +22,22 @@ using Lines = std::vector<std::string>;
 // the bottom, 3, 4 the right), the profiles TOP (side 3 of the top row, left
 // to right), TOPR (the same, right to left) and RIGHT (side 2 of the right
 // column); the exact solution omega; solved unless not.
-std::string square(const std::string& problem, int n, const std::string& omega,
-                   bool solve = true) {
+std::string square(const std::string& problem, int n, const std::string& omega, bool solve = true) {
     const std::string m = std::to_string(n + 1), e = std::to_string(n);
     std::string sets;
     if (n == 2)
-        sets = "SETS\nPROFILE=TOP\nADD,2,SIDE=3,LOOP=2,STEP=2\nPROFILE=TOPR\nADD,4,SIDE=-3\n"
-               "ADD,2,SIDE=-3\nPROFILE=RIGHT\nADD,3,SIDE=2,LOOP=2\nEND\n";
+        sets =
+            "SETS\nPROFILE=TOP\nADD,2,SIDE=3,LOOP=2,STEP=2\nPROFILE=TOPR\nADD,4,SIDE=-3\n"
+            "ADD,2,SIDE=-3\nPROFILE=RIGHT\nADD,3,SIDE=2,LOOP=2\nEND\n";
     return "STANDARD\n" + problem + "\nGEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1," + m + "," + m +
            "\nXY,0,0,XY,1,0,XY,1,1,XY,0,1\nEND\nEND\nELEMENT\nILOOP=" + e + "\nJLOOP=" + e +
-           "\nLINEAR,1,1\nENDLOOPS\nEND\nBOUNDARY\nBOUNDARY=1,IJ=1,1," + m + ",1\nIJ=" + m +
-           ",1," + m + "," + m + "\nIJ=1," + m + "," + m + "," + m + "\nIJ=1,1,1," + m +
-           "\nEND\n" + sets + "END\n%\nOMEGA=" + omega + "\n%\n" +
-           (solve ? "SOLVE\nFRONTAL\n" : "");
+           "\nLINEAR,1,1\nENDLOOPS\nEND\nBOUNDARY\nBOUNDARY=1,IJ=1,1," + m + ",1\nIJ=" + m + ",1," +
+           m + "," + m + "\nIJ=1," + m + "," + m + "," + m + "\nIJ=1,1,1," + m + "\nEND\n" + sets +
+           "END\n%\nOMEGA=" + omega + "\n%\n" + (solve ? "SOLVE\nFRONTAL\n" : "");
 }
 
 RunResult run(const std::string& deck, const std::string& typed = "") {
-    Project p;
-    p.config = "MODE=COMMAND\nDISPLAY=COLOR\nCUSTOM=0\nEND\n";
-    p.files["decks/job.com"] = deck;
-    p.input = "job\n" + typed;
-    return run_kavren(p);
+    return run_kavren(colour_job(deck, typed));
 }
 
 bool has(const std::string& text, const std::string& part) {
@@ -73,9 +68,8 @@ TEST(Post, SolutionTwodimTitleLegendBandsAndEcho) {
                         3.0)
                 << x << " " << y;
     const Lines log = r.lines("decks/job.out");
-    const Lines want = {"   POST",         "      SOLUTION", "         TWODIM",
-                        "            LASER=P1", "         END",   "      END",
-                        "   END"};
+    const Lines want = {"   POST",      "      SOLUTION", "         TWODIM", "            LASER=P1",
+                        "         END", "      END",      "   END"};
     auto at = std::find(log.begin(), log.end(), "   POST");
     ASSERT_NE(at, log.end()) << r.file("decks/job.out");
     EXPECT_EQ(Lines(at, at + static_cast<long>(std::min<std::size_t>(want.size(), log.end() - at))),
@@ -241,8 +235,8 @@ TEST(Post, StressesOnTheDisplacedMesh) {
         }
         return best;
     };
-    const PageMap m = parallelogram({corner(false, false), corner(true, false),
-                                     corner(true, true), corner(false, true)});
+    const PageMap m = parallelogram(
+        {corner(false, false), corner(true, false), corner(true, true), corner(false, true)});
     testing::Pgm image;
     ASSERT_TRUE(render_page(s1, image));
     for (const PagePoint& w : {PagePoint{1, 0.5}, PagePoint{1, 1.5}}) {
@@ -300,7 +294,8 @@ TEST(Post, ProfilesAlongSidesBeforeAndAfterARefinement) {
 //// option lists ////
 
 TEST(Post, OptionListsTyped) {
-    auto e = run(square("ELASTICITY", 1, "X") + "POST\n", "FOO\nSOLUTION\nNEWSOL\nEND\nEND\nQUIT\n");
+    auto e =
+        run(square("ELASTICITY", 1, "X") + "POST\n", "FOO\nSOLUTION\nNEWSOL\nEND\nEND\nQUIT\n");
     ASSERT_EQ(e.status, 0) << show(e);
     const Lines out = e.out_lines();
     for (const char* line : {"  STRESSES  DISPLAY STRESSES", "  DISPLAC   DISPLAY DISPLACEMENTS",

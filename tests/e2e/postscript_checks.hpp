@@ -11,17 +11,10 @@
 #include <vector>
 
 #include "../support/pgm.hpp"
+#include "ghostscript.hpp"
 #include "runner.hpp"
 
 namespace kavren::e2e {
-
-inline RunResult ghostscript(const std::string& postscript, const std::string& device_args) {
-    Project p;
-    p.write_config = false;
-    p.files["plot.ps"] = postscript;
-    return run_program("/bin/sh", p, 60,
-                       {"-c", "gs -q -dSAFER -dBATCH -dNOPAUSE " + device_args + " plot.ps"});
-}
 
 // The file renders without an error.
 inline void renders(const std::string& postscript) {

@@ -22,18 +22,14 @@ std::string row(int n, bool profile = true) {
     const std::string i = std::to_string(n + 1), len = std::to_string(n);
     return "STANDARD\nHEAT\nGEOMETRY\nNODES\nGRID\nPOINT=4,IJ=1,1," + i + ",2\nXY,0,0,XY," + len +
            ",0,XY," + len + ",1,XY,0,1\nEND\nEND\nELEMENT\nILOOP=" + len +
-           "\nJLOOP=1\nLINEAR,1,1\nENDLOOPS\nEND\nBOUNDARY\nBOUNDARY=1,IJ=1,1," + i + ",1\nIJ=" + i +
-           ",1," + i + ",2\nIJ=1,2," + i + ",2\nIJ=1,1,1,2\nEND\n" +
+           "\nJLOOP=1\nLINEAR,1,1\nENDLOOPS\nEND\nBOUNDARY\nBOUNDARY=1,IJ=1,1," + i +
+           ",1\nIJ=" + i + ",1," + i + ",2\nIJ=1,2," + i + ",2\nIJ=1,1,1,2\nEND\n" +
            (profile ? "SETS\nPROFILE=BOT\nADD,1,SIDE=1,LOOP=" + len + "\nEND\n" : "") +
            "END\n%\nOMEGA=(X+0.05)\n%\nSOLVE\nFRONTAL\nEXECUTE\nNDIMEN=2\nNRBREAKS=0\n";
 }
 
 RunResult run(const std::string& deck) {
-    Project p;
-    p.config = "MODE=COMMAND\nDISPLAY=COLOR\nCUSTOM=0\nEND\n";
-    p.files["decks/job.com"] = deck;
-    p.input = "job\n";
-    return run_kavren(p);
+    return run_kavren(colour_job(deck));
 }
 
 bool has_text(const std::string& text, const std::string& part) {
@@ -76,7 +72,8 @@ TEST(Profile, LineAlongARowOfElements) {
             }
     }
     EXPECT_EQ(ticks, 4) << ps;
-    EXPECT_EQ(errors(r), Lines{"   ***** RUN COMPLETED SUCCESSFULLY *****"}) << r.file("decks/job.err");
+    EXPECT_EQ(errors(r), Lines{"   ***** RUN COMPLETED SUCCESSFULLY *****"})
+        << r.file("decks/job.err");
 }
 
 TEST(Profile, FlippedAxesKeepTheLine) {
@@ -119,8 +116,7 @@ TEST(Profile, NoProfileAndAProfileTooLongForTheStore) {
     auto l = run(row(31) + "PROFILE=BOT,POINT=5,LASER=L\nPROFILE=BOT,POINT=4,LASER=M\nQUIT\n");
     ASSERT_EQ(l.status, 0) << show(l);
     EXPECT_FALSE(l.exists("print/l"));
-    EXPECT_EQ(count(errors(l), "  PROFILE TOO LONG FOR PLOT STORE"), 1)
-        << l.file("decks/job.err");
+    EXPECT_EQ(count(errors(l), "  PROFILE TOO LONG FOR PLOT STORE"), 1) << l.file("decks/job.err");
     renders(l.file("print/m"));
 }
 

@@ -84,6 +84,16 @@ using RunResult = Run;
 // The lines of the error file decks/job.err (the project "job" of most decks) that are not blank.
 std::vector<std::string> errors(const Run& r);
 
+// The project "job" in command mode on a colour display, its deck deck; typed
+// follows the project name on standard input.
+inline Project colour_job(const std::string& deck, const std::string& typed = "") {
+    Project p;
+    p.config = "MODE=COMMAND\nDISPLAY=COLOR\nCUSTOM=0\nEND\n";
+    p.files["decks/job.com"] = deck;
+    p.input = "job\n" + typed;
+    return p;
+}
+
 // Runs the kavren program (KAVREN_BINARY) on the project, without arguments.
 Run run_kavren(const Project& project, int timeout_seconds = 60);
 

@@ -20,11 +20,6 @@ class GraphdTest : public PlotTest {
         cinout.LUIN = cinout.LUKBD;
         cdefor = Cdefor{};
     }
-    void record(const std::string& text) {
-        deck(text + "\n");
-        read();
-        cinout.LUIN = cinout.LUKBD;
-    }
     const double* du() { return cunew.UNEW.data(); }
     const double* dv() { return cuold.UOLD.data(); }  // zero in every test
 };

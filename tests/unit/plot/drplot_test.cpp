@@ -22,13 +22,6 @@ class DrplotTest : public PlotTest {
         PlotTest::SetUp();
         open_window();
     }
-    // Makes text the current record, read from the deck; the plot is then
-    // drawn as one asked from the keyboard.
-    void record(const std::string& text) {
-        deck(text + "\n");
-        read();
-        cinout.LUIN = cinout.LUKBD;
-    }
     void data(const std::string& text) { std::ofstream(dir / "data/xyplot") << text; }
     // The lines drawn inside the plot area.
     std::vector<Drawn> inner_lines() const {

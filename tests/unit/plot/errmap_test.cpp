@@ -61,11 +61,6 @@ class ErrorMapTest : public PlotTest {
         csetf.ISCUR = 1;
         cinout.LUIN = cinout.LUKBD;
     }
-    void record(const std::string& text) {
-        deck(text + "\n");
-        read();
-        cinout.LUIN = cinout.LUKBD;
-    }
     void set_error(int nel, double e) { err(slot_of(nel)) = e; }
     // Draws the map of record text on the screen and returns its element fills.
     std::vector<Drawn> draw(const std::string& text) {

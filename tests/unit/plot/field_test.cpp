@@ -33,9 +33,7 @@ class FieldTest : public PlotTest {
     // Makes record the current one, read from the deck; the plot then draws
     // as one asked from the keyboard.
     void record(const std::string& text) {
-        deck(text + "\n");
-        read();
-        cinout.LUIN = cinout.LUKBD;
+        PlotTest::record(text);
         screen->drawn.clear();
     }
     bool in_plot_area(const Drawn& d) const {

@@ -34,12 +34,6 @@ class GraphTest : public PlotTest {
         csetf.ISCUR = 1;
         cinout.LUIN = cinout.LUKBD;
     }
-    // Makes record the current one, read from the deck, then draws from the keyboard.
-    void record(const std::string& text) {
-        deck(text + "\n");
-        read();
-        cinout.LUIN = cinout.LUKBD;
-    }
     // The fills drawn inside the clip of the plot area: the element fills.
     std::vector<Drawn> element_fills() const {
         std::vector<Drawn> v;

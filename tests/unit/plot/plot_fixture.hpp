@@ -38,6 +38,13 @@ class PlotTest : public AdaptTest {
         uninstall_recording();
         AdaptTest::TearDown();
     }
+    // Makes record the current one, read from the deck; a plot then draws as
+    // one asked from the keyboard.
+    void record(const std::string& text) {
+        deck(text + "\n");
+        read();
+        cinout.LUIN = cinout.LUKBD;
+    }
     void open_window() {
         claser.ISCRN = 1;
         opwind();

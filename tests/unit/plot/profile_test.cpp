@@ -76,7 +76,8 @@ TEST(Average, ConstantAndLinearDataOnAnEvenGrid) {
             EXPECT_NEAR(average(h, kp, 101, c.data()), 3.5, 3.5 * 2e-7) << m << " " << kp;
             // The kernel is even: a linear function keeps its value.
             const double x = (kp - 1) * dx;
-            EXPECT_NEAR(average(h, kp, 101, l.data()), 2.0 * x - 1.0, std::abs(2.0 * x - 1.0) * 2e-7)
+            EXPECT_NEAR(average(h, kp, 101, l.data()), 2.0 * x - 1.0,
+                        std::abs(2.0 * x - 1.0) * 2e-7)
                 << m << " " << kp;
         }
     }
@@ -85,7 +86,7 @@ TEST(Average, ConstantAndLinearDataOnAnEvenGrid) {
 TEST(Average, OwnValueNearTheEndsForAHugeWidthAndForNoWidth) {
     const auto xy = points(41, 0.25, [](double x) { return x * x; });
     const double own = xy[2 * 2 + 1];
-    EXPECT_EQ(average(1.0, 3, 41, xy.data()), own);       // within 2h of the start
+    EXPECT_EQ(average(1.0, 3, 41, xy.data()), own);              // within 2h of the start
     EXPECT_EQ(average(1.0, 39, 41, xy.data()), xy[2 * 38 + 1]);  // of the end
     EXPECT_EQ(average(1e6, 20, 41, xy.data()), xy[2 * 19 + 1]);
     EXPECT_EQ(average(0.0, 20, 41, xy.data()), xy[2 * 19 + 1]);
@@ -149,8 +150,8 @@ TEST_F(ProfileWalkTest, PointsRunOneWayAndPiecesJoinOnRefinedSides) {
                 ASSERT_EQ(b.build(), "");
                 profile(sign * side);
                 const auto pieces = walk(9);
-                SCOPED_TRACE(::testing::Message() << "tree " << tr.first << tr.second << " side "
-                                                  << sign * side);
+                SCOPED_TRACE(::testing::Message()
+                             << "tree " << tr.first << tr.second << " side " << sign * side);
                 ASSERT_FALSE(pieces.empty());
                 // Where the side of the walk starts and ends.
                 std::array<double, 2> a = corner[side - 1], e = corner[side];
@@ -204,11 +205,6 @@ class DrprofTest : public ProfileWalkTest {
     void SetUp() override {
         ProfileWalkTest::SetUp();
         cdrprof = Cdrprof{};
-        cinout.LUIN = cinout.LUKBD;
-    }
-    void record(const std::string& text) {
-        deck(text + "\n");
-        read();
         cinout.LUIN = cinout.LUKBD;
     }
     // Profile p: side 1 of element nel.
