@@ -100,8 +100,9 @@ void by_tiles(double* const* cols, int nc, const double* q, F run) {
     }
 }
 
-// One column: the terms go over it four at a time, each group streaming its
-// four rows of p once over the column, which stays in the nearest cache.
+// One column: the terms go over it eight (then four) at a time, each group
+// streaming its rows of p once over the column, which stays in the nearest
+// cache.
 // Term g's values start at p[g].
 template <int G>
 inline void column_terms(double* c, int m, const double* const* p, const double* q) {
@@ -124,6 +125,7 @@ inline void column_terms(double* c, int m, const double* const* p, const double*
 void column(double* c, int m, const double* const* p, const double* q, int kb) {
     if (m <= 0) return;
     int t = 0;
+    for (; t + 8 <= kb; t += 8) column_terms<8>(c, m, p + t, q + t);
     for (; t + 4 <= kb; t += 4) column_terms<4>(c, m, p + t, q + t);
     for (; t < kb; ++t) column_terms<1>(c, m, p + t, q + t);
 }

@@ -62,6 +62,20 @@ void gather_by(double* __restrict to, const double* __restrict from, const int* 
     for (int k = 0; k < n; ++k) to[k] = from[at[k]];
 }
 
+// to(k) := from(at(k)) / d, k = 0..n-1 (each value divided, as the kernels'
+// divide does).
+KAVREN_CLONES
+void gather_divide(double* __restrict to, const double* __restrict from, const int* __restrict at,
+                   int n, double d) {
+    for (int k = 0; k < n; ++k) to[k] = from[at[k]] / d;
+}
+
+// to(0..n-1) := from * x.
+KAVREN_CLONES
+void scale_into(double* __restrict to, const double* __restrict from, double x, int n) {
+    for (int k = 0; k < n; ++k) to[k] = from[k] * x;
+}
+
 // Pivots of one chunk at most.
 constexpr int CHUNK = 32;
 // A chunk is applied before it takes a pivot that would make its dense update
@@ -70,6 +84,8 @@ constexpr double WASTE = 2.0;
 // Rows to update that lie at most GAP slots apart are updated as one range,
 // the slots between with them (their factors are zero).
 constexpr int GAP = 7;
+// Entries a strided gather fetches ahead of the one it reads.
+constexpr int AHEAD = 8;
 // Columns of one update tile.
 constexpr int TILE = 8;
 
@@ -133,6 +149,31 @@ struct SlotFront {
         if (sym && a > b) std::swap(a, b);
         return col(b)[a];
     }
+    // Symmetric: y(s+1..smax) := the entries (s, a), a > s, of row s; each
+    // column past s holds one entry more than the one before it.
+    void row_of(double* y, int s) const {
+        if (s >= smax) return;
+        const double* e = col(s + 1) + s;
+        for (int a = s + 1; a <= smax; e += a, ++a) {
+            __builtin_prefetch(col(std::min(a + AHEAD, smax)) + s);
+            y[a] = *e;
+        }
+    }
+    // Unsymmetric: ec(1..smax) := coefficient s of every equation, the
+    // equations a few ahead fetched early (they lie a whole front apart).
+    void column_of(double* ec, int s) const {
+        const double* e = f + s - 1;
+        for (int b = 1; b <= smax; ++b, e += ld) {
+            if (b + AHEAD <= smax) __builtin_prefetch(e + AHEAD * ld);
+            ec[b] = *e;
+        }
+    }
+    // Symmetric: the entries (s, b), b > s, of row s := 0.
+    void clear_row(int s) {
+        if (s >= smax) return;
+        double* e = col(s + 1) + s;
+        for (int b = s + 1; b <= smax; e += b, ++b) *e = 0.0;
+    }
     double* urow(int t) { return pu.data() + t * width; }
     double* qrow(int t) { return pq.data() + t * width; }
 
@@ -188,7 +229,7 @@ struct SlotFront {
             for (int t = 0; t < kb; ++t) urow(t)[s] = qrow(t)[s] = 0.0;
             if (sym) {
                 std::fill(col(s) + 1, col(s) + s + 1, 0.0);
-                for (int b = s + 1; b <= smax; ++b) col(b)[s] = 0.0;
+                clear_row(s);
             } else {
                 std::fill(col(s) + 1, col(s) + smax + 1, 0.0);
                 for (int b = 1; b <= smax; ++b) col(b)[s] = 0.0;
@@ -269,7 +310,7 @@ struct SlotFront {
         double* y = qrow(kb);  // the couplings become the chunk's next row
         const double* cs = col(s);
         for (int a = 1; a <= s; ++a) y[a] = cs[a];
-        for (int a = s + 1; a <= smax; ++a) y[a] = col(a)[s];
+        row_of(y, s);
         if (kb > 0) {
             pending(y, rlo, std::min(rhi, s - 1), pu, pq, s);
             for (int t = 0; t < kb; ++t) y[s] = dense_msub(y[s], urow(t)[s], qrow(t)[s], k->fused);
@@ -295,12 +336,9 @@ struct SlotFront {
         madds += wanted;
         need += wanted;
 
-        gather_by(rec, y, p2s.data() + 1, n);
-        k->divide(rec, pivot, n);
+        gather_divide(rec, y, p2s.data() + 1, n, pivot);
         rec[id - 1] = pivot;
-        const double inverse = 1.0 / pivot;
-        double* ur = urow(kb);
-        for (int a = 1; a <= smax; ++a) ur[a] = y[a] * inverse;
+        scale_into(urow(kb) + 1, y + 1, 1.0 / pivot, smax);
         ++kb;
         gone.push_back(s);
         return true;
@@ -315,7 +353,7 @@ struct SlotFront {
         double* er = urow(kb);
         double* ec = qrow(kb);
         std::copy(col(s) + 1, col(s) + smax + 1, er + 1);
-        for (int b = 1; b <= smax; ++b) ec[b] = col(b)[s];
+        column_of(ec, s);
         if (kb > 0) {
             pending(er, rlo, rhi, pu, pq, s);
             pending(ec, clo, chi, pq, pu, s);
@@ -344,10 +382,8 @@ struct SlotFront {
 
         gather_by(rec, er, p2s.data() + 1, n);
         rec[id - 1] = pivot;
-        int m = 0;
-        for (int b = 1; b <= n; ++b)
-            if (b != id) xcol[m++] = ec[p2s[static_cast<std::size_t>(b)]];
-        k->divide(xcol, pivot, n - 1);
+        gather_divide(xcol, ec, p2s.data() + 1, id - 1, pivot);
+        gather_divide(xcol + id - 1, ec, p2s.data() + id + 1, n - id, pivot);
         k->divide(ec + 1, pivot, smax);
         if (keep_shown) shown.emplace_back(ec, ec + width);
         ++kb;

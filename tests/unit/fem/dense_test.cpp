@@ -374,7 +374,7 @@ TEST(UpdateKernels, EveryBuildTakesTheTermsInOrderToTheBit) {
         EXPECT_EQ(k->isa, isa);
         for (int m : {1, 3, 8, 13, 24, 25, 61})
             for (int nc : {1, 3, 8, 11})
-                for (int kb : {1, 4, 7}) {
+                for (int kb : {1, 4, 7, 13}) {
                     const int ld = m + 3, ldp = m + 5, ldq = nc + 2;
                     std::vector<double> c(static_cast<std::size_t>(ld * nc)), p(ldp * kb),
                         q(ldq * kb);
