@@ -35,8 +35,10 @@ struct V {
     static constexpr int NC = 4;
     static type load(const double* p) { return *p; }
     static void store(double* p, type v) { *p = v; }
-    static type loadn(const double* p, int) { return *p; }
-    static void storen(double* p, type v, int) { *p = v; }
+    static type loadn(const double* p, int n) { return n > 0 ? *p : 0.0; }
+    static void storen(double* p, type v, int n) {
+        if (n > 0) *p = v;
+    }
     static type bcast(double x) { return x; }
     static type msub(type c, type a, type b) { return c - a * b; }
 };
@@ -52,7 +54,7 @@ const DenseKernels* dense_kernels_avx512();
 
 const DenseKernels* dense_kernels_for(KernelIsa isa) {
     static const DenseKernels generic{KernelIsa::generic, "generic",     false,  update,
-                                      V::MV * V::W,       update_packed, divide, column};
+                                      V::MV * V::W,       update_packed, update_packed_top, divide, column};
     switch (isa) {
         case KernelIsa::generic:
             return &generic;

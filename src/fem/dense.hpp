@@ -42,6 +42,10 @@ struct DenseKernels {
     // r..r+block-1 for term t at pp[(r / block) kb block + t block + r % block].
     void (*update_packed)(double* const* cols, int nc, int m, const double* pp, const double* q,
                           long ldq, int kb);
+    // The same with column j ending early: only its rows r < len[j] (len[j]
+    // at most m) are updated, and nothing past them is read or written.
+    void (*update_packed_top)(double* const* cols, const int* len, int nc, int m,
+                              const double* pp, const double* q, long ldq, int kb);
     // v(0..n-1) := v / d, each value divided.
     void (*divide)(double* v, double d, int n);
     // One column, the terms given by their rows: for r < m, in the order

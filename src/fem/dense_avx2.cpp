@@ -47,7 +47,7 @@ namespace kavren {
 
 const DenseKernels* dense_kernels_avx2() {
     static const DenseKernels k{KernelIsa::avx2, "avx2",        true,   update,
-                                V::MV * V::W,    update_packed, divide, column};
+                                V::MV * V::W,    update_packed, update_packed_top, divide, column};
     return &k;
 }
 

@@ -45,7 +45,7 @@ namespace kavren {
 
 const DenseKernels* dense_kernels_avx512() {
     static const DenseKernels k{KernelIsa::avx512, "avx512",      true,   update,
-                                V::MV * V::W,      update_packed, divide, column};
+                                V::MV * V::W,      update_packed, update_packed_top, divide, column};
     return &k;
 }
 

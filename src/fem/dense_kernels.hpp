@@ -77,6 +77,50 @@ void columns_packed(double* const* cols, int m, const double* pp, const double* 
     }
 }
 
+// Lanes of the vector from row r that lie below row len: 0..W.
+inline int lanes(int len, int r) {
+    const int n = len - r;
+    return n < 0 ? 0 : n > V::W ? V::W : n;
+}
+
+// A tile whose columns end early: column j takes only its rows below len[j]
+// (rows from the start of the packed terms); the rest of its vectors is
+// neither read nor written.
+template <int NC, int MV>
+inline void tile_top(double* const* cols, int r, const int* len, const double* p, long ldp,
+                     const double* q, long ldq, int kb) {
+    typename V::type acc[NC][MV];
+    for (int j = 0; j < NC; ++j)
+        for (int v = 0; v < MV; ++v)
+            acc[j][v] = V::loadn(cols[j] + r + v * V::W, lanes(len[j], r + v * V::W));
+    const double* pt = p;
+    const double* qt = q;
+    for (int t = 0; t < kb; ++t, pt += ldp, qt += ldq) {
+        typename V::type a[MV];
+        for (int v = 0; v < MV; ++v) a[v] = V::load(pt + v * V::W);
+        for (int j = 0; j < NC; ++j) {
+            const typename V::type b = V::bcast(qt[j]);
+            for (int v = 0; v < MV; ++v) acc[j][v] = V::msub(acc[j][v], a[v], b);
+        }
+    }
+    for (int j = 0; j < NC; ++j)
+        for (int v = 0; v < MV; ++v)
+            V::storen(cols[j] + r + v * V::W, acc[j][v], lanes(len[j], r + v * V::W));
+}
+
+// columns_packed for columns that end early; the tiles past every column's
+// end are left out.
+template <int NC>
+void columns_packed_top(double* const* cols, const int* len, int m, const double* pp,
+                        const double* q, long ldq, int kb) {
+    constexpr int R = V::MV * V::W;
+    int last = 0;
+    for (int j = 0; j < NC; ++j) last = len[j] > last ? len[j] : last;
+    if (last > m) last = m;
+    for (int r = 0; r < last; r += R, pp += static_cast<long>(kb) * R)
+        tile_top<NC, V::MV>(cols, r, len, pp, R, q, ldq, kb);
+}
+
 // Runs run<n>(cols, q) over the columns in tiles of at most V::NC.
 template <class F>
 void by_tiles(double* const* cols, int nc, const double* q, F run) {
@@ -143,6 +187,14 @@ void update_packed(double* const* cols, int nc, int m, const double* pp, const d
     if (m <= 0 || kb <= 0) return;
     by_tiles(cols, nc, q, [=]<int NC>(double* const* c, const double* qq) {
         columns_packed<NC>(c, m, pp, qq, ldq, kb);
+    });
+}
+
+void update_packed_top(double* const* cols, const int* len, int nc, int m, const double* pp,
+                       const double* q, long ldq, int kb) {
+    if (m <= 0 || kb <= 0) return;
+    by_tiles(cols, nc, q, [=]<int NC>(double* const* c, const double* qq) {
+        columns_packed_top<NC>(c, len + (c - cols), m, pp, qq, ldq, kb);
     });
 }
 

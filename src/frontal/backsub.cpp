@@ -27,13 +27,43 @@ void semrhs(const double* ddest, const double* elr, double* fr, int ndofm, int m
                 elr[static_cast<long>(r) * ndofm + k];
 }
 
+namespace {
+
+// v(0..n-1) -= f * c.
+KAVREN_CLONES
+void subtract_scaled(double* __restrict v, const double* __restrict f, double c, int n) {
+    for (int a = 0; a < n; ++a) v[a] -= f[a] * c;
+}
+
+// The sum of x(k) w(k), k = 0..n-1, taken from the top down (the records are
+// read backwards) in eight partial sums that are added pairwise at the end:
+// the same bits whatever the vector width.
+KAVREN_CLONES
+double dot_down(const double* __restrict x, const double* __restrict w, int n) {
+    double s[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+    int k = n;
+    for (; k >= 8; k -= 8)
+        for (int j = 0; j < 8; ++j) s[j] += x[k - 8 + j] * w[k - 8 + j];
+    for (int j = 0; j < k; ++j) s[j] += x[j] * w[j];
+    return ((s[0] + s[1]) + (s[2] + s[3])) + ((s[4] + s[5]) + (s[6] + s[7]));
+}
+
+}  // namespace
+
 void elmrhs(int id, int n, int stride, bool skip_pivot, double* fr, int mfw, int nrhs,
             const double* col, double* out) {
     for (int r = 0; r < nrhs; ++r) {
         double* v = fr + static_cast<long>(r) * mfw - 1;  // v[a] is FR of position a
         const double c = v[id];
         out[r] = c;
-        if (c != 0.0) {
+        if (c != 0.0 && stride == 1) {
+            // The couplings lie in a row: the entries past the pivot move
+            // down first, so that both updates are plain loops over
+            // separate arrays.
+            std::copy(v + id + 1, v + n + 1, v + id);
+            subtract_scaled(v + 1, col, c, id - 1);
+            subtract_scaled(v + id, col + id - (skip_pivot ? 0 : 1), c, n - id);
+        } else if (c != 0.0) {
             const double* f = col;
             for (int a = 1; a < id; ++a, f += stride) v[a] -= *f * c;
             if (skip_pivot) f += stride;
@@ -62,12 +92,11 @@ void elmsol(double edest, const double* row, const double* rhsv, double* sol) {
     const double d2 = sym ? 1.0 : w[id];
     for (int r = 0; r < surfc1.NRHS(); ++r) {
         double* x = sol + static_cast<long>(r) * s.MFW - 1;
+        // The unknowns past the pivot move up to open its place.
+        std::copy_backward(x + id, x + n, x + n + 1);
         double c = rhsv[r] / d1;
-        for (int a = n; a > id; --a) {
-            x[a] = x[a - 1];
-            c -= x[a] * w[a];
-        }
-        for (int a = id - 1; a >= 1; --a) c -= x[a] * w[a];
+        c -= dot_down(x + id + 1, w + id + 1, n - id);
+        c -= dot_down(x + 1, w + 1, id - 1);
         x[id] = c / d2;
     }
 }

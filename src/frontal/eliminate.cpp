@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "fem/dense.hpp"
@@ -27,12 +28,6 @@ namespace kavren {
 using namespace frontal;
 
 namespace {
-
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define KAVREN_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
-#else
-#define KAVREN_CLONES
-#endif
 
 // The loops over a whole row of the front, built for the wider instruction
 // sets too (they only move and compare, so every build gives the same bits).
@@ -60,14 +55,6 @@ KAVREN_CLONES
 void gather_by(double* __restrict to, const double* __restrict from, const int* __restrict at,
                int n) {
     for (int k = 0; k < n; ++k) to[k] = from[at[k]];
-}
-
-// to(k) := from(at(k)) / d, k = 0..n-1 (each value divided, as the kernels'
-// divide does).
-KAVREN_CLONES
-void gather_divide(double* __restrict to, const double* __restrict from, const int* __restrict at,
-                   int n, double d) {
-    for (int k = 0; k < n; ++k) to[k] = from[at[k]] / d;
 }
 
 // to(0..n-1) := from * x.
@@ -111,6 +98,7 @@ struct SlotFront {
     std::vector<char> used;       // used[slot]
     int smax = 0;                 // highest slot in use
     std::vector<int> gone;        // slots eliminated by the current element
+    std::vector<char> soon;       // new positions that the current element eliminates
     std::vector<double> scratch;  // the front laid out by positions (prints, IASSEM 0)
     const DenseKernels* k = nullptr;
 
@@ -135,7 +123,6 @@ struct SlotFront {
     std::vector<int> runs;                   // row ranges of an update, pairs
     std::vector<std::size_t> packed;         // where each range's packed factors start in pk
     std::vector<double> pk;                  // the chunk's factors packed by row ranges
-    std::vector<double> tmp;                 // rows of a tile across its columns' tops
     std::vector<double> qt;                  // one tile's pq values, kb by TILE
     std::vector<std::vector<double>> shown;  // multipliers by slot, for the prints
     bool keep_shown = false;
@@ -154,8 +141,11 @@ struct SlotFront {
     void row_of(double* y, int s) const {
         if (s >= smax) return;
         const double* e = col(s + 1) + s;
+        int ahead = std::min(s + 1 + AHEAD, smax);
+        const double* far = col(ahead) + s;
         for (int a = s + 1; a <= smax; e += a, ++a) {
-            __builtin_prefetch(col(std::min(a + AHEAD, smax)) + s);
+            __builtin_prefetch(far);
+            if (ahead < smax) far += ahead++;
             y[a] = *e;
         }
     }
@@ -205,24 +195,60 @@ struct SlotFront {
         madds = 0;
     }
 
+    // The lowest free slot from g on; 0 when none is left up to mfw.
+    int free_from(int g) const {
+        if (g > mfw) return 0;
+        const void* z = std::memchr(used.data() + g, 0, static_cast<std::size_t>(mfw - g + 1));
+        return z == nullptr ? 0 : static_cast<int>(static_cast<const char*>(z) - used.data());
+    }
+
+    // The lowest run of n free slots; 0 when there is none.
+    int free_run(int n) const {
+        for (int g = free_from(1); g > 0;) {
+            int e = g;
+            while (e <= mfw && e - g < n && !used[static_cast<std::size_t>(e)]) ++e;
+            if (e - g == n) return g;
+            g = free_from(e);
+        }
+        return 0;
+    }
+
+    // Position p takes slot g.
+    void take(int p, int g) {
+        used[static_cast<std::size_t>(g)] = 1;
+        p2s[static_cast<std::size_t>(p)] = g;
+        if (g > smax) smax = g;
+    }
+
     // zeros / zerou: slots for the positions lfw+1..nfw that the element adds,
-    // their rows and columns cleared. The new positions take the lowest run
-    // of free slots that holds them all, else the lowest free slots; the
-    // chunk's factors at those slots are cleared (their old unknowns are gone).
-    void grow(int lfw, int nfw) {
+    // their rows and columns cleared; soon(p - lfw - 1) flags the positions
+    // that the element itself eliminates. The others take the lowest run of
+    // free slots that holds them all, else the lowest free slots. The ones
+    // eliminated at once go above every slot in use while there is room: a
+    // symmetric pivot's row is contiguous up to its own slot and strided past
+    // it, so a pivot on top reads and clears little of the front. The chunk's
+    // factors at the new slots are cleared (their old unknowns are gone).
+    void grow(int lfw, int nfw, const std::vector<char>& soon) {
         const int nnew = nfw - lfw;
         if (nnew <= 0) return;
-        int first = 0;
-        for (int g = 1, run = 0; g <= mfw && first == 0; ++g) {
-            run = used[static_cast<std::size_t>(g)] ? 0 : run + 1;
-            if (run == nnew) first = g - nnew + 1;
+        int nsoon = 0;
+        for (int j = 0; j < nnew; ++j) nsoon += soon[static_cast<std::size_t>(j)];
+        const int nstay = nnew - nsoon;
+        if (nstay > 0) {
+            const int first = free_run(nstay);
+            for (int p = lfw + 1, g = first > 0 ? first : 1; p <= nfw; ++p) {
+                if (soon[static_cast<std::size_t>(p - lfw - 1)]) continue;
+                if (used[static_cast<std::size_t>(g)]) g = free_from(g);
+                take(p, g);
+            }
         }
-        int next = first > 0 ? first : 1;
-        for (int p = lfw + 1; p <= nfw; ++p) {
-            while (used[static_cast<std::size_t>(next)]) ++next;
-            used[static_cast<std::size_t>(next)] = 1;
-            p2s[static_cast<std::size_t>(p)] = next;
-            if (next > smax) smax = next;
+        if (nsoon > 0) {
+            const bool top = smax + nsoon <= mfw;
+            for (int p = lfw + 1, g = top ? smax + 1 : 1; p <= nfw; ++p) {
+                if (!soon[static_cast<std::size_t>(p - lfw - 1)]) continue;
+                if (used[static_cast<std::size_t>(g)]) g = free_from(g);
+                take(p, g);
+            }
         }
         for (int p = lfw + 1; p <= nfw; ++p) {
             const int s = p2s[static_cast<std::size_t>(p)];
@@ -313,7 +339,11 @@ struct SlotFront {
         row_of(y, s);
         if (kb > 0) {
             pending(y, rlo, std::min(rhi, s - 1), pu, pq, s);
-            for (int t = 0; t < kb; ++t) y[s] = dense_msub(y[s], urow(t)[s], qrow(t)[s], k->fused);
+            for (int t = 0; t < kb; ++t) {
+                prow[t] = urow(t) + s;
+                qval[t] = qrow(t)[s];
+            }
+            k->column(y + s, 1, prow, qval, kb);
             pending(y, std::max(rlo, s + 1), rhi, pq, pu, s);
         }
         pivot = y[s];
@@ -336,9 +366,12 @@ struct SlotFront {
         madds += wanted;
         need += wanted;
 
-        gather_divide(rec, y, p2s.data() + 1, n, pivot);
+        // The couplings times the pivot's inverse are the chunk's factors and,
+        // by position, the equation that goes to the buffer.
+        double* ur = urow(kb);
+        scale_into(ur + 1, y + 1, 1.0 / pivot, smax);
+        gather_by(rec, ur, p2s.data() + 1, n);
         rec[id - 1] = pivot;
-        scale_into(urow(kb) + 1, y + 1, 1.0 / pivot, smax);
         ++kb;
         gone.push_back(s);
         return true;
@@ -382,9 +415,9 @@ struct SlotFront {
 
         gather_by(rec, er, p2s.data() + 1, n);
         rec[id - 1] = pivot;
-        gather_divide(xcol, ec, p2s.data() + 1, id - 1, pivot);
-        gather_divide(xcol + id - 1, ec, p2s.data() + id + 1, n - id, pivot);
         k->divide(ec + 1, pivot, smax);
+        gather_by(xcol, ec, p2s.data() + 1, id - 1);
+        gather_by(xcol + id - 1, ec, p2s.data() + id + 1, n - id);
         if (keep_shown) shown.emplace_back(ec, ec + width);
         ++kb;
         gone.push_back(s);
@@ -444,9 +477,9 @@ struct SlotFront {
                     qt[static_cast<std::size_t>(t * nc + j)] = qrow(t)[b[j]];
             for (int j = 0; j < nc; ++j) cp[j] = col(b[j]);
             // Symmetric, a column holds the rows up to its own slot: whole
-            // blocks of rows up to the tile's first column go straight to
-            // the front, the rest of the tile's rows through a copy, where
-            // the rows past each column's top are zero and left out again.
+            // blocks of rows up to the tile's first column take the plain
+            // update, the rest of the tile's rows one in which each column
+            // stops at its own slot.
             const int top = sym ? b[0] : smax;
             const int last = sym ? b[nc - 1] : smax;
             for (std::size_t r = 0; r < runs.size(); r += 2) {
@@ -461,17 +494,14 @@ struct SlotFront {
                 }
                 const int hi = std::min(runs[r + 1], last);
                 if (!sym || hi <= f) continue;
-                const int m = hi - f;
-                if (tmp.size() < static_cast<std::size_t>(nc * m))
-                    tmp.resize(static_cast<std::size_t>(nc * m));
+                int len[TILE];
                 for (int j = 0; j < nc; ++j) {
-                    cr[j] = tmp.data() + j * m;
-                    for (int a = f + 1; a <= hi; ++a) cr[j][a - f - 1] = a <= b[j] ? cp[j][a] : 0.0;
+                    cr[j] = cp[j] + f + 1;
+                    len[j] = std::max(std::min(hi, b[j]) - f, 0);
                 }
-                k->update_packed(cr, nc, m, pr + static_cast<long>(f + 1 - lo) / R * R * kb,
-                                 qt.data(), nc, kb);
-                for (int j = 0; j < nc; ++j)
-                    for (int a = f + 1; a <= std::min(hi, b[j]); ++a) cp[j][a] = cr[j][a - f - 1];
+                k->update_packed_top(cr, len, nc, hi - f,
+                                     pr + static_cast<long>(f + 1 - lo) / R * R * kb, qt.data(),
+                                     nc, kb);
             }
         }
         rlo = clo = 1;
@@ -575,7 +605,13 @@ void frwcp(double* elnfw, double* andest, double* ddest, double* edest, double* 
             "FRWCP", iel, andest, nelim, ddest, edest, fr,
             [&](int lfw, int nfw) {
                 s.KFW = nfw;
-                F.grow(lfw, nfw);
+                // The new positions that this element eliminates.
+                F.soon.assign(static_cast<std::size_t>(std::max(nfw - lfw, 0)), 0);
+                for (int k = 0; k < s.NDOFM; ++k) {
+                    const int p = static_cast<int>(std::fabs(std::nearbyint(ddest[k])));
+                    if (ddest[k] < 0 && p > lfw && p <= nfw) F.soon[static_cast<std::size_t>(p - lfw - 1)] = 1;
+                }
+                F.grow(lfw, nfw, F.soon);
                 F.gone.clear();
                 F.shown.clear();
             },

@@ -12,6 +12,14 @@
 #include "records/frontal.hpp"
 #include "support/format.hpp"
 
+// Loops over a whole row of the front are built for the wider instruction
+// sets too and the best one is chosen when the program starts.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define KAVREN_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
+#else
+#define KAVREN_CLONES
+#endif
+
 namespace kavren::frontal {
 
 // A pivot of magnitude at most this value (1e-30 as a single-precision

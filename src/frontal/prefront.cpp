@@ -131,12 +131,34 @@ void next_occurrences(const int* ia, int ntdest, int nicmul, std::vector<int>& n
 
 }  // namespace
 
+namespace {
+
+// An element's elimination of ndof unknowns at position pos.
+struct Gone {
+    int pos;
+    int ndof;
+};
+
+// Every position of zpos(0..n-1) but 0 moves down by the unknowns eliminated
+// at or below it, all compared with the positions before the move, which are
+// kept in was(0..n-1).
+KAVREN_CLONES
+void compact(int* __restrict zpos, int* __restrict was, int n, const Gone* gone, int ng) {
+    for (int z = 0; z < n; ++z) was[z] = zpos[z];
+    for (int j = 0; j < ng; ++j) {
+        const int at = gone[j].pos, ndof = gone[j].ndof;
+        for (int z = 0; z < n; ++z) zpos[z] -= was[z] != 0 && at <= was[z] ? ndof : 0;
+    }
+}
+
+}  // namespace
+
 // desvec: gives every node entry its front position and flags (already in
 // the front, last occurrence), element after element, and keeps the front
-// compact by moving the pending positions down over what each element
-// eliminates. The next occurrence of every entry is found once beforehand,
-// and the compaction visits only the entries that hold a pending position,
-// so the work grows linearly with the elements for a front of bounded width.
+// compact by moving the later positions down over what each element
+// eliminates. The next occurrence of every entry is found once beforehand;
+// a node with unknowns finds its position in a prefix sum when it is met
+// again, so the work grows as the entries times the logarithm of their count.
 void desvec(const int* nnode, int* ia, int* ibb, int* iw, int& ntot) {
     Surfc2& s = surfc2;
     const int numelm = surfc1.NUMELM();
@@ -146,15 +168,39 @@ void desvec(const int* nnode, int* ia, int* ibb, int* iw, int& ntot) {
     // next[e]: the first later entry with the same value, -1 for none (0-based).
     std::vector<int> next(static_cast<std::size_t>(ntdest), -1);
     next_occurrences(ia, ntdest, nicmul, next);
-    // Entries holding a look-ahead position: their positions are kept here,
-    // in one compact list that the compactions walk, and the entry finds its
-    // position through slot[e] when it is reached (-1: none set).
-    struct Pending {
-        int entry;
-        int pos;
+    // A node with unknowns keeps its order in the front from the moment it
+    // enters: new unknowns always go to the end, and an elimination closes
+    // its gap. Its position is therefore one past the unknowns of the nodes
+    // that entered before it and are still in the front, a prefix sum over
+    // the entry order (a Fenwick tree, `live`), found when the node is met
+    // again. held[e]: the entry order of the node whose next occurrence is e
+    // (-1: none).
+    const std::size_t nt = static_cast<std::size_t>(ntdest);
+    std::vector<int> live(nt + 1, 0), held(nt, -1);
+    int entered = 0;
+    auto add = [&](int id, int v) {
+        for (int k = id + 1; k <= ntdest; k += k & -k) live[static_cast<std::size_t>(k)] += v;
     };
-    std::vector<Pending> pending;
-    std::vector<int> slot(static_cast<std::size_t>(ntdest), -1);
+    auto before = [&](int id) {  // unknowns of the nodes that entered before id
+        int sum = 0;
+        for (int k = id; k > 0; k -= k & -k) sum += live[static_cast<std::size_t>(k)];
+        return sum;
+    };
+    struct Left {
+        int id;
+        int ndof;
+    };
+    std::vector<Left> left;
+    std::vector<Gone> gone_list;
+    // A node without unknowns takes the position of the next new node and
+    // moves down with every elimination at or below it, which the prefix sum
+    // does not follow: its look-ahead positions are kept in a list that every
+    // compaction walks, zpos, and the entry finds its position through slot[e]
+    // when it is reached (-1: none set). zentry holds the entry of each; the
+    // list drops the entries already reached when they outnumber the others.
+    std::vector<int> zpos, zentry, zwas;
+    int zreached = 0;
+    std::vector<int> slot(nt, -1);
     for (int e = 0; e < ntdest; ++e) ibb[e] = 0;
 
     int nextpos = 1;
@@ -167,20 +213,30 @@ void desvec(const int* nnode, int* ia, int* ibb, int* iw, int& ntot) {
         if (nn == 0) continue;
         const int first = e;
         int ndi = 0, nelist = 0, neld = 0;
+        left.clear();
         for (int k = 0; k < nn; ++k, ++e) {
             const int v = ia[e];
             const int ndof = v % nicmul;
             ndi += ndof;
-            const int look =
-                slot[static_cast<std::size_t>(e)] >= 0
-                    ? pending[static_cast<std::size_t>(slot[static_cast<std::size_t>(e)])].pos
-                    : 0;
+            const std::size_t se = static_cast<std::size_t>(e);
+            int id = held[se];
+            int look = 0;
+            if (id >= 0) {
+                look = 1 + before(id);
+            } else if (slot[se] >= 0) {
+                look = zpos[static_cast<std::size_t>(slot[se])];
+                ++zreached;
+            }
             int pos, infront;
             if (look < 1) {
                 pos = nextpos;
                 nextpos += ndof;
                 if (nextpos - 1 > s.MFW) s.MFW = nextpos - 1;
                 infront = 0;
+                if (ndof > 0) {
+                    id = entered++;
+                    add(id, ndof);
+                }
             } else {
                 pos = look;
                 infront = 1;
@@ -194,10 +250,15 @@ void desvec(const int* nnode, int* ia, int* ibb, int* iw, int& ntot) {
                 return;
             }
             ibb[e] = static_cast<int>(code);
-            const int n = next[static_cast<std::size_t>(e)];
+            const int n = next[se];
             if (n >= 0) {
-                slot[static_cast<std::size_t>(n)] = static_cast<int>(pending.size());
-                pending.push_back({n, pos});
+                if (ndof > 0) {
+                    held[static_cast<std::size_t>(n)] = id;
+                } else {
+                    slot[static_cast<std::size_t>(n)] = static_cast<int>(zpos.size());
+                    zpos.push_back(pos);
+                    zentry.push_back(n);
+                }
                 ibb[e] += infront;
             } else {
                 ibb[e] += 2 + infront;
@@ -205,42 +266,38 @@ void desvec(const int* nnode, int* ia, int* ibb, int* iw, int& ntot) {
                 iw[2 * nelist + 1] = ndof;
                 ++nelist;
                 neld += ndof;
+                if (ndof > 0) left.push_back({id, ndof});
             }
         }
         ntot += neld;
         if (ndi > s.MDOF) s.MDOF = ndi;
+        // The element's eliminations leave the front after all its entries.
+        for (const Left& l : left) add(l.id, -l.ndof);
 
-        // Compaction: every pending position moves down by the unknowns
-        // eliminated at or below it; entries already reached leave the list.
-        // Nodes without unknowns move nothing and are left out of the walk.
-        if (i < numelm && neld > 0) {
-            nextpos -= neld;
-            int gone[2 * 64], ngone = 0;
-            for (int j = 0; j < nelist; ++j) {
-                if (iw[2 * j + 1] == 0) continue;
-                if (ngone == 64) {  // more than 64 nodes: walk the list itself
-                    ngone = -1;
-                    break;
+        // Compaction of the positions of nodes without unknowns: each moves
+        // down by the unknowns eliminated at or below it; entries already
+        // reached leave the list.
+        if (i < numelm) nextpos -= neld;
+        if (i < numelm && neld > 0 && !zpos.empty()) {
+            // Entries already reached move too: nothing reads them again.
+            gone_list.clear();
+            for (int j = 0; j < nelist; ++j)
+                if (iw[2 * j + 1] != 0) gone_list.push_back({iw[2 * j], iw[2 * j + 1]});
+            zwas.resize(zpos.size());
+            compact(zpos.data(), zwas.data(), static_cast<int>(zpos.size()), gone_list.data(),
+                    static_cast<int>(gone_list.size()));
+            if (zreached > 64 && 2 * zreached > static_cast<int>(zpos.size())) {
+                std::size_t kept = 0;
+                for (std::size_t z = 0; z < zpos.size(); ++z) {
+                    if (zentry[z] < e) continue;
+                    slot[static_cast<std::size_t>(zentry[z])] = static_cast<int>(kept);
+                    zpos[kept] = zpos[z];
+                    zentry[kept++] = zentry[z];
                 }
-                gone[2 * ngone] = iw[2 * j];
-                gone[2 * ngone + 1] = iw[2 * j + 1];
-                ++ngone;
+                zpos.resize(kept);
+                zentry.resize(kept);
+                zreached = 0;
             }
-            const int* gl = ngone >= 0 ? gone : iw;
-            const int ng = ngone >= 0 ? ngone : nelist;
-            std::size_t kept = 0;
-            for (const Pending& pd : pending) {
-                if (pd.entry < e) continue;
-                int pos = pd.pos;
-                if (pos != 0) {
-                    int sub = 0;
-                    for (int j = 0; j < ng; ++j) sub += gl[2 * j] <= pos ? gl[2 * j + 1] : 0;
-                    pos -= sub;
-                }
-                slot[static_cast<std::size_t>(pd.entry)] = static_cast<int>(kept);
-                pending[kept++] = {pd.entry, pos};
-            }
-            pending.resize(kept);
         }
         frontal_callbacks.preout(i, nn, ia + first, ibb + first);
         if (on(surfc1.IPFSDV())) {
