@@ -123,7 +123,7 @@ struct SlotFront {
     std::vector<int> runs;                   // row ranges of an update, pairs
     std::vector<std::size_t> packed;         // where each range's packed factors start in pk
     std::vector<double> pk;                  // the chunk's factors packed by row ranges
-    std::vector<double> qt;                  // one tile's pq values, kb by TILE
+    std::vector<double> qt;                  // the pq values of the columns to update
     std::vector<std::vector<double>> shown;  // multipliers by slot, for the prints
     bool keep_shown = false;
     double madds = 0;
@@ -184,7 +184,6 @@ struct SlotFront {
         xcol.assign(slots, 0.0);
         zr.clear();
         zc.clear();
-        qt.assign(static_cast<std::size_t>(CHUNK * TILE), 0.0);
         shown.clear();
         kb = 0;
         need = 0;
@@ -467,14 +466,17 @@ struct SlotFront {
         for (std::size_t r = 0; r < runs.size(); r += 2)
             dense_pack(pk.data() + packed[r / 2], pu.data() + runs[r], width, kb,
                        runs[r + 1] - runs[r] + 1, R);
+        // The pq values of every column to update, term by term.
+        const int ncols = static_cast<int>(cols.size());
+        if (qt.size() < static_cast<std::size_t>(kb * ncols))
+            qt.resize(static_cast<std::size_t>(kb * ncols));
+        for (int t = 0; t < kb; ++t) gather_by(qt.data() + t * ncols, qrow(t), cols.data(), ncols);
         double* cp[TILE];
         double* cr[TILE];
         for (std::size_t j0 = 0; j0 < cols.size(); j0 += TILE) {
             const int nc = static_cast<int>(std::min<std::size_t>(TILE, cols.size() - j0));
             const int* b = cols.data() + j0;
-            for (int t = 0; t < kb; ++t)
-                for (int j = 0; j < nc; ++j)
-                    qt[static_cast<std::size_t>(t * nc + j)] = qrow(t)[b[j]];
+            const double* q = qt.data() + j0;
             for (int j = 0; j < nc; ++j) cp[j] = col(b[j]);
             // Symmetric, a column holds the rows up to its own slot: whole
             // blocks of rows up to the tile's first column take the plain
@@ -490,7 +492,7 @@ struct SlotFront {
                 if (sym && f < runs[r + 1]) f = f < lo ? lo - 1 : lo + (f - lo + 1) / R * R - 1;
                 if (f >= lo) {
                     for (int j = 0; j < nc; ++j) cr[j] = cp[j] + lo;
-                    k->update_packed(cr, nc, f - lo + 1, pr, qt.data(), nc, kb);
+                    k->update_packed(cr, nc, f - lo + 1, pr, q, ncols, kb);
                 }
                 const int hi = std::min(runs[r + 1], last);
                 if (!sym || hi <= f) continue;
@@ -500,8 +502,8 @@ struct SlotFront {
                     len[j] = std::max(std::min(hi, b[j]) - f, 0);
                 }
                 k->update_packed_top(cr, len, nc, hi - f,
-                                     pr + static_cast<long>(f + 1 - lo) / R * R * kb, qt.data(),
-                                     nc, kb);
+                                     pr + static_cast<long>(f + 1 - lo) / R * R * kb, q,
+                                     ncols, kb);
             }
         }
         rlo = clo = 1;

@@ -15,7 +15,7 @@
 // Loops over a whole row of the front are built for the wider instruction
 // sets too and the best one is chosen when the program starts.
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define KAVREN_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
+#define KAVREN_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
 #else
 #define KAVREN_CLONES
 #endif

@@ -362,7 +362,8 @@ TEST_F(LudapbFailure, NotPositiveDefiniteIsReportedWithTheMatrix) {
 
 // Every build of the update kernels this machine runs, against the terms
 // taken one at a time in order: the same bits, for sizes that leave every
-// kind of partial tile and vector.
+// kind of partial tile and vector. The padding between columns (ld > m)
+// shows a kernel that writes past its rows.
 TEST(UpdateKernels, EveryBuildTakesTheTermsInOrderToTheBit) {
     std::mt19937 g(7);
     std::uniform_real_distribution<double> d(-1.0, 1.0);
@@ -401,6 +402,18 @@ TEST(UpdateKernels, EveryBuildTakesTheTermsInOrderToTheBit) {
                     got = c;
                     k->update_packed(cols.data(), nc, m, pk.data(), q.data(), ldq, kb);
                     EXPECT_EQ(got, want) << "packed " << what;
+
+                    // Columns that end early (some at once, one only at m):
+                    // rows from len[j] on are left as they were.
+                    std::vector<int> len(static_cast<std::size_t>(nc));
+                    for (int j = 0; j < nc; ++j) len[j] = j + 1 == nc ? m : (j * 5 + 3) % (m + 1);
+                    std::vector<double> top = c;
+                    for (int j = 0; j < nc; ++j)
+                        for (int r = 0; r < len[j]; ++r) top[r + j * ld] = want[r + j * ld];
+                    got = c;
+                    k->update_packed_top(cols.data(), len.data(), nc, m, pk.data(), q.data(), ldq,
+                                         kb);
+                    EXPECT_EQ(got, top) << "packed, columns ending early, " << what;
 
                     if (nc != 1) continue;
                     std::vector<const double*> rows;
