@@ -71,8 +71,6 @@ constexpr double WASTE = 2.0;
 // Rows to update that lie at most GAP slots apart are updated as one range,
 // the slots between with them (their factors are zero).
 constexpr int GAP = 7;
-// Entries a strided gather fetches ahead of the one it reads.
-constexpr int AHEAD = 8;
 // Columns of one update tile.
 constexpr int TILE = 8;
 
@@ -141,22 +139,12 @@ struct SlotFront {
     void row_of(double* y, int s) const {
         if (s >= smax) return;
         const double* e = col(s + 1) + s;
-        int ahead = std::min(s + 1 + AHEAD, smax);
-        const double* far = col(ahead) + s;
-        for (int a = s + 1; a <= smax; e += a, ++a) {
-            __builtin_prefetch(far);
-            if (ahead < smax) far += ahead++;
-            y[a] = *e;
-        }
+        for (int a = s + 1; a <= smax; e += a, ++a) y[a] = *e;
     }
-    // Unsymmetric: ec(1..smax) := coefficient s of every equation, the
-    // equations a few ahead fetched early (they lie a whole front apart).
+    // Unsymmetric: ec(1..smax) := coefficient s of every equation.
     void column_of(double* ec, int s) const {
         const double* e = f + s - 1;
-        for (int b = 1; b <= smax; ++b, e += ld) {
-            if (b + AHEAD <= smax) __builtin_prefetch(e + AHEAD * ld);
-            ec[b] = *e;
-        }
+        for (int b = 1; b <= smax; ++b, e += ld) ec[b] = *e;
     }
     // Symmetric: the entries (s, b), b > s, of row s := 0.
     void clear_row(int s) {
