@@ -12,40 +12,75 @@
 
 namespace {
 
-// Rows r.. of the columns; p points at the term-0 value of row r.
-template <int NC, int MV>
+// Lanes of the vector from row r that lie below row len: 0..W.
+inline int lanes(int len, int r) {
+    const int n = len - r;
+    return n < 0 ? 0 : n > V::W ? V::W : n;
+}
+
+// Rows r.. of the columns; p points at the term-0 value of row r. With Top,
+// column j ends early: it takes only its rows below len[j] (counted from the
+// start of the terms), and the rest of its vectors is neither read nor
+// written.
+template <int NC, int MV, bool Top = false>
 inline void tile(double* const* cols, int r, const double* p, long ldp, const double* q, long ldq,
-                 int kb) {
+                 int kb, const int* len = nullptr) {
+    // The column pointers are copied first: the stores through them could
+    // otherwise change them, and each would be read again.
+    double* c[NC];
+#pragma GCC unroll 16
+    for (int j = 0; j < NC; ++j) c[j] = cols[j] + r;
     typename V::type acc[NC][MV];
+#pragma GCC unroll 16
     for (int j = 0; j < NC; ++j)
-        for (int v = 0; v < MV; ++v) acc[j][v] = V::load(cols[j] + r + v * V::W);
+#pragma GCC unroll 4
+        for (int v = 0; v < MV; ++v)
+            acc[j][v] = Top ? V::loadn(c[j] + v * V::W, lanes(len[j], r + v * V::W))
+                            : V::load(c[j] + v * V::W);
     const double* pt = p;
     const double* qt = q;
     for (int t = 0; t < kb; ++t, pt += ldp, qt += ldq) {
         typename V::type a[MV];
+#pragma GCC unroll 4
         for (int v = 0; v < MV; ++v) a[v] = V::load(pt + v * V::W);
+#pragma GCC unroll 16
         for (int j = 0; j < NC; ++j) {
             const typename V::type b = V::bcast(qt[j]);
+#pragma GCC unroll 4
             for (int v = 0; v < MV; ++v) acc[j][v] = V::msub(acc[j][v], a[v], b);
         }
     }
+#pragma GCC unroll 16
     for (int j = 0; j < NC; ++j)
-        for (int v = 0; v < MV; ++v) V::store(cols[j] + r + v * V::W, acc[j][v]);
+#pragma GCC unroll 4
+        for (int v = 0; v < MV; ++v) {
+            if (Top) {
+                V::storen(c[j] + v * V::W, acc[j][v], lanes(len[j], r + v * V::W));
+            } else {
+                V::store(c[j] + v * V::W, acc[j][v]);
+            }
+        }
 }
 
 // The last n < W rows from row r, through partial loads and stores.
 template <int NC>
 inline void tile_tail(double* const* cols, int r, int n, const double* p, long ldp, const double* q,
                       long ldq, int kb) {
+    double* c[NC];
+#pragma GCC unroll 16
+    for (int j = 0; j < NC; ++j) c[j] = cols[j] + r;
     typename V::type acc[NC];
-    for (int j = 0; j < NC; ++j) acc[j] = V::loadn(cols[j] + r, n);
+#pragma GCC unroll 16
+    for (int j = 0; j < NC; ++j) acc[j] = V::loadn(c[j], n);
     const double* pt = p;
     const double* qt = q;
     for (int t = 0; t < kb; ++t, pt += ldp, qt += ldq) {
         const typename V::type a = V::loadn(pt, n);
+#pragma GCC unroll 16
         for (int j = 0; j < NC; ++j) acc[j] = V::msub(acc[j], a, V::bcast(qt[j]));
     }
-    for (int j = 0; j < NC; ++j) V::storen(cols[j] + r, acc[j], n);
+#pragma GCC unroll 16
+    for (int j = 0; j < NC; ++j) V::storen(c[j], acc[j], n);
 }
 
 template <int NC>
@@ -77,37 +112,6 @@ void columns_packed(double* const* cols, int m, const double* pp, const double* 
     }
 }
 
-// Lanes of the vector from row r that lie below row len: 0..W.
-inline int lanes(int len, int r) {
-    const int n = len - r;
-    return n < 0 ? 0 : n > V::W ? V::W : n;
-}
-
-// A tile whose columns end early: column j takes only its rows below len[j]
-// (rows from the start of the packed terms); the rest of its vectors is
-// neither read nor written.
-template <int NC, int MV>
-inline void tile_top(double* const* cols, int r, const int* len, const double* p, long ldp,
-                     const double* q, long ldq, int kb) {
-    typename V::type acc[NC][MV];
-    for (int j = 0; j < NC; ++j)
-        for (int v = 0; v < MV; ++v)
-            acc[j][v] = V::loadn(cols[j] + r + v * V::W, lanes(len[j], r + v * V::W));
-    const double* pt = p;
-    const double* qt = q;
-    for (int t = 0; t < kb; ++t, pt += ldp, qt += ldq) {
-        typename V::type a[MV];
-        for (int v = 0; v < MV; ++v) a[v] = V::load(pt + v * V::W);
-        for (int j = 0; j < NC; ++j) {
-            const typename V::type b = V::bcast(qt[j]);
-            for (int v = 0; v < MV; ++v) acc[j][v] = V::msub(acc[j][v], a[v], b);
-        }
-    }
-    for (int j = 0; j < NC; ++j)
-        for (int v = 0; v < MV; ++v)
-            V::storen(cols[j] + r + v * V::W, acc[j][v], lanes(len[j], r + v * V::W));
-}
-
 // columns_packed for columns that end early; the tiles past every column's
 // end are left out.
 template <int NC>
@@ -118,7 +122,7 @@ void columns_packed_top(double* const* cols, const int* len, int m, const double
     for (int j = 0; j < NC; ++j) last = len[j] > last ? len[j] : last;
     if (last > m) last = m;
     for (int r = 0; r < last; r += R, pp += static_cast<long>(kb) * R)
-        tile_top<NC, V::MV>(cols, r, len, pp, R, q, ldq, kb);
+        tile<NC, V::MV, true>(cols, r, pp, R, q, ldq, kb, len);
 }
 
 // Runs run<n>(cols, q) over the columns in tiles of at most V::NC.
@@ -151,17 +155,24 @@ void by_tiles(double* const* cols, int nc, const double* q, F run) {
 template <int G>
 inline void column_terms(double* c, int m, const double* const* p, const double* q) {
     typename V::type b[G];
-    for (int g = 0; g < G; ++g) b[g] = V::bcast(q[g]);
+    const double* pg[G];
+#pragma GCC unroll 8
+    for (int g = 0; g < G; ++g) {
+        b[g] = V::bcast(q[g]);
+        pg[g] = p[g];
+    }
     int r = 0;
     for (; r + V::W <= m; r += V::W) {
         typename V::type v = V::load(c + r);
-        for (int g = 0; g < G; ++g) v = V::msub(v, V::load(p[g] + r), b[g]);
+#pragma GCC unroll 8
+        for (int g = 0; g < G; ++g) v = V::msub(v, V::load(pg[g] + r), b[g]);
         V::store(c + r, v);
     }
     if (r < m) {
         const int n = m - r;
         typename V::type v = V::loadn(c + r, n);
-        for (int g = 0; g < G; ++g) v = V::msub(v, V::loadn(p[g] + r, n), b[g]);
+#pragma GCC unroll 8
+        for (int g = 0; g < G; ++g) v = V::msub(v, V::loadn(pg[g] + r, n), b[g]);
         V::storen(c + r, v, n);
     }
 }

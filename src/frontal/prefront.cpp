@@ -176,10 +176,20 @@ void desvec(const int* nnode, int* ia, int* ibb, int* iw, int& ntot) {
     // again. held[e]: the entry order of the node whose next occurrence is e
     // (-1: none).
     const std::size_t nt = static_cast<std::size_t>(ntdest);
-    std::vector<int> live(nt + 1, 0), held(nt, -1);
+    std::vector<int> held(nt, -1);
+    // The tree holds one place for each node with unknowns: the entries
+    // with unknowns that are no entry's next occurrence.
+    int nodes = 0;
+    {
+        std::vector<char> again(nt, 0);
+        for (int e = 0; e < ntdest; ++e)
+            if (next[static_cast<std::size_t>(e)] >= 0) again[static_cast<std::size_t>(next[e])] = 1;
+        for (int e = 0; e < ntdest; ++e) nodes += !again[static_cast<std::size_t>(e)] && ia[e] % nicmul > 0;
+    }
+    std::vector<int> live(static_cast<std::size_t>(nodes) + 1, 0);
     int entered = 0;
     auto add = [&](int id, int v) {
-        for (int k = id + 1; k <= ntdest; k += k & -k) live[static_cast<std::size_t>(k)] += v;
+        for (int k = id + 1; k <= nodes; k += k & -k) live[static_cast<std::size_t>(k)] += v;
     };
     auto before = [&](int id) {  // unknowns of the nodes that entered before id
         int sum = 0;
