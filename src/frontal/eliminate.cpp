@@ -33,14 +33,15 @@ namespace {
 // sets too (they only move and compare, so every build gives the same bits).
 //
 // v(0..n-1) cleared where used is 0; nz := its non-zeros, fresh := those not
-// yet flagged in in, and all of them flagged.
+// yet flagged in in, and all of them flagged; u (when given) := v times s.
 KAVREN_CLONES
 void mask_join(double* __restrict v, const char* __restrict used, char* __restrict in, int n,
-               int& nz, int& fresh) {
+               int& nz, int& fresh, double* __restrict u, double s) {
     int c = 0, f = 0;
     for (int a = 0; a < n; ++a) {
         const double x = used[a] ? v[a] : 0.0;
         v[a] = x;
+        if (u != nullptr) u[a] = x * s;
         const char z = x != 0.0;
         c += z;
         f += z & (in[a] ^ 1);
@@ -55,12 +56,6 @@ KAVREN_CLONES
 void gather_by(double* __restrict to, const double* __restrict from, const int* __restrict at,
                int n) {
     for (int k = 0; k < n; ++k) to[k] = from[at[k]];
-}
-
-// to(0..n-1) := from * x.
-KAVREN_CLONES
-void scale_into(double* __restrict to, const double* __restrict from, double x, int n) {
-    for (int k = 0; k < n; ++k) to[k] = from[k] * x;
 }
 
 // Pivots of one chunk at most.
@@ -299,8 +294,10 @@ struct SlotFront {
     // Clears v on free slots, adds its non-zeros to the union flagged by in,
     // of count size within the slot range lo..hi; nz := the non-zeros of v,
     // of which fresh were not yet in the union.
-    void join(double* v, std::vector<char>& in, int& size, int& lo, int& hi, int& nz, int& fresh) {
-        mask_join(v + 1, used.data() + 1, in.data() + 1, smax, nz, fresh);
+    void join(double* v, std::vector<char>& in, int& size, int& lo, int& hi, int& nz, int& fresh,
+              double* u = nullptr, double scale = 0.0) {
+        mask_join(v + 1, used.data() + 1, in.data() + 1, smax, nz, fresh, u == nullptr ? nullptr : u + 1,
+                  scale);
         size += fresh;
         int first = 1, last = smax;
         while (first <= last && v[first] == 0.0) ++first;
@@ -339,24 +336,25 @@ struct SlotFront {
         // The couplings join the chunk's union; when the chunk's dense update
         // would grow too wasteful, or the chunk is full, the chunk is applied
         // first and the pivot opens the next.
+        // The couplings times the pivot's inverse (ur) are the chunk's
+        // factors and, by position, the equation that goes to the buffer.
         const int before = nrow;
         int c = 0, fresh = 0;
-        join(y, inr, nrow, rlo, rhi, c, fresh);
+        double* ur = urow(kb);
+        join(y, inr, nrow, rlo, rhi, c, fresh, ur, 1.0 / pivot);
         const double wanted = 0.5 * c * (c + 1.0);
         const double u = static_cast<double>(before) + fresh;
         if (kb == CHUNK || (kb > 0 && (kb + 1) * 0.5 * u * (u + 1) > WASTE * (need + wanted))) {
             apply();
             std::copy(y + 1, y + smax + 1, qrow(0) + 1);
+            std::copy(ur + 1, ur + smax + 1, urow(0) + 1);
             y = qrow(0);
+            ur = urow(0);
             join(y, inr, nrow, rlo, rhi, c, fresh);
         }
         madds += wanted;
         need += wanted;
 
-        // The couplings times the pivot's inverse are the chunk's factors and,
-        // by position, the equation that goes to the buffer.
-        double* ur = urow(kb);
-        scale_into(ur + 1, y + 1, 1.0 / pivot, smax);
         gather_by(rec, ur, p2s.data() + 1, n);
         rec[id - 1] = pivot;
         ++kb;
