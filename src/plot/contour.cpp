@@ -59,10 +59,6 @@ void station(const Call& c, std::string_view text) {
     if (!c.displaced) field::station(c.kept->IDBG, "MAPCNC", text, c.icomp);
 }
 
-int default_nsubel() {
-    return cdata.NRELEM <= 20 ? 3 : (cdata.NRELEM <= 50 ? 2 : 1);
-}
-
 // The options in the order ZOOM, COLOR, MONO, (SCALE,) DIVISION, LEVEL, MIN,
 // MAX, GRID (MESH), ELSET, RESET, (NOSCALE); first-call values before them.
 void read_options(Call& c) {
@@ -70,7 +66,7 @@ void read_options(Call& c) {
     c.first = k.IROUT != 100;
     if (c.first) {
         k.IFCOL = machine.ICOLOR;
-        k.NSUBEL = default_nsubel();
+        k.NSUBEL = default_division();
         k.FMINL = 1e10;
         k.FMAXL = -1e10;
         k.IMESH = 0;
@@ -94,10 +90,7 @@ void read_options(Call& c) {
                 k.SCALE = double(0.01f);
         }
     }
-    if (number_field(option_field("DIVISION"), v)) {
-        const int n = ifix(v);
-        k.NSUBEL = n >= 0 && n <= MAX_NSUBEL ? n : default_nsubel();
-    }
+    read_division(k.NSUBEL, MAX_NSUBEL, default_division());
     c.nlevel = 13;
     if (number_field(option_field("LEVEL"), v)) {
         const int n = ifix(v);

@@ -110,10 +110,7 @@ void read_options(Call& c) {
     double v = 0.0;
     if (option_field("COLOR") != 0) k.IFCOL = 1;
     if (option_field("MONO") != 0) k.IFCOL = 0;
-    if (number_field(option_field("DIVISION"), v)) {
-        const int n = ifix(v);
-        k.NSUBEL = n < 0 || n > 5 ? 3 : n;
-    }
+    read_division(k.NSUBEL, 5, 3);
     if (option_field("ELEMENT") != 0) c.element = true;
     // LEVEL below 1 keeps the number of bands; above 16 it is cut to 16.
     if (number_field(option_field("LEVEL"), v) && ifix(v) >= 1)

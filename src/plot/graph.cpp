@@ -43,17 +43,13 @@ struct Call {
     ZooBox zoo;  // ZOO on this record
 };
 
-int default_nsubel() {
-    return cdata.NRELEM <= 20 ? 3 : (cdata.NRELEM <= 50 ? 2 : 1);
-}
-
 // The options of the record, in the order ZOOM, DIVISION, LEVEL, RESET, and
 // for the EXECUTE driver's drawing YMULT, TG, ART, NOART, ZOO.
 void read_options(Call& c, int& icomp) {
     GraphKept& k = *c.kept;
     if (k.IROUT != 100) {
         k.IZOOM = 0;
-        k.NSUBEL = default_nsubel();
+        k.NSUBEL = default_division();
         k.MULT = 0;
         k.FACT = 1.0;
         k.TG = 0.0;
@@ -67,10 +63,7 @@ void read_options(Call& c, int& icomp) {
         getzoom(k.XMINL, k.YMINL, k.XMAXL, k.YMAXL, iflag);
         k.IZOOM = 1;
     }
-    if (number_field(option_field("DIVISION"), v)) {
-        const int n = ifix(v);
-        k.NSUBEL = n >= 0 && n <= MAX_NSUBEL ? n : default_nsubel();
-    }
+    read_division(k.NSUBEL, MAX_NSUBEL, default_division());
     c.nlevel = 13;
     if (number_field(option_field("LEVEL"), v)) {
         const int n = ifix(v);

@@ -8,7 +8,9 @@
 #include "control/messages.hpp"
 #include "control/reader.hpp"
 #include "records/io.hpp"
+#include "records/mesh.hpp"
 #include "records/plot.hpp"
+#include "support/convert.hpp"
 #include "support/format.hpp"
 
 namespace kavren {
@@ -23,6 +25,17 @@ bool number_field(int k, double& v) {
     if (k < 1 || k > iodati.NFIELD || iodati.ITYPE(k) != FT_NUMBER) return false;
     v = iodata.FVALUE(k);
     return true;
+}
+
+int default_division() {
+    return cdata.NRELEM <= 20 ? 3 : (cdata.NRELEM <= 50 ? 2 : 1);
+}
+
+void read_division(int& nsubel, int most, int fallback) {
+    double v = 0.0;
+    if (!number_field(option_field("DIVISION"), v)) return;
+    const int n = ifix(v);
+    nsubel = n >= 0 && n <= most ? n : fallback;
 }
 
 void read_zoo(ZooBox& z) {

@@ -15,6 +15,13 @@ int option_field(std::string_view word);
 // v := the number in field k; false when field k holds no number.
 bool number_field(int k, double& v);
 
+// The subdivision of the field plots before any DIVISION: finer on meshes
+// of few elements.
+int default_division();
+// DIVISION=n: nsubel := n when 0 <= n <= most, else fallback; left alone
+// when the record holds no number for it.
+void read_division(int& nsubel, int most, int fallback);
+
 // ZOO=x1,x2,y1,y2: the box of the elements drawn on this call.
 struct ZooBox {
     bool on = false;

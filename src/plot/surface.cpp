@@ -60,10 +60,7 @@ void read_options(Call& c) {
         k.IART = 0;
     }
     double v = 0.0;
-    if (number_field(option_field("DIVISION"), v)) {
-        const int n = ifix(v);
-        k.NSUBEL = n >= 0 && n <= MAX_NSUBEL ? n : 1;
-    }
+    read_division(k.NSUBEL, MAX_NSUBEL, 1);
     if (const int ipos = option_field("FILL"); ipos != 0) {
         if (field::word_at(ipos, "OFF")) k.NFILL = 0;
         if (field::word_at(ipos, "ON")) k.NFILL = 1;

@@ -46,10 +46,7 @@ bool read_options(VectorKept& k) {
     bool automatic = first;
     if (option_field("ZOOM") != 0 && !first) getzoom(k.XMIN, k.YMIN, k.XMAX, k.YMAX, k.IZOOM);
     double v = 0.0;
-    if (number_field(option_field("DIVISION"), v)) {
-        const int n = ifix(v);
-        k.NSUBEL = n >= 0 && n <= MAX_NSUBEL ? n : 3;
-    }
+    read_division(k.NSUBEL, MAX_NSUBEL, 3);
     if (const int ipos = option_field("MESH"); ipos != 0) {
         if (field::word_at(ipos, "ON")) k.IMESH = 1;
         if (field::word_at(ipos, "OFF")) k.IMESH = 0;

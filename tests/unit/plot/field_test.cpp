@@ -36,25 +36,6 @@ class FieldTest : public PlotTest {
         PlotTest::record(text);
         screen->drawn.clear();
     }
-    bool in_plot_area(const Drawn& d) const {
-        return d.clip0 == Pixel{viewport.IVX1, viewport.IVY1};
-    }
-    // The items of one kind drawn inside the clip of the plot area.
-    std::vector<Drawn> clipped(Drawn::Kind kind) const {
-        std::vector<Drawn> v;
-        for (const Drawn& d : screen->of(kind))
-            if (in_plot_area(d)) v.push_back(d);
-        return v;
-    }
-    static double area(const std::vector<Pixel>& p) {
-        double s = 0.0;
-        for (std::size_t i = 0; i < p.size(); ++i) {
-            const Pixel& a = p[i];
-            const Pixel& b = p[(i + 1) % p.size()];
-            s += static_cast<double>(a.x) * b.y - static_cast<double>(b.x) * a.y;
-        }
-        return std::abs(s) / 2.0;
-    }
     double fill_area(const std::vector<Drawn>& fills) const {
         double s = 0.0;
         for (const Drawn& d : fills) s += area(d.points);

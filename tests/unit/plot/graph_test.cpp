@@ -35,21 +35,7 @@ class GraphTest : public PlotTest {
         cinout.LUIN = cinout.LUKBD;
     }
     // The fills drawn inside the clip of the plot area: the element fills.
-    std::vector<Drawn> element_fills() const {
-        std::vector<Drawn> v;
-        for (const Drawn& d : screen->of(Drawn::FILL))
-            if (d.clip0 == Pixel{viewport.IVX1, viewport.IVY1}) v.push_back(d);
-        return v;
-    }
-    static double area(const std::vector<Pixel>& p) {
-        double s = 0.0;
-        for (std::size_t i = 0; i < p.size(); ++i) {
-            const Pixel& a = p[i];
-            const Pixel& b = p[(i + 1) % p.size()];
-            s += static_cast<double>(a.x) * b.y - static_cast<double>(b.x) * a.y;
-        }
-        return std::abs(s) / 2.0;
-    }
+    std::vector<Drawn> element_fills() const { return clipped(Drawn::FILL); }
 };
 
 TEST_F(GraphTest, SideBandsAndInnerSquareTileAMixedElement) {

@@ -4,6 +4,7 @@
 // one equation; and Ghostscript's verdict on a PostScript file.
 #pragma once
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -44,6 +45,26 @@ class PlotTest : public AdaptTest {
         deck(text + "\n");
         read();
         cinout.LUIN = cinout.LUKBD;
+    }
+    bool in_plot_area(const Drawn& d) const {
+        return d.clip0 == Pixel{viewport.IVX1, viewport.IVY1};
+    }
+    // The items of one kind drawn inside the clip of the plot area.
+    std::vector<Drawn> clipped(Drawn::Kind kind) const {
+        std::vector<Drawn> v;
+        for (const Drawn& d : screen->of(kind))
+            if (in_plot_area(d)) v.push_back(d);
+        return v;
+    }
+    // The area of a polygon of pixels.
+    static double area(const std::vector<Pixel>& p) {
+        double s = 0.0;
+        for (std::size_t i = 0; i < p.size(); ++i) {
+            const Pixel& a = p[i];
+            const Pixel& b = p[(i + 1) % p.size()];
+            s += static_cast<double>(a.x) * b.y - static_cast<double>(b.x) * a.y;
+        }
+        return std::abs(s) / 2.0;
     }
     void open_window() {
         claser.ISCRN = 1;
