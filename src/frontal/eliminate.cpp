@@ -91,7 +91,7 @@ struct SlotFront {
     std::vector<char> used;       // used[slot]
     int smax = 0;                 // highest slot in use
     std::vector<int> gone;        // slots eliminated by the current element
-    std::vector<char> soon;       // new positions that the current element eliminates
+    std::vector<char> soon;       // grow's flags of the new positions eliminated at once
     std::vector<double> scratch;  // the front laid out by positions (prints, IASSEM 0)
     const DenseKernels* k = nullptr;
 
@@ -203,18 +203,26 @@ struct SlotFront {
     }
 
     // zeros / zerou: slots for the positions lfw+1..nfw that the element adds,
-    // their rows and columns cleared; soon(p - lfw - 1) flags the positions
-    // that the element itself eliminates. The others take the lowest run of
-    // free slots that holds them all, else the lowest free slots. The ones
+    // their rows and columns cleared; ddest(0..ndofm-1) holds the element's
+    // positions, negative for those it eliminates. The others take the
+    // lowest run of free slots that holds them all, else the lowest free
+    // slots. The ones
     // eliminated at once go above every slot in use while there is room: a
     // symmetric pivot's row is contiguous up to its own slot and strided past
     // it, so a pivot on top reads and clears little of the front. The chunk's
     // factors at the new slots are cleared (their old unknowns are gone).
-    void grow(int lfw, int nfw, const std::vector<char>& soon) {
+    void grow(int lfw, int nfw, const double* ddest, int ndofm) {
         const int nnew = nfw - lfw;
         if (nnew <= 0) return;
+        // soon(p - lfw - 1): new position p is eliminated by this element
+        // (the positions are whole numbers).
+        soon.assign(static_cast<std::size_t>(nnew), 0);
+        for (int k = 0; k < ndofm; ++k) {
+            const int p = -static_cast<int>(ddest[k]);
+            if (p > lfw && p <= nfw) soon[static_cast<std::size_t>(p - lfw - 1)] = 1;
+        }
         int nsoon = 0;
-        for (int j = 0; j < nnew; ++j) nsoon += soon[static_cast<std::size_t>(j)];
+        for (char f : soon) nsoon += f;
         const int nstay = nnew - nsoon;
         if (nstay > 0) {
             const int first = free_run(nstay);
@@ -593,13 +601,7 @@ void frwcp(double* elnfw, double* andest, double* ddest, double* edest, double* 
             "FRWCP", iel, andest, nelim, ddest, edest, fr,
             [&](int lfw, int nfw) {
                 s.KFW = nfw;
-                // The new positions that this element eliminates.
-                F.soon.assign(static_cast<std::size_t>(std::max(nfw - lfw, 0)), 0);
-                for (int k = 0; k < s.NDOFM; ++k) {
-                    const int p = static_cast<int>(std::fabs(std::nearbyint(ddest[k])));
-                    if (ddest[k] < 0 && p > lfw && p <= nfw) F.soon[static_cast<std::size_t>(p - lfw - 1)] = 1;
-                }
-                F.grow(lfw, nfw, F.soon);
+                F.grow(lfw, nfw, ddest, s.NDOFM);
                 F.gone.clear();
                 F.shown.clear();
             },
