@@ -129,23 +129,41 @@ struct SlotFront {
         if (sym && a > b) std::swap(a, b);
         return col(b)[a];
     }
-    // Symmetric: y(s+1..smax) := the entries (s, a), a > s, of row s; each
-    // column past s holds one entry more than the one before it.
-    void row_of(double* y, int s) const {
+    // A free slot's row and column in the front are zero, and so are its
+    // values in every row of the chunk (pu, pq): a slot that an element
+    // adds starts clean without being cleared. The front starts zero, and
+    // a pivot's row and column are taken out of it when it is eliminated.
+
+    // Symmetric: y(1..smax) := row and column s, which become zero.
+    void take_row(double* y, int s) {
+        double* c = col(s);
+        std::copy(c + 1, c + s + 1, y + 1);
+        std::fill(c + 1, c + s + 1, 0.0);
         if (s >= smax) return;
-        const double* e = col(s + 1) + s;
-        for (int a = s + 1; a <= smax; e += a, ++a) y[a] = *e;
-    }
-    // Unsymmetric: ec(1..smax) := coefficient s of every equation.
-    void column_of(double* ec, int s) const {
-        const double* e = f + s - 1;
-        for (int b = 1; b <= smax; ++b, e += ld) ec[b] = *e;
-    }
-    // Symmetric: the entries (s, b), b > s, of row s := 0.
-    void clear_row(int s) {
-        if (s >= smax) return;
+        // Each column past s holds one entry more than the one before it.
         double* e = col(s + 1) + s;
-        for (int b = s + 1; b <= smax; e += b, ++b) *e = 0.0;
+        for (int a = s + 1; a <= smax; e += a, ++a) {
+            y[a] = *e;
+            *e = 0.0;
+        }
+    }
+    // Unsymmetric: er(1..smax) := equation s and ec(1..smax) := coefficient
+    // s of every equation, which become zero.
+    void take_equation(double* er, double* ec, int s) {
+        double* c = col(s);
+        std::copy(c + 1, c + smax + 1, er + 1);
+        std::fill(c + 1, c + smax + 1, 0.0);
+        double* e = f + s - 1;
+        for (int b = 1; b <= smax; ++b, e += ld) {
+            ec[b] = *e;
+            *e = 0.0;
+        }
+    }
+    // Slot s is free from now on: its values in the chunk's rows become zero
+    // too, so that a chunk applied later leaves its row in the front zero.
+    void vacate(int s) {
+        for (int t = 0; t <= CHUNK; ++t) urow(t)[s] = qrow(t)[s] = 0.0;
+        used[static_cast<std::size_t>(s)] = 0;
     }
     double* urow(int t) { return pu.data() + t * width; }
     double* qrow(int t) { return pq.data() + t * width; }
@@ -165,6 +183,7 @@ struct SlotFront {
         inr.assign(slots, 0);
         inc.assign(slots, 0);
         xcol.assign(slots, 0.0);
+        std::fill(f, f + (sym ? static_cast<long>(mfw) * (mfw + 1) / 2 : ld * mfw), 0.0);
         zr.clear();
         zc.clear();
         shown.clear();
@@ -202,15 +221,14 @@ struct SlotFront {
         if (g > smax) smax = g;
     }
 
-    // zeros / zerou: slots for the positions lfw+1..nfw that the element adds,
-    // their rows and columns cleared; ddest(0..ndofm-1) holds the element's
+    // zeros / zerou: slots for the positions lfw+1..nfw that the element adds
+    // (free slots, whose rows and columns are zero); ddest(0..ndofm-1) holds the element's
     // positions, negative for those it eliminates. The others take the
     // lowest run of free slots that holds them all, else the lowest free
     // slots. The ones
     // eliminated at once go above every slot in use while there is room: a
     // symmetric pivot's row is contiguous up to its own slot and strided past
-    // it, so a pivot on top reads and clears little of the front. The chunk's
-    // factors at the new slots are cleared (their old unknowns are gone).
+    // it, so a pivot on top reads and clears little of the front.
     void grow(int lfw, int nfw, const double* ddest, int ndofm) {
         const int nnew = nfw - lfw;
         if (nnew <= 0) return;
@@ -238,17 +256,6 @@ struct SlotFront {
                 if (!soon[static_cast<std::size_t>(p - lfw - 1)]) continue;
                 if (used[static_cast<std::size_t>(g)]) g = free_from(g);
                 take(p, g);
-            }
-        }
-        for (int p = lfw + 1; p <= nfw; ++p) {
-            const int s = p2s[static_cast<std::size_t>(p)];
-            for (int t = 0; t < kb; ++t) urow(t)[s] = qrow(t)[s] = 0.0;
-            if (sym) {
-                std::fill(col(s) + 1, col(s) + s + 1, 0.0);
-                clear_row(s);
-            } else {
-                std::fill(col(s) + 1, col(s) + smax + 1, 0.0);
-                for (int b = 1; b <= smax; ++b) col(b)[s] = 0.0;
             }
         }
     }
@@ -304,8 +311,8 @@ struct SlotFront {
     // of which fresh were not yet in the union.
     void join(double* v, std::vector<char>& in, int& size, int& lo, int& hi, int& nz, int& fresh,
               double* u = nullptr, double scale = 0.0) {
-        mask_join(v + 1, used.data() + 1, in.data() + 1, smax, nz, fresh, u == nullptr ? nullptr : u + 1,
-                  scale);
+        mask_join(v + 1, used.data() + 1, in.data() + 1, smax, nz, fresh,
+                  u == nullptr ? nullptr : u + 1, scale);
         size += fresh;
         int first = 1, last = smax;
         while (first <= last && v[first] == 0.0) ++first;
@@ -326,9 +333,7 @@ struct SlotFront {
     bool symelm(int id, int n, double* rec, double& pivot) {
         const int s = p2s[static_cast<std::size_t>(id)];
         double* y = qrow(kb);  // the couplings become the chunk's next row
-        const double* cs = col(s);
-        for (int a = 1; a <= s; ++a) y[a] = cs[a];
-        row_of(y, s);
+        take_row(y, s);
         if (kb > 0) {
             pending(y, rlo, std::min(rhi, s - 1), pu, pq, s);
             for (int t = 0; t < kb; ++t) {
@@ -341,6 +346,7 @@ struct SlotFront {
         pivot = y[s];
         y[s] = 0.0;
         if (!(std::fabs(pivot) > ZERO_PIVOT)) return false;
+        vacate(s);
         // The couplings join the chunk's union; when the chunk's dense update
         // would grow too wasteful, or the chunk is full, the chunk is applied
         // first and the pivot opens the next.
@@ -378,8 +384,7 @@ struct SlotFront {
         // next rows.
         double* er = urow(kb);
         double* ec = qrow(kb);
-        std::copy(col(s) + 1, col(s) + smax + 1, er + 1);
-        column_of(ec, s);
+        take_equation(er, ec, s);
         if (kb > 0) {
             pending(er, rlo, rhi, pu, pq, s);
             pending(ec, clo, chi, pq, pu, s);
@@ -387,6 +392,7 @@ struct SlotFront {
         pivot = er[s];
         er[s] = ec[s] = 0.0;
         if (!(std::fabs(pivot) > ZERO_PIVOT)) return false;
+        vacate(s);
         const int rbefore = nrow, cbefore = ncol;
         int nr = 0, fr = 0, nc = 0, fc = 0;
         join(er, inr, nrow, rlo, rhi, nr, fr);
@@ -496,8 +502,7 @@ struct SlotFront {
                     len[j] = std::max(std::min(hi, b[j]) - f, 0);
                 }
                 k->update_packed_top(cr, len, nc, hi - f,
-                                     pr + static_cast<long>(f + 1 - lo) / R * R * kb, q,
-                                     ncols, kb);
+                                     pr + static_cast<long>(f + 1 - lo) / R * R * kb, q, ncols, kb);
             }
         }
         rlo = clo = 1;
