@@ -93,6 +93,8 @@ struct SlotFront {
     std::vector<int> gone;        // slots eliminated by the current element
     std::vector<char> soon;       // grow's flags of the new positions eliminated at once
     std::vector<double> scratch;  // the front laid out by positions (prints, IASSEM 0)
+    std::vector<int> eslot;       // the element's slots, and their columns
+    std::vector<double*> ecol;
     const DenseKernels* k = nullptr;
 
     // The chunk: row t of pu and pq (width words, by slot) belongs to its
@@ -272,21 +274,38 @@ struct SlotFront {
         return p2s[static_cast<std::size_t>(static_cast<int>(position))];
     }
 
+    // The slots of the element's unknowns and their columns, once for all
+    // the entries of its matrix.
+    void element_slots(const double* ddest, int ndofm) {
+        eslot.resize(static_cast<std::size_t>(ndofm));
+        ecol.resize(static_cast<std::size_t>(ndofm));
+        for (std::size_t k = 0; k < eslot.size(); ++k) {
+            eslot[k] = slot(ddest[k]);
+            ecol[k] = col(eslot[k]);
+        }
+    }
+
     // symasm: adds the packed lower triangle elk (rows of the element) into the front.
     void symasm(const double* ddest, const double* elk, int ndofm) {
+        element_slots(ddest, ndofm);
         for (int r = 1; r <= ndofm; ++r) {
-            const int sr = slot(ddest[r - 1]);
+            const int a = eslot[static_cast<std::size_t>(r - 1)];
+            double* ca = ecol[static_cast<std::size_t>(r - 1)];
             const double* row = elk + static_cast<long>(r) * (r - 1) / 2 - 1;
-            for (int c = 1; c <= r; ++c) at(sr, slot(ddest[c - 1])) += row[c];
+            for (int c = 1; c <= r; ++c) {
+                const int b = eslot[static_cast<std::size_t>(c - 1)];
+                (a <= b ? ecol[static_cast<std::size_t>(c - 1)][a] : ca[b]) += row[c];
+            }
         }
     }
 
     // unsasm: adds the full element matrix, row r the equation of unknown r.
     void unsasm(const double* ddest, const double* elk, int ndofm) {
+        element_slots(ddest, ndofm);
         for (int r = 1; r <= ndofm; ++r) {
-            double* eq = col(slot(ddest[r - 1]));
+            double* eq = ecol[static_cast<std::size_t>(r - 1)];
             const double* row = elk + static_cast<long>(r - 1) * ndofm - 1;
-            for (int c = 1; c <= ndofm; ++c) eq[slot(ddest[c - 1])] += row[c];
+            for (int c = 1; c <= ndofm; ++c) eq[eslot[static_cast<std::size_t>(c - 1)]] += row[c];
         }
     }
 
