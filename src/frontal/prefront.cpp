@@ -183,8 +183,10 @@ void desvec(const int* nnode, int* ia, int* ibb, int* iw, int& ntot) {
     {
         std::vector<char> again(nt, 0);
         for (int e = 0; e < ntdest; ++e)
-            if (next[static_cast<std::size_t>(e)] >= 0) again[static_cast<std::size_t>(next[e])] = 1;
-        for (int e = 0; e < ntdest; ++e) nodes += !again[static_cast<std::size_t>(e)] && ia[e] % nicmul > 0;
+            if (next[static_cast<std::size_t>(e)] >= 0)
+                again[static_cast<std::size_t>(next[e])] = 1;
+        for (int e = 0; e < ntdest; ++e)
+            nodes += !again[static_cast<std::size_t>(e)] && ia[e] % nicmul > 0;
     }
     std::vector<int> live(static_cast<std::size_t>(nodes) + 1, 0);
     int entered = 0;
@@ -329,10 +331,11 @@ void dest(int ne, const double* andest, int& nelim, double* ddest, double* edest
     int i = 0, j = 0;  // 0-based write positions
     for (int p = 0; p < ne; ++p) {
         const int c = static_cast<int>(andest[p]);
-        const int flag = c % 10;
-        const int ndof = (c % m10) / 10;
+        const int q = c / m10, low = c - q * m10;  // one division a node
+        const int flag = low % 10;
+        const int ndof = low / 10;
         s.NDOFM += ndof;
-        const int base = c / m10 - 1;
+        const int base = q - 1;
         if (flag > 1) nelim += ndof;
         for (int k = 1; k <= ndof; ++k) {
             if (flag > 1) {
@@ -343,10 +346,8 @@ void dest(int ne, const double* andest, int& nelim, double* ddest, double* edest
             }
             ++i;
         }
-        if (i > 0) {
-            const int hi = static_cast<int>(std::fabs(std::nearbyint(ddest[i - 1])));
-            if (hi > s.NFW) s.NFW = hi;
-        }
+        // The node's last position; a node without unknowns adds none.
+        if (ndof > 0 && base + ndof > s.NFW) s.NFW = base + ndof;
     }
     // Each elimination removes one position below the later ones.
     for (int p = 0; p < nelim; ++p)
