@@ -22,6 +22,7 @@
 // words), so that its eliminated equations go through the scratch files; 0
 // gives it room to keep them all in core.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -76,6 +77,16 @@ constexpr int RUNS = 5;
     setenv("OPENBLAS_NUM_THREADS", "1", 1);
     execv("/proc/self/exe", argv.data());
     return false;  // exec failed: go on with the default threads
+}();
+
+// CHOLMOD and UMFPACK allocate their work and factors afresh on every call.
+// With the C library's defaults, blocks that large come from fresh mappings
+// whose pages are faulted in and zeroed on every run, and whether a block is
+// mapped depends on the sizes freed before it: the same solve took one time
+// or three times as long depending on the cases run before. Every solver
+// here takes its blocks from the heap instead, reused from run to run.
+[[maybe_unused]] const bool heap_blocks = [] {
+    return mallopt(M_MMAP_THRESHOLD, 1 << 29) == 1 && mallopt(M_TRIM_THRESHOLD, 1 << 30) == 1;
 }();
 
 double now() {
