@@ -59,7 +59,7 @@ void gather_by(double* __restrict to, const double* __restrict from, const int* 
 }
 
 // Pivots of one chunk at most.
-constexpr int CHUNK = 32;
+constexpr int CHUNK = 24;
 // A chunk is applied before it takes a pivot that would make its dense update
 // more than WASTE times the multiply-adds that its pivots need.
 constexpr double WASTE = 2.0;
