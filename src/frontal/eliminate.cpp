@@ -90,7 +90,6 @@ struct SlotFront {
     std::vector<int> p2s;         // p2s[position] = slot, positions and slots from 1
     std::vector<char> used;       // used[slot]
     int smax = 0;                 // highest slot in use
-    std::vector<int> gone;        // slots eliminated by the current element
     std::vector<char> soon;       // grow's flags of the new positions eliminated at once
     std::vector<double> scratch;  // the front laid out by positions (prints, IASSEM 0)
     std::vector<int> eslot;       // the element's slots, and their columns
@@ -224,13 +223,13 @@ struct SlotFront {
     }
 
     // zeros / zerou: slots for the positions lfw+1..nfw that the element adds
-    // (free slots, whose rows and columns are zero); ddest(0..ndofm-1) holds the element's
-    // positions, negative for those it eliminates. The others take the
-    // lowest run of free slots that holds them all, else the lowest free
-    // slots. The ones
+    // (free slots, whose rows and columns are zero); ddest(0..ndofm-1) holds
+    // the element's positions, negative for those it eliminates. The ones
     // eliminated at once go above every slot in use while there is room: a
     // symmetric pivot's row is contiguous up to its own slot and strided past
-    // it, so a pivot on top reads and clears little of the front.
+    // it, so a pivot on top reads and clears little of the front. The others
+    // take the lowest run of free slots that holds them all, else the lowest
+    // free slots.
     void grow(int lfw, int nfw, const double* ddest, int ndofm) {
         const int nnew = nfw - lfw;
         if (nnew <= 0) return;
@@ -400,7 +399,6 @@ struct SlotFront {
         gather_by(rec, ur, p2s.data() + 1, n);
         rec[id - 1] = pivot;
         ++kb;
-        gone.push_back(s);
         return true;
     }
 
@@ -448,7 +446,6 @@ struct SlotFront {
         gather_by(xcol + id - 1, ec, p2s.data() + id + 1, n - id);
         if (keep_shown) shown.emplace_back(ec, ec + width);
         ++kb;
-        gone.push_back(s);
         return true;
     }
 
@@ -636,7 +633,6 @@ void frwcp(double* elnfw, double* andest, double* ddest, double* edest, double* 
             [&](int lfw, int nfw) {
                 s.KFW = nfw;
                 F.grow(lfw, nfw, ddest, s.NDOFM);
-                F.gone.clear();
                 F.shown.clear();
             },
             [&](int ndofm) {

@@ -129,10 +129,6 @@ void next_occurrences(const int* ia, int ntdest, int nicmul, std::vector<int>& n
     }
 }
 
-}  // namespace
-
-namespace {
-
 // An element's elimination of ndof unknowns at position pos.
 struct Gone {
     int pos;
