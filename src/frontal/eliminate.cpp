@@ -204,11 +204,12 @@ struct SlotFront {
         return z == nullptr ? 0 : static_cast<int>(static_cast<const char*>(z) - used.data());
     }
 
-    // The lowest run of n free slots; 0 when there is none.
-    int free_run(int n) const {
-        for (int g = free_from(1); g > 0;) {
+    // The lowest run of n free slots that ends at slot top at the latest; 0
+    // when there is none.
+    int free_run(int n, int top) const {
+        for (int g = free_from(1); g > 0 && g + n - 1 <= top;) {
             int e = g;
-            while (e <= mfw && e - g < n && !used[static_cast<std::size_t>(e)]) ++e;
+            while (e <= top && e - g < n && !used[static_cast<std::size_t>(e)]) ++e;
             if (e - g == n) return g;
             g = free_from(e);
         }
@@ -228,8 +229,10 @@ struct SlotFront {
     // eliminated at once go above every slot in use while there is room: a
     // symmetric pivot's row is contiguous up to its own slot and strided past
     // it, so a pivot on top reads and clears little of the front. The others
-    // take the lowest run of free slots that holds them all, else the lowest
-    // free slots.
+    // take the lowest run of free slots below the highest slot in use that
+    // holds them all, else the lowest free slots: a run put above the slots
+    // in use would raise the top for good, leave the next element's pivots
+    // no room above it, and lengthen every pass over the front.
     void grow(int lfw, int nfw, const double* ddest, int ndofm) {
         const int nnew = nfw - lfw;
         if (nnew <= 0) return;
@@ -244,7 +247,7 @@ struct SlotFront {
         for (char f : soon) nsoon += f;
         const int nstay = nnew - nsoon;
         if (nstay > 0) {
-            const int first = free_run(nstay);
+            const int first = free_run(nstay, smax);
             for (int p = lfw + 1, g = first > 0 ? first : 1; p <= nfw; ++p) {
                 if (soon[static_cast<std::size_t>(p - lfw - 1)]) continue;
                 if (used[static_cast<std::size_t>(g)]) g = free_from(g);
