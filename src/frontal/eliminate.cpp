@@ -225,14 +225,16 @@ struct SlotFront {
 
     // zeros / zerou: slots for the positions lfw+1..nfw that the element adds
     // (free slots, whose rows and columns are zero); ddest(0..ndofm-1) holds
-    // the element's positions, negative for those it eliminates. The ones
-    // eliminated at once go above every slot in use while there is room: a
+    // the element's positions, negative for those it eliminates, in the
+    // order of the eliminations. The ones eliminated at once go above every
+    // slot in use while there is room, the first eliminated highest: a
     // symmetric pivot's row is contiguous up to its own slot and strided past
-    // it, so a pivot on top reads and clears little of the front. The others
-    // take the lowest run of free slots below the highest slot in use that
-    // holds them all, else the lowest free slots: a run put above the slots
-    // in use would raise the top for good, leave the next element's pivots
-    // no room above it, and lengthen every pass over the front.
+    // it, so each of them is the top slot in use when it goes, reads and
+    // clears nothing past its own slot, and takes the top down with it. The
+    // others take the lowest run of free slots below the highest slot in use
+    // that holds them all, else the lowest free slots: a run put above the
+    // slots in use would raise the top for good, leave the next element's
+    // pivots no room above it, and lengthen every pass over the front.
     void grow(int lfw, int nfw, const double* ddest, int ndofm) {
         const int nnew = nfw - lfw;
         if (nnew <= 0) return;
@@ -254,9 +256,15 @@ struct SlotFront {
                 take(p, g);
             }
         }
-        if (nsoon > 0) {
-            const bool top = smax + nsoon <= mfw;
-            for (int p = lfw + 1, g = top ? smax + 1 : 1; p <= nfw; ++p) {
+        if (nsoon > 0 && smax + nsoon <= mfw) {
+            for (int k = 0, g = smax + nsoon; k < ndofm; ++k) {
+                const int p = -static_cast<int>(ddest[k]);
+                if (p <= lfw || p > nfw || !soon[static_cast<std::size_t>(p - lfw - 1)]) continue;
+                soon[static_cast<std::size_t>(p - lfw - 1)] = 0;
+                take(p, g--);
+            }
+        } else if (nsoon > 0) {
+            for (int p = lfw + 1, g = 1; p <= nfw; ++p) {
                 if (!soon[static_cast<std::size_t>(p - lfw - 1)]) continue;
                 if (used[static_cast<std::size_t>(g)]) g = free_from(g);
                 take(p, g);
