@@ -112,8 +112,28 @@ void columns_packed(double* const* cols, int m, const double* pp, const double* 
     }
 }
 
-// columns_packed for columns that end early; the tiles past every column's
-// end are left out.
+// Runs run<n>() for a count n of 1..NC.
+template <int NC, class F>
+void by_count(int n, F run) {
+    // clang-format off
+    switch (n) {
+        case 1: run.template operator()<1>(); break;
+        case 2: run.template operator()<(2 < NC ? 2 : NC)>(); break;
+        case 3: run.template operator()<(3 < NC ? 3 : NC)>(); break;
+        case 4: run.template operator()<(4 < NC ? 4 : NC)>(); break;
+        case 5: run.template operator()<(5 < NC ? 5 : NC)>(); break;
+        case 6: run.template operator()<(6 < NC ? 6 : NC)>(); break;
+        case 7: run.template operator()<(7 < NC ? 7 : NC)>(); break;
+        default: run.template operator()<NC>(); break;
+    }
+    // clang-format on
+}
+
+// columns_packed for columns that end early, one vector of rows at a time:
+// each vector takes the columns from the first that has not ended above it
+// on, so that a column costs nothing past its end once the columns before
+// it have ended too (in the symmetric front the columns of a tile end in
+// order, each at its own slot).
 template <int NC>
 void columns_packed_top(double* const* cols, const int* len, int m, const double* pp,
                         const double* q, long ldq, int kb) {
@@ -121,8 +141,14 @@ void columns_packed_top(double* const* cols, const int* len, int m, const double
     int last = 0;
     for (int j = 0; j < NC; ++j) last = len[j] > last ? len[j] : last;
     if (last > m) last = m;
-    for (int r = 0; r < last; r += R, pp += static_cast<long>(kb) * R)
-        tile<NC, V::MV, true>(cols, r, pp, R, q, ldq, kb, len);
+    int j0 = 0;
+    for (int r = 0; r < last; r += V::W) {
+        while (len[j0] <= r) ++j0;
+        const double* p = pp + static_cast<long>(r / R) * kb * R + r % R;
+        by_count<NC>(NC - j0, [&]<int N>() {
+            tile<N, 1, true>(cols + j0, r, p, R, q + j0, ldq, kb, len + j0);
+        });
+    }
 }
 
 // Runs run<n>(cols, q) over the columns in tiles of at most V::NC.
