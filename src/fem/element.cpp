@@ -17,6 +17,7 @@
 #include "records/fem.hpp"
 #include "records/limits.hpp"
 #include "records/problem.hpp"
+#include "support/clones.hpp"
 #include "support/format.hpp"
 #include "user/problem.hpp"
 
@@ -63,6 +64,30 @@ int block_nterms[MAX_EQNS * MAX_EQNS];
 double term_rows[(MAX_ELFUN + 31) / 32 * 32 * MAX_TERMS];
 double term_cols[MAX_TERMS * NPAD];
 
+// Rows r0..r0+m-1 of the terms t[0..nt) for the kernel: term q's -s r
+// at pb + q R, padded with zeros to R rows.
+KAVREN_CLONES
+void pack_rows(double* __restrict pb, const Term* t, int nt, int r0, int m, int R) {
+    for (int q = 0; q < nt; ++q, pb += R) {
+        const double* __restrict r = t[q].r + r0;
+        const double s = -t[q].s;
+        for (int i = 0; i < m; ++i) pb[i] = s * r[i];
+        for (int i = m; i < R; ++i) pb[i] = 0.0;
+    }
+}
+
+// The entries below the diagonal of the n by n block at out (leading
+// dimension ld) := those above it, eight columns at a time.
+KAVREN_CLONES
+void mirror_upper(int n, double* out, int ld) {
+    for (int l0 = 0; l0 < n; l0 += 8)
+        for (int r0 = l0; r0 < n; r0 += 8)
+            for (int l = l0; l < std::min(l0 + 8, n); ++l)
+                for (int r = std::max(r0, l + 1); r < std::min(r0 + 8, n); ++r)
+                    out[r + static_cast<std::ptrdiff_t>(l) * ld] =
+                        out[l + static_cast<std::ptrdiff_t>(r) * ld];
+}
+
 // Adds the sum of the terms t[0..nt) to the n by n block at out (leading
 // dimension ld, zero on entry): out(k, l) += sum over terms of s r(k) c(l),
 // through the dense update kernel a tile of columns at a time. When every term
@@ -78,13 +103,7 @@ void accumulate_block(int n, const Term* t, int nt, double* out, int ld) {
     for (int r0 = 0; r0 < n; r0 += R) {
         double* pb = term_rows + static_cast<std::ptrdiff_t>(r0 / R) * nt * R;
         const int m = std::min(R, n - r0);
-        for (int q = 0; q < nt; ++q) {
-            const double* r = t[q].r + r0;
-            double* d = pb + q * R;
-            const double s = -t[q].s;
-            for (int i = 0; i < m; ++i) d[i] = s * r[i];
-            for (int i = m; i < R; ++i) d[i] = 0.0;
-        }
+        pack_rows(pb, t, nt, r0, m, R);
     }
     for (int q = 0; q < nt; ++q) std::copy_n(t[q].c, n, term_cols + q * NPAD);
     double* cols[TILE];
@@ -95,11 +114,7 @@ void accumulate_block(int n, const Term* t, int nt, double* out, int ld) {
         k.update_packed(cols, nc, m, term_rows, term_cols + l0, NPAD, nt);
         element_stats.madds += static_cast<double>(m) * nc * nt;
     }
-    if (!symmetric) return;
-    for (int l = 0; l < n; ++l)
-        for (int r = l + 1; r < n; ++r)
-            out[r + static_cast<std::ptrdiff_t>(l) * ld] =
-                out[l + static_cast<std::ptrdiff_t>(r) * ld];
+    if (symmetric) mirror_upper(n, out, ld);
 }
 
 void report_bad_jacobian(std::string_view routine, int nel) {
@@ -109,12 +124,20 @@ void report_bad_jacobian(std::string_view routine, int nel) {
 
 // Physical derivatives of the first n element functions from their master
 // derivatives and the inverse-map derivatives of the current point.
-void physical_derivatives(int n, const double* dxi, const double* deta, const Celsize2& m,
-                          double* vx, double* vy) {
+KAVREN_CLONES
+void physical_derivatives(int n, const double* __restrict dxi, const double* __restrict deta,
+                          const Celsize2& m, double* __restrict vx, double* __restrict vy) {
+    const double xx = m.DXIDX, ex = m.DETADX, xy = m.DXIDY, ey = m.DETADY;
     for (int k = 0; k < n; ++k) {
-        vx[k] = dxi[k] * m.DXIDX + deta[k] * m.DETADX;
-        vy[k] = dxi[k] * m.DXIDY + deta[k] * m.DETADY;
+        vx[k] = dxi[k] * xx + deta[k] * ex;
+        vy[k] = dxi[k] * xy + deta[k] * ey;
     }
+}
+
+// v(0..n-1) += s f(0..n-1).
+KAVREN_CLONES
+void add_scaled(double* __restrict v, double s, const double* __restrict f, int n) {
+    for (int k = 0; k < n; ++k) v[k] += s * f[k];
 }
 
 //// debug prints ////
@@ -226,7 +249,7 @@ int melem(int nel, const int* nord, int ndof, const double* xnod, int ld, double
                 for (int t = 0; t < 3; ++t) {
                     if (load[t] == 0.0) continue;
                     const double s = wt * load[t];
-                    for (int k = 0; k < ndof; ++k) phi[k] += s * loadf[t][k];
+                    add_scaled(phi, s, loadf[t], ndof);
                     element_stats.madds += ndof;
                 }
             }

@@ -6,6 +6,7 @@
 #include "control/messages.hpp"
 #include "records/fem.hpp"
 #include "records/limits.hpp"
+#include "support/clones.hpp"
 
 namespace kavren {
 
@@ -32,7 +33,9 @@ inline int order_eta(const int* nord) {
 
 // Fills out[] with the element functions built from the 1-D arrays f (in XI)
 // and g (in ETA), indexed from 0 (f[0] = F1); returns their number.
-int products(const int* nord, const double* f, const double* g, double* out) {
+KAVREN_CLONES
+int products(const int* nord, const double* __restrict f, const double* __restrict g,
+             double* __restrict out) {
     int m = 0;
     out[m++] = g[0] * f[0];
     out[m++] = g[0] * f[1];

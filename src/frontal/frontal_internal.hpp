@@ -10,15 +10,9 @@
 #include "frontal/frontal.hpp"
 #include "records/debug.hpp"
 #include "records/frontal.hpp"
+#include "support/clones.hpp"
 #include "support/format.hpp"
 
-// Loops over a whole row of the front are built for the wider instruction
-// sets too and the best one is chosen when the program starts.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define KAVREN_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
-#else
-#define KAVREN_CLONES
-#endif
 
 namespace kavren::frontal {
 
