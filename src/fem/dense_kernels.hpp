@@ -156,18 +156,7 @@ template <class F>
 void by_tiles(double* const* cols, int nc, const double* q, F run) {
     while (nc > 0) {
         const int n = nc < V::NC ? nc : V::NC;
-        // clang-format off
-        switch (n) {
-            case 1: run.template operator()<1>(cols, q); break;
-            case 2: run.template operator()<2>(cols, q); break;
-            case 3: run.template operator()<3>(cols, q); break;
-            case 4: run.template operator()<4>(cols, q); break;
-            case 5: run.template operator()<(5 < V::NC ? 5 : V::NC)>(cols, q); break;
-            case 6: run.template operator()<(6 < V::NC ? 6 : V::NC)>(cols, q); break;
-            case 7: run.template operator()<(7 < V::NC ? 7 : V::NC)>(cols, q); break;
-            default: run.template operator()<V::NC>(cols, q); break;
-        }
-        // clang-format on
+        by_count<V::NC>(n, [&]<int N>() { run.template operator()<N>(cols, q); });
         cols += n;
         q += n;
         nc -= n;
