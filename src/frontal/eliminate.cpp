@@ -78,10 +78,12 @@ constexpr int TILE = 8;
 // whole chunk at once, as a dense update over the union of the chunk's
 // non-zero couplings. A chunk spans elements: it is applied when it is full,
 // when the next pivot would make its dense update wasteful, and before a
-// call-back assembles into the front itself. Every entry takes its terms one
-// at a time in pivot order, each as the kernels round it, wherever the chunk
-// is cut: the prints, which show the front with the pending terms applied,
-// leave the solution alone.
+// call-back assembles into the front itself. Every entry takes a chunk's
+// terms one at a time in pivot order, each as the kernels round it, wherever
+// the chunk is cut; an element assembled while a chunk is open adds its
+// values before that chunk's terms, so where chunks are cut can move the last
+// bits of the solution. The prints, which show the front with the pending
+// terms applied, cut no chunk and leave the solution alone.
 struct SlotFront {
     bool sym = true;
     double* f = nullptr;  // the front matrix area
