@@ -129,11 +129,12 @@ void by_count(int n, F run) {
     // clang-format on
 }
 
-// columns_packed for columns that end early, one vector of rows at a time:
-// each vector takes the columns from the first that has not ended above it
-// on, so that a column costs nothing past its end once the columns before
-// it have ended too (in the symmetric front the columns of a tile end in
-// order, each at its own slot).
+// columns_packed for columns that end early: each step takes the columns
+// from the first that has not ended at its rows on, so that a column costs
+// nothing past its end once the columns before it have ended too (in the
+// symmetric front the columns of a tile end in order, each at its own slot).
+// Rows that all those columns hold go a block or a vector at a time without
+// masks; a vector that some of them end in, with masks.
 template <int NC>
 void columns_packed_top(double* const* cols, const int* len, int m, const double* pp,
                         const double* q, long ldq, int kb) {
@@ -142,12 +143,22 @@ void columns_packed_top(double* const* cols, const int* len, int m, const double
     for (int j = 0; j < NC; ++j) last = len[j] > last ? len[j] : last;
     if (last > m) last = m;
     int j0 = 0;
-    for (int r = 0; r < last; r += V::W) {
+    for (int r = 0; r < last;) {
         while (len[j0] <= r) ++j0;
+        int held = last;  // rows that every column from j0 on holds
+        for (int j = j0; j < NC; ++j) held = len[j] < held ? len[j] : held;
         const double* p = pp + static_cast<long>(r / R) * kb * R + r % R;
+        const int step = r % R == 0 && r + R <= held ? R : V::W;
         by_count<NC>(NC - j0, [&]<int N>() {
-            tile<N, 1, true>(cols + j0, r, p, R, q + j0, ldq, kb, len + j0);
+            if (step == R) {
+                tile<N, V::MV>(cols + j0, r, p, R, q + j0, ldq, kb);
+            } else if (r + V::W <= held) {
+                tile<N, 1>(cols + j0, r, p, R, q + j0, ldq, kb);
+            } else {
+                tile<N, 1, true>(cols + j0, r, p, R, q + j0, ldq, kb, len + j0);
+            }
         });
+        r += step;
     }
 }
 
