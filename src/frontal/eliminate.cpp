@@ -274,11 +274,10 @@ struct SlotFront {
         }
     }
 
-    // The position id leaves the front; its slot is free again.
+    // The position id leaves the front (its slot was freed when its pivot
+    // was taken, vacate), and the top comes down past the free slots.
     void remove(int id, int n) {
-        const int s = p2s[static_cast<std::size_t>(id)];
         std::copy(p2s.begin() + id + 1, p2s.begin() + n + 1, p2s.begin() + id);
-        used[static_cast<std::size_t>(s)] = 0;
         while (smax > 0 && !used[static_cast<std::size_t>(smax)]) --smax;
     }
 

@@ -13,7 +13,6 @@
 #include "support/clones.hpp"
 #include "support/format.hpp"
 
-
 namespace kavren::frontal {
 
 // A pivot of magnitude at most this value (1e-30 as a single-precision
