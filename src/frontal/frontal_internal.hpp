@@ -2,6 +2,7 @@
 // switches, thresholds and the kernels that more than one pass uses.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,29 @@ inline bool on(int flag) {
 inline bool on_elem(int flag, int iel) {
     return debug_selects(flag, iel);
 }
+
+// Division of whole numbers by one divisor fixed at run time (d >= 1), as
+// C++ divides (the quotient truncated toward zero), by a multiplication: a
+// hardware division takes tens of cycles, and the prefront divides every
+// node code. With m = floor((2^64 - 1) / d) + 1, the high half of m u is
+// floor(u / d) for every 32-bit u.
+class Divider {
+  public:
+    explicit Divider(int d)
+        : d_(d), m_(d > 1 ? ~std::uint64_t{0} / static_cast<std::uint32_t>(d) + 1 : 0) {}
+    int quot(int x) const {
+        if (m_ == 0) return x;
+        const std::uint32_t u =
+            x < 0 ? 0U - static_cast<std::uint32_t>(x) : static_cast<std::uint32_t>(x);
+        const auto q = static_cast<std::uint32_t>((static_cast<unsigned __int128>(m_) * u) >> 64);
+        return x < 0 ? -static_cast<int>(q) : static_cast<int>(q);
+    }
+    int rem(int x) const { return x - quot(x) * d_; }
+
+  private:
+    int d_;
+    std::uint64_t m_;
+};
 
 // Seconds of wall time, for the timing lines.
 double seconds_now();

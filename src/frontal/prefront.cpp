@@ -103,17 +103,17 @@ namespace {
 // for none). Entries of ordinary meshes are found by their node number; a
 // node seen with two different unknown counts sends the search to a table of
 // whole values.
-void next_occurrences(const int* ia, int ntdest, int nicmul, std::vector<int>& next) {
+void next_occurrences(const int* ia, int ntdest, const Divider& nicmul, std::vector<int>& next) {
     int top = 0;
     bool direct = true;
     for (int e = 0; e < ntdest && direct; ++e) {
-        if (ia[e] < 0 || ia[e] / nicmul > 4 * ntdest + 100000) direct = false;
-        top = std::max(top, ia[e] / nicmul);
+        if (ia[e] < 0 || nicmul.quot(ia[e]) > 4 * ntdest + 100000) direct = false;
+        top = std::max(top, nicmul.quot(ia[e]));
     }
     if (direct) {
         std::vector<int> last(static_cast<std::size_t>(top) + 1, -1);
         for (int e = ntdest - 1; e >= 0 && direct; --e) {
-            int& l = last[static_cast<std::size_t>(ia[e] / nicmul)];
+            int& l = last[static_cast<std::size_t>(nicmul.quot(ia[e]))];
             if (l >= 0 && ia[l] != ia[e]) direct = false;
             next[static_cast<std::size_t>(e)] = l;
             l = e;
@@ -159,11 +159,12 @@ void desvec(const int* nnode, int* ia, int* ibb, int* iw, int& ntot) {
     Surfc2& s = surfc2;
     const int numelm = surfc1.NUMELM();
     const int nicmul = surfc1.NICMUL();
+    const Divider by_nicmul(nicmul);
     const int ntdest = s.NTDEST;
 
     // next[e]: the first later entry with the same value, -1 for none (0-based).
     std::vector<int> next(static_cast<std::size_t>(ntdest), -1);
-    next_occurrences(ia, ntdest, nicmul, next);
+    next_occurrences(ia, ntdest, by_nicmul, next);
     // A node with unknowns keeps its order in the front from the moment it
     // enters: new unknowns always go to the end, and an elimination closes
     // its gap. Its position is therefore one past the unknowns of the nodes
@@ -182,7 +183,7 @@ void desvec(const int* nnode, int* ia, int* ibb, int* iw, int& ntot) {
             if (next[static_cast<std::size_t>(e)] >= 0)
                 again[static_cast<std::size_t>(next[e])] = 1;
         for (int e = 0; e < ntdest; ++e)
-            nodes += !again[static_cast<std::size_t>(e)] && ia[e] % nicmul > 0;
+            nodes += !again[static_cast<std::size_t>(e)] && by_nicmul.rem(ia[e]) > 0;
     }
     std::vector<int> live(static_cast<std::size_t>(nodes) + 1, 0);
     int entered = 0;
@@ -224,7 +225,7 @@ void desvec(const int* nnode, int* ia, int* ibb, int* iw, int& ntot) {
         left.clear();
         for (int k = 0; k < nn; ++k, ++e) {
             const int v = ia[e];
-            const int ndof = v % nicmul;
+            const int ndof = by_nicmul.rem(v);
             ndi += ndof;
             const std::size_t se = static_cast<std::size_t>(e);
             int id = held[se];
@@ -321,13 +322,14 @@ void desvec(const int* nnode, int* ia, int* ibb, int* iw, int& ntot) {
 void dest(int ne, const double* andest, int& nelim, double* ddest, double* edest) {
     Surfc2& s = surfc2;
     const int m10 = 10 * surfc1.NICMUL();  // codes stay below 2^24
+    const Divider by_m10(m10);
     s.NFW = 0;
     s.NDOFM = 0;
     nelim = 0;
     int i = 0, j = 0;  // 0-based write positions
     for (int p = 0; p < ne; ++p) {
         const int c = static_cast<int>(andest[p]);
-        const int q = c / m10, low = c - q * m10;  // one division a node
+        const int q = by_m10.quot(c), low = c - q * m10;  // one quotient a node
         const int flag = low % 10;
         const int ndof = low / 10;
         s.NDOFM += ndof;

@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
+#include "frontal/frontal_internal.hpp"
 #include "harness.hpp"
 
 namespace kavren::testing {
@@ -14,6 +16,33 @@ class Prefront : public ::testing::Test {
   protected:
     void SetUp() override { reset_messages(); }
 };
+
+// The prefront's division by a multiplication gives the quotient and
+// remainder of C++'s division for every divisor and sign, at the ends of the
+// range too.
+TEST(Divider, AgreesWithTheHardwareDivision) {
+    const int big = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
+    const std::vector<int> divisors{1, 2, 3, 7, 10, 100, 1000, 6700417, 1000000000, big};
+    std::vector<int> values{0, 1, -1, 9, 99, 100, 101, 999999, big, big - 1, least + 1, least};
+    for (int v = 1; v < 2000000000 / 7; v = v * 7 + 3) {
+        values.push_back(v);
+        values.push_back(-v);
+    }
+    for (int d : divisors) {
+        const frontal::Divider by(d);
+        for (int x : values) {
+            EXPECT_EQ(by.quot(x), x / d) << x << " / " << d;
+            EXPECT_EQ(by.rem(x), x % d) << x << " % " << d;
+            // Around each multiple of d, where a rounded quotient would slip.
+            const long long m = static_cast<long long>(x / d) * d;
+            for (long long y = m - 1; y <= m + 1; ++y) {
+                if (y < least || y > big) continue;
+                const int z = static_cast<int>(y);
+                EXPECT_EQ(by.quot(z), z / d) << z << " / " << d;
+            }
+        }
+    }
+}
 
 // Node P1 (1 unknown) and S (2) in element 1, S and P2 (1) in element 2.
 TEST_F(Prefront, SmallExampleGivesItsCodes) {
@@ -123,7 +152,7 @@ TEST_F(Prefront, CodesAreThoseOfTheLiteralWalk) {
     // unknowns drops its reached entries many times over.
     for (unsigned seed = 1; seed <= 33; ++seed) {
         Problem p;
-        p.set = seed > 30        ? random_set(400, 500, 9, seed)
+        p.set = seed > 30       ? random_set(400, 500, 9, seed)
                 : seed % 3 == 0 ? grid_set(5, 4, 1 + seed % 4, 1, seed)
                                 : random_set(60, 50, 7, seed);
         p.fill(seed);
