@@ -250,13 +250,18 @@ struct SlotFront {
         int nsoon = 0;
         for (char f : soon) nsoon += f;
         const int nstay = nnew - nsoon;
-        if (nstay > 0) {
-            const int first = free_run(nstay, smax);
-            for (int p = lfw + 1, g = first > 0 ? first : 1; p <= nfw; ++p) {
-                if (soon[static_cast<std::size_t>(p - lfw - 1)]) continue;
+        // The new positions flagged so in soon take the free slots from g
+        // on, in the order of the positions.
+        auto lowest = [&](char flag, int g) {
+            for (int p = lfw + 1; p <= nfw; ++p) {
+                if (soon[static_cast<std::size_t>(p - lfw - 1)] != flag) continue;
                 if (used[static_cast<std::size_t>(g)]) g = free_from(g);
                 take(p, g);
             }
+        };
+        if (nstay > 0) {
+            const int first = free_run(nstay, smax);
+            lowest(0, first > 0 ? first : 1);
         }
         if (nsoon > 0 && smax + nsoon <= mfw) {
             for (int k = 0, g = smax + nsoon; k < ndofm; ++k) {
@@ -266,11 +271,7 @@ struct SlotFront {
                 take(p, g--);
             }
         } else if (nsoon > 0) {
-            for (int p = lfw + 1, g = 1; p <= nfw; ++p) {
-                if (!soon[static_cast<std::size_t>(p - lfw - 1)]) continue;
-                if (used[static_cast<std::size_t>(g)]) g = free_from(g);
-                take(p, g);
-            }
+            lowest(1, 1);
         }
     }
 
